@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds (incrementally) and starts the application.
+# ./run.sh --demo starts it with the simulated meter.
+set -euo pipefail
+cd "$(dirname "$0")"
+scripts/deps.sh
+cmake -S . -B build/app -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRLC_BUILD_TESTS=OFF >/dev/null
+cmake --build build/app
+exec build/app/src/app/rlc-logger "$@"

@@ -1,0 +1,110 @@
+#include "i18n/lexicon.h"
+
+#include <cstdint>
+
+namespace i18n {
+
+void Translations::Set(const std::string& key, int index, std::string text) {
+    texts_[{key, index}] = std::move(text);
+}
+
+const std::string* Translations::Find(const std::string& key, int index) const {
+    auto it = texts_.find(std::pair{key, index});
+    return it == texts_.end() ? nullptr : &it->second;
+}
+
+namespace {
+
+void AppendUtf8(std::string& out, std::uint32_t code) {
+    if (code >= 0xD800 && code <= 0xDFFF) code = 0xFFFD;  // lone surrogate halves
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+bool CodeRunAt(std::string_view text, std::size_t pos) {
+    return pos + 1 < text.size() && text[pos] == '#' && IsDigit(text[pos + 1]);
+}
+
+}  // namespace
+
+std::string ExpandCharacterCodes(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (text[i] != '\'') {
+            out += text[i++];
+            continue;
+        }
+        std::size_t runStart = i + 1;
+        if (runStart < text.size() && text[runStart] == ' ') ++runStart;
+        if (!CodeRunAt(text, runStart)) {
+            out += text[i++];  // an apostrophe that starts no run stays
+            continue;
+        }
+        i = runStart;
+        while (CodeRunAt(text, i)) {
+            std::size_t digits = i + 1;
+            std::uint64_t code = 0;
+            while (digits < text.size() && IsDigit(text[digits]) && code <= 65535) {
+                code = code * 10 + static_cast<std::uint64_t>(text[digits] - '0');
+                ++digits;
+            }
+            if (code > 65535) {
+                out.append(text.substr(i));  // too large: the rest stays as written
+                return out;
+            }
+            AppendUtf8(out, static_cast<std::uint32_t>(code));
+            i = digits;
+        }
+        if (i < text.size() && text[i] == ' ') ++i;
+        if (i < text.size() && text[i] == '\'') ++i;
+    }
+    return out;
+}
+
+TDesignedLexicon::TDesignedLexicon(std::string key, std::vector<std::string> designItems,
+                                   const Translations& language)
+    : key_(std::move(key)), items_(std::move(designItems)), language_(language) {}
+
+std::string TDesignedLexicon::GetItem(int index) const {
+    if (index < 0 || index >= Count()) return {};
+    const std::string* translated = language_.Find(key_, index);
+    return ExpandCharacterCodes(translated ? *translated : items_[static_cast<std::size_t>(index)]);
+}
+
+TLexicons::TLexicons()
+    : Dlang_connect("Form1.Dlang_connect",
+                    {"Подключить", "Отключить", "Подключаемся...", "Нет подключения", "Подключено",
+                     "Отключено", "Ошибка сканирования!!", "Экон.", "Сон"},
+                    language),
+      Dlang3("Form1.Dlang3", {"Гц", "Вскз", "В", "Ом", "Гн", "Ф", "скз", "п-п", "мак", "мин"},
+             language),
+      Dlang1("Form1.Dlang1", {"М", "к", "м", "мк", "н", "п"}, language),
+      Dlang2("Form1.Dlang2", {"Последовательная", "Параллельная", "S", "P", "", ""}, language),
+      D1("Form1.D1",
+         {"Профиль", "Запись данных", "Стоп", "Пусто", "Файл успешно создан!", "Неудача!",
+          "Данные эталона", "ru", "Пуск"},
+         language),
+      D2("Form1.D2",
+         {"", "Позиция", "Время", "Основной", "Дополнительн.", "Схема", "Частота", "Уровень",
+          "Брак", "Основ.% откл.", "Допол.% откл.", "Наименование", "Основн. эталон",
+          "Дополн.эталон", "Нач.позиция", "Интервал"},
+         language),
+      D3("Form1.D3", {"п", "о", "ПН", "+", "-", "сек", "", "", "", "", "", "", "", ""}, language) {}
+
+std::vector<const TDesignedLexicon*> TLexicons::All() const {
+    return {&Dlang_connect, &Dlang3, &Dlang1, &Dlang2, &D1, &D2, &D3};
+}
+
+}  // namespace i18n

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+// Composed texts live in lexicons: indexed tables of Russian design texts that
+// a language may translate item by item. Texts are UTF-8.
+namespace i18n {
+
+// Translations of the current language, addressed by lexicon key and item index.
+class Translations {
+public:
+    void Set(const std::string& key, int index, std::string text);
+    const std::string* Find(const std::string& key, int index) const;
+    bool Empty() const { return texts_.empty(); }
+
+private:
+    std::map<std::pair<std::string, int>, std::string, std::less<>> texts_;
+};
+
+// Expands '#13#10' style character-code runs of a stored text.
+std::string ExpandCharacterCodes(std::string_view text);
+
+class TDesignedLexicon {
+public:
+    // `language` is the current language's table; it outlives the lexicon.
+    TDesignedLexicon(std::string key, std::vector<std::string> designItems,
+                     const Translations& language);
+    TDesignedLexicon(const TDesignedLexicon&) = delete;
+    TDesignedLexicon& operator=(const TDesignedLexicon&) = delete;
+
+    // Item in the current language; empty text for an index outside the lexicon.
+    std::string GetItem(int index) const;
+
+    const std::string& Key() const { return key_; }
+    int Count() const { return static_cast<int>(items_.size()); }
+    const std::string& DesignItem(int index) const { return items_.at(index); }
+
+private:
+    std::string key_;
+    std::vector<std::string> items_;
+    const Translations& language_;
+};
+
+// The window's lexicons. Switching language replaces `language`; the lexicons
+// follow at once.
+struct TLexicons {
+    TLexicons();
+    TLexicons(const TLexicons&) = delete;
+    TLexicons& operator=(const TLexicons&) = delete;
+
+    // An empty table means the design language (Russian).
+    void SetLanguage(Translations translations) { language = std::move(translations); }
+
+    Translations language;
+    TDesignedLexicon Dlang_connect;  // connection states
+    TDesignedLexicon Dlang3;         // unit names
+    TDesignedLexicon Dlang1;         // decimal prefixes
+    TDesignedLexicon Dlang2;         // equivalent circuit
+    TDesignedLexicon D1;             // profile and recording messages
+    TDesignedLexicon D2;             // log table headers
+    TDesignedLexicon D3;             // short signs
+
+    std::vector<const TDesignedLexicon*> All() const;
+};
+
+// Indices of frequently used items, so call sites read as words.
+namespace connect {
+enum : int { Connect, Disconnect, Connecting, NoConnection, Connected, Disconnected, ScanFailed, Economy, Asleep };
+}
+namespace unit {
+enum : int { Hertz, VoltsRms, Volt, Ohm, Henry, Farad, Rms, PeakToPeak, Max, Min };
+}
+namespace prefix {
+enum : int { Mega, Kilo, Milli, Micro, Nano, Pico };
+}
+
+}  // namespace i18n
