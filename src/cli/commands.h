@@ -1,0 +1,11 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Subcommands of the rlc-meter tool. Each gets the arguments after its name and
+// returns the process exit status.
+namespace cli {
+int RunDecode(const std::vector<std::string>& args);
+int RunSimulate(const std::vector<std::string>& args);
+}  // namespace cli

@@ -1,0 +1,29 @@
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+
+namespace {
+
+void PrintUsage() {
+    std::fputs(
+        "usage: rlc-meter decode [--lang ru|en] [--decimal C] [--group C] [--model N] [FILE|-]\n"
+        "       rlc-meter simulate [--model N] [--mode rlcd|rd|u] [--part SPEC]\n",
+        stderr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        PrintUsage();
+        return 2;
+    }
+    const std::string command = argv[1];
+    const std::vector<std::string> args(argv + 2, argv + argc);
+    if (command == "decode") return cli::RunDecode(args);
+    if (command == "simulate") return cli::RunSimulate(args);
+    PrintUsage();
+    return 2;
+}
