@@ -1,0 +1,112 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+
+#include "protocol/model.h"
+#include "protocol/state.h"
+
+// The meter's configurable settings. The 18 bytes are a storage format: every
+// profile entry keeps exactly this layout, so the record is kept as raw bytes
+// and each setting is reached through a named accessor.
+namespace protocol {
+
+// Byte offsets of the record.
+namespace rec {
+enum : std::size_t {
+    FreqAuto = 0,
+    FreqIndex = 1,
+    PrimAuto = 2,
+    PrimIndex = 3,
+    SecAuto = 4,
+    SecIndex = 5,
+    LevelAuto = 6,
+    LevelIndex = 7,
+    CircuitAuto = 8,
+    Series = 9,
+    Rate = 10,
+    Hold = 11,
+    Negative = 12,
+    Sound = 13,
+    Reserved14 = 14,  // reported only, stored with the record
+    SourceAuto = 15,
+    SourceIndex = 16,
+    Reserved17 = 17,
+    Size = 18
+};
+}
+
+struct TMeterSettings {
+    std::array<std::uint8_t, rec::Size> bytes{};
+
+    static TMeterSettings FromBytes(std::span<const std::uint8_t, rec::Size> raw);
+
+#define RLC_SETTING(name)        \
+    std::uint8_t name() const {  \
+        return bytes[rec::name]; \
+    }                            \
+    std::uint8_t& name() {       \
+        return bytes[rec::name]; \
+    }
+    RLC_SETTING(FreqAuto)
+    RLC_SETTING(FreqIndex)
+    RLC_SETTING(PrimAuto)
+    RLC_SETTING(PrimIndex)
+    RLC_SETTING(SecAuto)
+    RLC_SETTING(SecIndex)
+    RLC_SETTING(LevelAuto)
+    RLC_SETTING(LevelIndex)
+    RLC_SETTING(CircuitAuto)
+    RLC_SETTING(Series)
+    RLC_SETTING(Rate)
+    RLC_SETTING(Hold)
+    RLC_SETTING(Negative)
+    RLC_SETTING(Sound)
+    RLC_SETTING(Reserved14)
+    RLC_SETTING(SourceAuto)
+    RLC_SETTING(SourceIndex)
+    RLC_SETTING(Reserved17)
+#undef RLC_SETTING
+
+    friend bool operator==(const TMeterSettings&, const TMeterSettings&) = default;
+};
+
+// Frequency of `index` in hertz plus the DC flag. The DC rule looks at the
+// record's FreqIndex, not at the argument: a record with FreqIndex 0 always
+// gives 120 Hz and DcMode.
+struct TFrequencyLookup {
+    std::int32_t hz = 0;
+    bool dcMode = false;
+};
+TFrequencyLookup FrequencyFromIndex(int index, const TMeterSettings& settings, TMeterModel model);
+
+// The usual call: looks up the record's own FreqIndex and stores FrequencyHz
+// and DcMode in the state.
+void UpdateFrequency(TMeterState& state, const TMeterSettings& settings);
+
+// Loads the factory settings (byte 14, SourceAuto and byte 17 keep their
+// values) and sets FrequencyHz/DcMode. The caller then refreshes the settings
+// indicators and the circuit indicator; nothing is sent.
+void ApplyDefaults(TMeterSettings& settings, TMeterState& state);
+
+// The meter's report in frame bytes 8..11, copied into the record. Returns the
+// below-40-mF flag of byte 11 bit 5, which holds for that frame only.
+bool CopyReportedSettings(TMeterSettings& settings, std::span<const std::uint8_t, 4> reported);
+
+// The inverse: frame bytes 8..11 that report `settings` (for a simulated meter).
+std::array<std::uint8_t, 4> ReportedSettingsBytes(const TMeterSettings& settings,
+                                                  bool below40mF = false);
+
+// Item to select in each picker list for the record (ListBox_Source_RLC is not
+// synchronised).
+struct TPickerSelection {
+    int freq = 0;     // ListBox_freq_RLC
+    int prim = 0;     // ListBox_prim_RLC
+    int sec = 0;      // ListBox_sec_RLC
+    int level = 0;    // ListBox_Level_RLC
+    int circuit = 0;  // ListBox_ser_per
+};
+TPickerSelection PickerSelection(const TMeterSettings& settings);
+
+}  // namespace protocol
