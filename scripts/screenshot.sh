@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Usage: scripts/screenshot.sh OUT.png [application arguments]
+# Builds the application, starts it on a virtual display and saves a PNG of its window.
+set -euo pipefail
+[ $# -ge 1 ] || { echo "usage: $0 OUT.png [app args]" >&2; exit 2; }
+out=$(realpath -m "$1"); shift
+cd "$(dirname "$0")/.."
+scripts/deps.sh
+cmake -S . -B build/app -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRLC_BUILD_TESTS=OFF >/dev/null
+cmake --build build/app >/dev/null
+
+display=:$((90 + RANDOM % 100))
+Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+app=""
+cleanup() { [ -n "$app" ] && kill "$app" 2>/dev/null; kill "$xvfb" 2>/dev/null; }
+trap cleanup EXIT
+export DISPLAY=$display
+for _ in $(seq 50); do xwininfo -root >/dev/null 2>&1 && break; sleep 0.1; done
+
+export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
+build/app/src/app/rlc-logger "$@" &
+app=$!
+id=""
+for _ in $(seq 100); do
+  id=$(xwininfo -root -tree 2>/dev/null | grep -m1 'Регистратор' | awk '{print $1}') || true
+  [ -n "$id" ] && break
+  sleep 0.1
+done
+[ -n "$id" ] || { echo "the window did not appear" >&2; exit 1; }
+sleep "${SCREENSHOT_DELAY:-2}"  # let it paint and, with --demo, show readings
+/usr/bin/import -window "$id" "$out"
+echo "$out"

@@ -1,0 +1,200 @@
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "app/main.h"
+#include "app/widget_factory.h"
+
+using widgets::Button;
+using widgets::Combo;
+using widgets::Frame;
+using widgets::Label;
+
+namespace {
+
+const QStringList kToleranceItems = {"выкл.", "0,2%", "0,3%", "0,5%", "1%", "2%",
+                                     "3%",    "5%",   "10%",  "20%",  ">",  "<"};
+const QStringList kOhmUnits = {"Ом", "кОм", "МОм"};
+
+QLineEdit* ValueEdit(QWidget* parent, const char* name) {
+    auto* e = new QLineEdit("10000", parent);
+    e->setObjectName(name);
+    e->setMaxLength(7);
+    e->setFixedWidth(64);
+    return e;
+}
+
+QComboBox* ToleranceCombo(QWidget* parent, const char* name) {
+    QComboBox* c = Combo(parent, name, kToleranceItems, true);
+    c->setMaxVisibleItems(16);
+    c->setCurrentText("выкл.");
+    c->setFixedWidth(72);
+    return c;
+}
+
+QLabel* SectionTitle(QWidget* parent, const char* name, const QString& text) {
+    QLabel* l = Label(parent, name, text, 16);
+    l->setAlignment(Qt::AlignCenter);
+    return l;
+}
+
+}  // namespace
+
+void TForm1::BuildBottomArea(QWidget* parent) {
+    auto* column = new QVBoxLayout(parent);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    JvPanel2 = Frame(parent, "JvPanel2");
+    JvPanel2->setFixedHeight(88);
+    column->addWidget(JvPanel2);
+    auto* strips = new QVBoxLayout(JvPanel2);
+    strips->setContentsMargins(0, 0, 0, 0);
+    strips->setSpacing(0);
+    JvPanel4 = Frame(JvPanel2, "JvPanel4");
+    JvPanel4->setFixedHeight(8);
+    strips->addWidget(JvPanel4);
+    auto* areas = new QHBoxLayout;
+    areas->setSpacing(0);
+    strips->addLayout(areas, 1);
+
+    Panel7 = Frame(JvPanel2, "Panel7");
+    Panel7->setFixedWidth(458);
+    Panel7->setFrameShape(QFrame::StyledPanel);
+    areas->addWidget(Panel7);
+    BuildReferenceArea(Panel7);
+
+    Panel2 = Frame(JvPanel2, "Panel2");
+    Panel2->setFrameShape(QFrame::StyledPanel);
+    areas->addWidget(Panel2, 1);
+    BuildRecordingArea(Panel2);
+
+    Panel10 = Frame(parent, "Panel10");
+    column->addWidget(Panel10, 1);
+    auto* grid = new QVBoxLayout(Panel10);
+    grid->setContentsMargins(0, 0, 0, 0);
+    SG = new QTableWidget(Panel10);
+    SG->setObjectName("SG");
+    widgets::SetPixelFont(SG, 15, false);
+    grid->addWidget(SG);
+}
+
+void TForm1::BuildReferenceArea(QFrame* area) {
+    auto* rows = new QGridLayout(area);
+    rows->setContentsMargins(4, 0, 4, 2);
+    rows->setHorizontalSpacing(4);
+    rows->setVerticalSpacing(2);
+
+    JvP1 = SectionTitle(area, "JvP1", QString::fromStdString(lexicons.D1.GetItem(6)));
+    rows->addWidget(JvP1, 0, 0, 1, 2);
+
+    auto* entryRow = new QHBoxLayout;
+    entryRow->setSpacing(3);
+    BB1 = Button(area, "BB1", "Запись", 59, 26);
+    Button_DEL = Button(area, "Button_DEL", "Удалить", 59, 26);
+    Button_Add = Button(area, "Button_Add", "Добавить", 68, 26);
+    BB2 = Button(area, "BB2", "Чтение", 59, 26);
+    BB2->hide();
+    SE2 = new QSpinBox(area);
+    SE2->setObjectName("SE2");
+    SE2->setRange(1, 2);
+    SE2->setValue(1);
+    SE2->setFixedWidth(52);
+    CBox6 = Combo(area, "CBox6", {"R1"}, true);
+    CBox6->setMaxVisibleItems(20);
+    CBox6->lineEdit()->setMaxLength(18);
+    for (QWidget* w : {static_cast<QWidget*>(BB1), static_cast<QWidget*>(Button_DEL),
+                       static_cast<QWidget*>(Button_Add), static_cast<QWidget*>(SE2)})
+        entryRow->addWidget(w);
+    entryRow->addWidget(CBox6, 1);
+    rows->addLayout(entryRow, 1, 0, 1, 2);
+
+    Panel8 = Frame(area, "Panel8");
+    auto* primary = new QHBoxLayout(Panel8);
+    primary->setContentsMargins(0, 0, 0, 0);
+    primary->setSpacing(2);
+    CBox2 = Combo(Panel8, "CBox2", {"R", "L", "C"}, false);
+    CBox5 = ToleranceCombo(Panel8, "CBox5");
+    E2 = ValueEdit(Panel8, "E2");
+    CBox1 = Combo(Panel8, "CBox1", kOhmUnits, false);
+    CBox3 = Combo(Panel8, "CBox3", {"мкГн", "мГн", "Гн"}, false);
+    CBox4 = Combo(Panel8, "CBox4", {"рФ", "нФ", "мкФ"}, false);
+    CBox3->hide();
+    CBox4->hide();
+    for (QWidget* w : {static_cast<QWidget*>(CBox2), static_cast<QWidget*>(CBox5),
+                       static_cast<QWidget*>(E2), static_cast<QWidget*>(CBox1),
+                       static_cast<QWidget*>(CBox3), static_cast<QWidget*>(CBox4)})
+        primary->addWidget(w);
+    rows->addWidget(Panel8, 2, 0);
+
+    Panel11 = Frame(area, "Panel11");
+    auto* secondary = new QHBoxLayout(Panel11);
+    secondary->setContentsMargins(0, 0, 0, 0);
+    secondary->setSpacing(2);
+    CBox11 = Combo(Panel11, "CBox11", {"R", "Q", "D"}, false);
+    CBox51 = ToleranceCombo(Panel11, "CBox51");
+    E11 = ValueEdit(Panel11, "E11");
+    CBox31 = Combo(Panel11, "CBox31", kOhmUnits, false);
+    for (QWidget* w : {static_cast<QWidget*>(CBox11), static_cast<QWidget*>(CBox51),
+                       static_cast<QWidget*>(E11), static_cast<QWidget*>(CBox31)})
+        secondary->addWidget(w);
+    rows->addWidget(Panel11, 2, 1);
+}
+
+void TForm1::BuildRecordingArea(QFrame* area) {
+    auto* outer = new QVBoxLayout(area);
+    outer->setContentsMargins(4, 0, 4, 2);
+    outer->setSpacing(0);
+    JvP11 = SectionTitle(area, "JvP11", QString::fromStdString(lexicons.D1.GetItem(1)));
+    outer->addWidget(JvP11);
+    Panel15 = Frame(area, "Panel15");
+    outer->addWidget(Panel15, 1);
+    auto* p15 = new QVBoxLayout(Panel15);
+    p15->setContentsMargins(0, 0, 0, 0);
+    Panel13 = Frame(Panel15, "Panel13");
+    p15->addWidget(Panel13);
+
+    auto* grid = new QGridLayout(Panel13);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setHorizontalSpacing(4);
+    grid->setVerticalSpacing(0);
+    auto twoLines = [&](const char* topName, const QString& top, const char* bottomName,
+                        const QString& bottom, QLabel*& topLabel, QLabel*& bottomLabel) {
+        auto* box = new QVBoxLayout;
+        box->setSpacing(0);
+        topLabel = Label(Panel13, topName, top, 13);
+        bottomLabel = Label(Panel13, bottomName, bottom, 13);
+        box->addWidget(topLabel);
+        box->addWidget(bottomLabel);
+        return box;
+    };
+    grid->addLayout(twoLines("Label1", "Начальная", "Label9", "позиция", Label1, Label9), 0, 0);
+    SE1 = new QSpinBox(Panel13);
+    SE1->setObjectName("SE1");
+    SE1->setRange(1, 100000);
+    SE1->setValue(1);
+    SE1->setFixedWidth(84);
+    grid->addWidget(SE1, 0, 1);
+    grid->addLayout(twoLines("Label3", "Интервал", "Label2", "записи", Label3, Label2), 1, 0);
+    CB1 = Combo(Panel13, "CB1", {"0.5с", "1с", "2с"}, false);
+    CB1->setCurrentIndex(1);
+    grid->addWidget(CB1, 1, 1);
+
+    SP1 = Button(Panel13, "SP1", "Пуск", 251, 59, true);
+    widgets::SetPixelFont(SP1, 27);
+    SP1->setEnabled(false);
+    grid->addWidget(SP1, 0, 2, 2, 1);
+    Button4 = Button(Panel13, "Button4", "В файл EXCEL", 104, 29);
+    B5 = Button(Panel13, "B5", "Очистка", 104, 29);
+    grid->addWidget(Button4, 0, 3);
+    grid->addWidget(B5, 1, 3);
+    grid->setColumnStretch(4, 1);
+}

@@ -1,0 +1,121 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPixmap>
+#include <array>
+
+#include "i18n/lexicon.h"
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+class QTableWidget;
+class QTimer;
+
+// The one window of the program. Controls keep their role-prefixed names; each
+// subsystem's handlers live in its own class and work on these controls.
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit TForm1(QWidget* parent = nullptr);
+
+    // Window-level behaviour.
+    void FormResize();
+    void Memo1Click();
+    void P16MouseLeave();
+    void L_righ5MouseMove();
+    // Once connected, the connection log no longer opens the model chooser.
+    void DisableModelChooserClick() { modelChooserClickEnabled_ = false; }
+
+    i18n::TLexicons lexicons;
+
+    // Areas.
+    QFrame *Panel_top, *Panel3, *Panel6, *Panel1, *Panel5, *Panel4, *P5, *JvPanel5, *JvPanel1,
+        *P_connect, *JvPanel3, *JvPanel6, *JvPanel7, *Panel9, *JvPanel2, *JvPanel4, *Panel7,
+        *Panel2, *Panel8, *Panel11, *Panel15, *Panel13, *Panel10;
+    QLabel *JvP8, *JvP1, *JvP11;
+
+    // Mode buttons, recording mode, profile buttons.
+    QPushButton *Button2, *Button1, *Button3;
+    QComboBox* CBox10;
+    QPushButton *SB1, *SB2, *SB3, *SB4;
+
+    // Meter function buttons and connection.
+    QPushButton *SP4, *SP3, *SP2, *SBe1, *SP5;
+    QComboBox* LangCombo1;
+    QPushButton* B2;
+    QCheckBox* CheckBox_connect_auto;
+    QPlainTextEdit* Memo1;
+
+    // Display panels.
+    QFrame *Panel_RLCD, *Panel_RD, *Panel_U;
+    QLabel *L_Prim_RLC, *L_prim_n, *L_Sec_RLC, *L_sec_n, *L_SER_PER, *L_SER_PER1, *L_RQD_avto,
+        *L_RLC_avto, *L_Level_RLC, *L_Source_RLC, *L_freq_RLC, *L_righ1, *L_righ2, *L_righ3,
+        *L_righ4;
+    QLineEdit *L_righ5, *L_righ6;
+    QLabel *Im_Diod, *RD_prim_R, *J_prim, *Joo, *RD_V, *RD_J, *RD_J1, *RD_Auto, *RD_Prim;
+    QLabel *U_Prim, *U_vrm, *U_pp;
+    QLabel* JP5;
+
+    // Pickers over the display.
+    QFrame *P_prim_RLC, *P_sec_RLC, *P_ser_per, *P_level_RLC, *P_freq_RLC, *P_Source_RLC;
+    QLabel *SText_prim_RLC, *SText_sec_RLC, *SText_ser_per, *SText_level_RLC, *SText_freq_RLC,
+        *SText_Source;
+    QListWidget *ListBox_prim_RLC, *ListBox_sec_RLC, *ListBox_ser_per, *ListBox_Level_RLC,
+        *ListBox_freq_RLC, *ListBox_Source_RLC;
+
+    // Model chooser.
+    QFrame* P16;
+    QGroupBox* RG1;
+    QRadioButton *RB1, *RB2, *RB3, *RB4;
+
+    // Reference area.
+    QPushButton *BB1, *Button_DEL, *Button_Add, *BB2;
+    QSpinBox* SE2;
+    QComboBox *CBox6, *CBox2, *CBox5, *CBox1, *CBox3, *CBox4;
+    QLineEdit* E2;
+    QComboBox *CBox11, *CBox51, *CBox31;
+    QLineEdit* E11;
+
+    // Recording area.
+    QLabel *Label1, *Label9, *Label3, *Label2;
+    QSpinBox* SE1;
+    QComboBox* CB1;
+    QPushButton *SP1, *Button4, *B5;
+
+    QTableWidget* SG;
+
+    QTimer *T2, *T3, *T4, *T14, *T33, *T34, *T50, *Timer_TX;
+
+    // Pictures for Im_Diod: two diode orientations and a resistor.
+    std::array<QPixmap, 3> ImList1;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildTopArea(QWidget* parent);
+    void BuildDisplay(QWidget* parent);
+    void BuildRlcdPanel(QFrame* panel);
+    void BuildRdPanel(QFrame* panel);
+    void BuildUPanel(QFrame* panel);
+    void BuildPickers(QWidget* parent);
+    void BuildModelChooser(QWidget* parent);
+    void BuildBottomArea(QWidget* parent);
+    void BuildReferenceArea(QFrame* area);
+    void BuildRecordingArea(QFrame* area);
+    void BuildTimers();
+    void LayoutDisplay();
+
+    bool modelChooserClickEnabled_ = true;
+};

@@ -1,0 +1,48 @@
+#include "app/widget_factory.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+
+namespace widgets {
+
+void SetPixelFont(QWidget* w, int pixels, bool bold) {
+    QFont f = w->font();
+    f.setPixelSize(pixels);
+    f.setBold(bold);
+    w->setFont(f);
+}
+
+QFrame* Frame(QWidget* parent, const char* name) {
+    auto* f = new QFrame(parent);
+    f->setObjectName(name);
+    return f;
+}
+
+QLabel* Label(QWidget* parent, const char* name, const QString& text, int fontPixels) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(name);
+    if (fontPixels > 0) SetPixelFont(l, fontPixels);
+    return l;
+}
+
+QPushButton* Button(QWidget* parent, const char* name, const QString& text, int w, int h,
+                    bool toggle) {
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(name);
+    b->setFixedSize(w, h);
+    b->setCheckable(toggle);
+    b->setFocusPolicy(Qt::NoFocus);  // speed buttons never take the keyboard focus
+    return b;
+}
+
+QComboBox* Combo(QWidget* parent, const char* name, const QStringList& items, bool editable) {
+    auto* c = new QComboBox(parent);
+    c->setObjectName(name);
+    c->setEditable(editable);
+    c->addItems(items);
+    return c;
+}
+
+}  // namespace widgets

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QStringList>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QPushButton;
+class QWidget;
+
+// Small constructors that give each control its name, parent and font in one line.
+namespace widgets {
+
+void SetPixelFont(QWidget* w, int pixels, bool bold = true);
+QFrame* Frame(QWidget* parent, const char* name);
+QLabel* Label(QWidget* parent, const char* name, const QString& text, int fontPixels = 0);
+// A speed button; `toggle` buttons stay down until pressed again.
+QPushButton* Button(QWidget* parent, const char* name, const QString& text, int w, int h,
+                    bool toggle = false);
+QComboBox* Combo(QWidget* parent, const char* name, const QStringList& items, bool editable);
+
+}  // namespace widgets
