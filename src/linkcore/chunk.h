@@ -1,0 +1,67 @@
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+// What arrives on the adapter's serial port comes in chunks: the bytes up to a
+// 10 ms pause. A chunk is either one adapter reply or one 18-byte measurement
+// frame; anything else is noise and the port's buffers are flushed to resync.
+//
+//   chunk                                            kind
+//   "OK+CONNL"                                       Connecting
+//   "OK+CONNE", "OK+CONNF", "OK+CONNEOK+CONNF"       ConnectFailed
+//   "OK+CONNN"                                       NoConnection
+//   "OK+CONN", "OK+CONN\r\n",                        Connected
+//     17+ bytes starting "OK+CONNLOK+CONN\r\n",
+//     10+ bytes starting "OK+CONN\r\n"
+//   "OK+LOST", 8+ bytes ending "OK+LOST"             Lost
+//   "OK"                                             AdapterOk
+//   any other length than 18                         Unrecognised
+//   any other 18 bytes                               Frame, or FramePaused while decoding pauses
+//
+// The first matching row wins. The adapter can run a reply together with the
+// meter's data, so the link-up reply followed by data still connects, and data
+// followed by the link-loss reply still disconnects; the data bytes of such a
+// chunk are not used.
+namespace linkcore {
+
+enum class TChunkKind {
+    Connecting,
+    ConnectFailed,
+    NoConnection,
+    Connected,
+    Lost,
+    AdapterOk,
+    Unrecognised,
+    Frame,
+    FramePaused,
+};
+
+TChunkKind ClassifyChunk(std::string_view chunk, bool decodePaused);
+
+// Lexicon item of the connection texts (Dlang_connect) to log.
+inline constexpr int kItemConnecting = 2;    // "Подключаемся..."
+inline constexpr int kItemNoConnection = 3;  // "Нет подключения"
+
+// What the serial link does for a chunk.
+struct TChunkEffects {
+    bool clearMeterConnected = false;
+    bool disableConnectButton = false;  // B2
+    bool disableRecordButton = false;   // SP1
+    bool startButtonTimer = false;      // T2
+    // Line for the connection log: `memoPrefix` + lexicon item `memoItem`
+    // (no item: the prefix alone).
+    std::optional<std::string_view> memoPrefix;
+    std::optional<int> memoItem;
+    bool enterConnectedState = false;
+    bool enterDisconnectedState = false;
+    bool clearPortBuffers = false;
+    bool decodeFrame = false;  // hand the 18 bytes to the frame decoder
+};
+
+TChunkEffects EffectsOf(TChunkKind kind);
+
+// The start-up probe is answered when the reply holds "OK" anywhere.
+bool ProbeAnswered(std::string_view reply);
+
+}  // namespace linkcore

@@ -1,0 +1,129 @@
+#include "linkcore/chunk.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace linkcore {
+namespace {
+
+using namespace std::string_literals;
+
+// A valid-looking 18-byte measurement frame (content does not matter here).
+const std::string kFrame =
+    "\x00\x00\x80\x3F\x00\x00\x00\x40\x24\x1A\x21\x01\x00\x00\x00\x09\x00\x0A"s;
+
+struct ChunkCase {
+    const char* name;
+    std::string chunk;
+    bool paused;
+    TChunkKind kind;
+};
+
+class ChunkClassification : public ::testing::TestWithParam<ChunkCase> {};
+
+TEST_P(ChunkClassification, FirstMatchingRowDecides) {
+    const ChunkCase& c = GetParam();
+    EXPECT_EQ(ClassifyChunk(c.chunk, c.paused), c.kind);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ChunkClassification,
+    ::testing::Values(
+        ChunkCase{"Connecting", "OK+CONNL", false, TChunkKind::Connecting},
+        ChunkCase{"ConnE", "OK+CONNE", false, TChunkKind::ConnectFailed},
+        ChunkCase{"ConnF", "OK+CONNF", false, TChunkKind::ConnectFailed},
+        ChunkCase{"ConnEThenF", "OK+CONNEOK+CONNF", false, TChunkKind::ConnectFailed},
+        ChunkCase{"ConnN", "OK+CONNN", false, TChunkKind::NoConnection},
+        ChunkCase{"Conn", "OK+CONN", false, TChunkKind::Connected},
+        ChunkCase{"ConnLine", "OK+CONN\r\n", false, TChunkKind::Connected},
+        ChunkCase{"Lost", "OK+LOST", false, TChunkKind::Lost},
+        ChunkCase{"Ok", "OK", false, TChunkKind::AdapterOk},
+        ChunkCase{"Frame", kFrame, false, TChunkKind::Frame},
+        ChunkCase{"FramePaused", kFrame, true, TChunkKind::FramePaused},
+        // Replies are matched whole, whatever the pause flag says.
+        ChunkCase{"ConnWhilePaused", "OK+CONN", true, TChunkKind::Connected},
+        ChunkCase{"OkWhilePaused", "OK", true, TChunkKind::AdapterOk},
+        // Anything 18 bytes long that is no reply goes to the decoder, which
+        // validates it.
+        ChunkCase{"Any18Bytes", std::string(18, 'z'), false, TChunkKind::Frame},
+        ChunkCase{"Empty", "", false, TChunkKind::Unrecognised},
+        ChunkCase{"Frame17", kFrame.substr(0, 17), false, TChunkKind::Unrecognised},
+        ChunkCase{"Frame19", kFrame + "\x0A", false, TChunkKind::Unrecognised},
+        // Two frames without a pause between them form one chunk: dropped.
+        ChunkCase{"TwoFrames", kFrame + kFrame, false, TChunkKind::Unrecognised},
+        ChunkCase{"ConnLWithLineEnd", "OK+CONNL\r\n", false, TChunkKind::Unrecognised},
+        ChunkCase{"ConnLConnNoLineEnd", "OK+CONNLOK+CONN", false, TChunkKind::Unrecognised},
+        ChunkCase{"ConnFThenE", "OK+CONNFOK+CONNE", false, TChunkKind::Unrecognised},
+        ChunkCase{"LowerCase", "ok+conn", false, TChunkKind::Unrecognised},
+        ChunkCase{"OkLine", "OK\r\n", false, TChunkKind::Unrecognised},
+        // Replies run together with data.
+        ChunkCase{"ConnLConnThenFrameByte", "OK+CONNLOK+CONN\r\n\x00"s, false,
+                  TChunkKind::Connected},
+        ChunkCase{"ConnLConnThenFrame", "OK+CONNLOK+CONN\r\n" + kFrame, true,
+                  TChunkKind::Connected},
+        ChunkCase{"ConnLConnOnly", "OK+CONNLOK+CONN\r\n", false, TChunkKind::Connected},
+        ChunkCase{"ConnThenFrame", "OK+CONN\r\n" + kFrame, false, TChunkKind::Connected},
+        ChunkCase{"ConnThenPartOfFrame", "OK+CONN\r\n" + kFrame.substr(0, 9), false,
+                  TChunkKind::Connected},
+        ChunkCase{"FrameThenLost", kFrame + "OK+LOST", false, TChunkKind::Lost},
+        ChunkCase{"PartOfFrameThenLost", kFrame.substr(5) + "OK+LOST", false, TChunkKind::Lost},
+        // "OK+CONN" without the line end is matched whole only.
+        ChunkCase{"ConnNoLineEndThenFrame", "OK+CONN" + kFrame, false, TChunkKind::Unrecognised}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ChunkEffects, ConnectingDisablesBothButtonsAndLogs) {
+    const TChunkEffects e = EffectsOf(TChunkKind::Connecting);
+    EXPECT_TRUE(e.clearMeterConnected);
+    EXPECT_TRUE(e.disableConnectButton);
+    EXPECT_TRUE(e.disableRecordButton);
+    EXPECT_FALSE(e.startButtonTimer);
+    EXPECT_EQ(e.memoItem, kItemConnecting);
+    EXPECT_FALSE(e.clearPortBuffers);
+}
+
+TEST(ChunkEffects, FailedRepliesRestartTheButtonTimerAndOnlyNnLogs) {
+    const TChunkEffects failed = EffectsOf(TChunkKind::ConnectFailed);
+    const TChunkEffects none = EffectsOf(TChunkKind::NoConnection);
+    for (const TChunkEffects& e : {failed, none}) {
+        EXPECT_TRUE(e.clearMeterConnected);
+        EXPECT_FALSE(e.disableConnectButton);
+        EXPECT_TRUE(e.disableRecordButton);
+        EXPECT_TRUE(e.startButtonTimer);
+        EXPECT_FALSE(e.enterConnectedState);
+    }
+    EXPECT_FALSE(failed.memoPrefix);
+    EXPECT_EQ(none.memoPrefix, "NN ");
+    EXPECT_EQ(none.memoItem, kItemNoConnection);
+}
+
+TEST(ChunkEffects, OnlyUnrecognisedChunksFlushTheBuffers) {
+    for (TChunkKind k : {TChunkKind::Connecting, TChunkKind::ConnectFailed,
+                         TChunkKind::NoConnection, TChunkKind::Connected, TChunkKind::Lost,
+                         TChunkKind::AdapterOk, TChunkKind::Frame, TChunkKind::FramePaused})
+        EXPECT_FALSE(EffectsOf(k).clearPortBuffers) << static_cast<int>(k);
+    EXPECT_TRUE(EffectsOf(TChunkKind::Unrecognised).clearPortBuffers);
+}
+
+TEST(ChunkEffects, StateChangesAndDecoding) {
+    EXPECT_TRUE(EffectsOf(TChunkKind::Connected).enterConnectedState);
+    EXPECT_TRUE(EffectsOf(TChunkKind::Lost).enterDisconnectedState);
+    EXPECT_TRUE(EffectsOf(TChunkKind::Frame).decodeFrame);
+    // A paused frame is dropped silently: no decode, no flush.
+    const TChunkEffects paused = EffectsOf(TChunkKind::FramePaused);
+    EXPECT_FALSE(paused.decodeFrame);
+    EXPECT_FALSE(paused.clearPortBuffers);
+    const TChunkEffects ok = EffectsOf(TChunkKind::AdapterOk);
+    EXPECT_EQ(ok.memoPrefix, "OK");
+    EXPECT_FALSE(ok.memoItem);
+}
+
+TEST(Probe, AnsweredWhenOkAppearsAnywhere) {
+    EXPECT_TRUE(ProbeAnswered("OK"));
+    EXPECT_TRUE(ProbeAnswered("\x00OK+LOST"s));
+    EXPECT_FALSE(ProbeAnswered(""));
+    EXPECT_FALSE(ProbeAnswered("O K"));
+}
+
+}  // namespace
+}  // namespace linkcore
