@@ -19,6 +19,13 @@ TMeterSettings TMeterSettings::FromBytes(std::span<const std::uint8_t, rec::Size
     return s;
 }
 
+TMeterSettings SettingsFromProfile(std::span<const std::uint8_t, rec::Size> stored) {
+    TMeterSettings s = TMeterSettings::FromBytes(stored);
+    if (s.SourceIndex() > 1) s.SourceIndex() = 0;
+    s.Reserved17() = 0;
+    return s;
+}
+
 TFrequencyLookup FrequencyFromIndex(int index, const TMeterSettings& settings, TMeterModel model) {
     if (settings.FreqIndex() == 0) return {kDcFrequencyHz, true};
     return {TableFrequencyHz(index, model), false};

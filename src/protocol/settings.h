@@ -42,35 +42,50 @@ struct TMeterSettings {
 
     static TMeterSettings FromBytes(std::span<const std::uint8_t, rec::Size> raw);
 
-#define RLC_SETTING(name)        \
-    std::uint8_t name() const {  \
-        return bytes[rec::name]; \
-    }                            \
-    std::uint8_t& name() {       \
-        return bytes[rec::name]; \
-    }
-    RLC_SETTING(FreqAuto)
-    RLC_SETTING(FreqIndex)
-    RLC_SETTING(PrimAuto)
-    RLC_SETTING(PrimIndex)
-    RLC_SETTING(SecAuto)
-    RLC_SETTING(SecIndex)
-    RLC_SETTING(LevelAuto)
-    RLC_SETTING(LevelIndex)
-    RLC_SETTING(CircuitAuto)
-    RLC_SETTING(Series)
-    RLC_SETTING(Rate)
-    RLC_SETTING(Hold)
-    RLC_SETTING(Negative)
-    RLC_SETTING(Sound)
-    RLC_SETTING(Reserved14)
-    RLC_SETTING(SourceAuto)
-    RLC_SETTING(SourceIndex)
-    RLC_SETTING(Reserved17)
-#undef RLC_SETTING
+    // Named access to each byte: `s.Rate()` reads, `s.Rate() = 3` writes.
+    std::uint8_t FreqAuto() const { return bytes[rec::FreqAuto]; }
+    std::uint8_t& FreqAuto() { return bytes[rec::FreqAuto]; }
+    std::uint8_t FreqIndex() const { return bytes[rec::FreqIndex]; }
+    std::uint8_t& FreqIndex() { return bytes[rec::FreqIndex]; }
+    std::uint8_t PrimAuto() const { return bytes[rec::PrimAuto]; }
+    std::uint8_t& PrimAuto() { return bytes[rec::PrimAuto]; }
+    std::uint8_t PrimIndex() const { return bytes[rec::PrimIndex]; }
+    std::uint8_t& PrimIndex() { return bytes[rec::PrimIndex]; }
+    std::uint8_t SecAuto() const { return bytes[rec::SecAuto]; }
+    std::uint8_t& SecAuto() { return bytes[rec::SecAuto]; }
+    std::uint8_t SecIndex() const { return bytes[rec::SecIndex]; }
+    std::uint8_t& SecIndex() { return bytes[rec::SecIndex]; }
+    std::uint8_t LevelAuto() const { return bytes[rec::LevelAuto]; }
+    std::uint8_t& LevelAuto() { return bytes[rec::LevelAuto]; }
+    std::uint8_t LevelIndex() const { return bytes[rec::LevelIndex]; }
+    std::uint8_t& LevelIndex() { return bytes[rec::LevelIndex]; }
+    std::uint8_t CircuitAuto() const { return bytes[rec::CircuitAuto]; }
+    std::uint8_t& CircuitAuto() { return bytes[rec::CircuitAuto]; }
+    std::uint8_t Series() const { return bytes[rec::Series]; }
+    std::uint8_t& Series() { return bytes[rec::Series]; }
+    std::uint8_t Rate() const { return bytes[rec::Rate]; }
+    std::uint8_t& Rate() { return bytes[rec::Rate]; }
+    std::uint8_t Hold() const { return bytes[rec::Hold]; }
+    std::uint8_t& Hold() { return bytes[rec::Hold]; }
+    std::uint8_t Negative() const { return bytes[rec::Negative]; }
+    std::uint8_t& Negative() { return bytes[rec::Negative]; }
+    std::uint8_t Sound() const { return bytes[rec::Sound]; }
+    std::uint8_t& Sound() { return bytes[rec::Sound]; }
+    std::uint8_t Reserved14() const { return bytes[rec::Reserved14]; }
+    std::uint8_t& Reserved14() { return bytes[rec::Reserved14]; }
+    std::uint8_t SourceAuto() const { return bytes[rec::SourceAuto]; }
+    std::uint8_t& SourceAuto() { return bytes[rec::SourceAuto]; }
+    std::uint8_t SourceIndex() const { return bytes[rec::SourceIndex]; }
+    std::uint8_t& SourceIndex() { return bytes[rec::SourceIndex]; }
+    std::uint8_t Reserved17() const { return bytes[rec::Reserved17]; }
+    std::uint8_t& Reserved17() { return bytes[rec::Reserved17]; }
 
     friend bool operator==(const TMeterSettings&, const TMeterSettings&) = default;
 };
+
+// A record as stored in a profile entry, made fit to load: a SourceIndex above
+// 1 (the report carries two bits) becomes 0 and byte 17 becomes 0.
+TMeterSettings SettingsFromProfile(std::span<const std::uint8_t, rec::Size> stored);
 
 // Frequency of `index` in hertz plus the DC flag. The DC rule looks at the
 // record's FreqIndex, not at the argument: a record with FreqIndex 0 always

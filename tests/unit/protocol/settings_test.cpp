@@ -117,6 +117,17 @@ INSTANTIATE_TEST_SUITE_P(Bits, ReportedSettings,
                                         {0, 0, 1, 0, 0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0},
                                         true}));
 
+TEST(SettingsFromProfile, LimitsSourceIndexAndClearsByte17) {
+    for (std::uint8_t source : {0, 1, 2, 3}) {
+        std::array<std::uint8_t, 18> stored{1, 4, 1, 2, 1, 1, 0, 1, 1, 0, 2, 0, 0, 1, 1, 0, 0, 9};
+        stored[rec::SourceIndex] = source;
+        const TMeterSettings s = SettingsFromProfile(stored);
+        EXPECT_EQ(s.SourceIndex(), source > 1 ? 0 : source);
+        EXPECT_EQ(s.Reserved17(), 0);
+        EXPECT_EQ(s.Reserved14(), 1);
+    }
+}
+
 struct PickerCase {
     std::array<std::uint8_t, 18> record;
     TPickerSelection expected;
