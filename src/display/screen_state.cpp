@@ -1,0 +1,199 @@
+#include "display/screen_state.h"
+
+namespace display {
+
+const char* PanelName(TPanel panel) {
+    switch (panel) {
+        case TPanel::Rd:
+            return "Panel_RD";
+        case TPanel::U:
+            return "Panel_U";
+        default:
+            return "Panel_RLCD";
+    }
+}
+
+const std::vector<std::string>& RlcdControls() {
+    static const std::vector<std::string> names{
+        "L_Level_RLC", "L_Source_RLC", "L_freq_RLC", "L_RLC_avto", "L_Prim_RLC", "L_SER_PER1",
+        "L_prim_n",    "L_RQD_avto",   "L_Sec_RLC",  "L_SER_PER",  "L_sec_n",    "L_righ1",
+        "L_righ2",     "L_righ3",      "L_righ4",    "L_righ5",    "L_righ6"};
+    return names;
+}
+
+const std::vector<std::string>& RdControls() {
+    static const std::vector<std::string> names{"RD_Prim", "RD_prim_R", "RD_V",  "J_prim",
+                                                "Joo",     "RD_J",      "RD_J1", "RD_Auto"};
+    return names;
+}
+
+const std::vector<std::string>& UControls() {
+    static const std::vector<std::string> names{"U_Prim", "U_vrm", "U_pp"};
+    return names;
+}
+
+TScreenState::TScreenState(const i18n::TLexicons& lexicons, TSeparators separators)
+    : lexicons_(lexicons), separators_(std::move(separators)) {}
+
+void TScreenState::Put(std::vector<std::string>& changed, const char* control,
+                       const std::optional<std::string>& text) {
+    if (!text) return;
+    texts_[control] = *text;
+    changed.emplace_back(control);
+}
+
+void TScreenState::ApplyIndicators(std::vector<std::string>& changed,
+                                   const TSettingsIndicators& ind) {
+    Put(changed, "L_RLC_avto", ind.L_RLC_avto);
+    Put(changed, "L_freq_RLC", ind.L_freq_RLC);
+    Put(changed, "L_Level_RLC", ind.L_Level_RLC);
+    Put(changed, "L_Prim_RLC", ind.L_Prim_RLC);
+    Put(changed, "L_RQD_avto", ind.L_RQD_avto);
+    Put(changed, "L_Sec_RLC", ind.L_Sec_RLC);
+    memory_ = ind.memory;
+}
+
+void TScreenState::ApplyCircuit(std::vector<std::string>& changed, const TCircuitIndicators& c) {
+    Put(changed, "L_SER_PER", c.L_SER_PER);
+    Put(changed, "L_SER_PER1", c.L_SER_PER1);
+}
+
+void TScreenState::ApplyModelLists(std::vector<std::string>& changed, const TModelLists& lists) {
+    Put(changed, "L_Level_RLC", lists.L_Level_RLC);
+    sourceVisible_ = lists.L_Source_RLC_Visible;
+}
+
+void TScreenState::ApplyRlcd(std::vector<std::string>& changed, const TRlcResult& r) {
+    const TRlcScreen& s = r.screen;
+    panel_ = TPanel::Rlcd;
+    sp3Enabled_ = true;
+    Put(changed, "L_Source_RLC", s.L_Source_RLC);
+    Put(changed, "L_SER_PER1", s.L_SER_PER1);
+    Put(changed, "L_prim_n", s.L_prim_n);
+    Put(changed, "L_SER_PER", s.L_SER_PER);
+    Put(changed, "L_sec_n", s.L_sec_n);
+    Put(changed, "L_RLC_avto", s.L_RLC_avto);
+    Put(changed, "L_freq_RLC", s.L_freq_RLC);
+    Put(changed, "L_Level_RLC", s.L_Level_RLC);
+    Put(changed, "L_Prim_RLC", s.L_Prim_RLC);
+    Put(changed, "L_RQD_avto", s.L_RQD_avto);
+    Put(changed, "L_Sec_RLC", s.L_Sec_RLC);
+    Put(changed, "L_righ1", s.L_righ1);
+    Put(changed, "L_righ2", s.L_righ2);
+    Put(changed, "L_righ3", s.L_righ3);
+    Put(changed, "L_righ4", s.L_righ4);
+    Put(changed, "L_righ5", s.L_righ5);
+    Put(changed, "L_righ6", s.L_righ6);
+    if (s.Panel_RLCD_Red) panelRed_ = *s.Panel_RLCD_Red;
+    settings_ = r.settings;
+    state_ = r.state;
+    memory_ = r.memory;
+}
+
+void TScreenState::ApplyRd(std::vector<std::string>& changed, const TRdScreen& s) {
+    panel_ = TPanel::Rd;
+    sp3Enabled_ = s.SP3_Enabled;
+    Put(changed, "RD_Prim", s.RD_Prim);
+    Put(changed, "RD_prim_R", s.RD_prim_R);
+    Put(changed, "RD_V", s.RD_V);
+    Put(changed, "J_prim", s.J_prim);
+    Put(changed, "Joo", s.Joo);
+    Put(changed, "RD_J", s.RD_J);
+    Put(changed, "RD_J1", s.RD_J1);
+    Put(changed, "RD_Auto", s.RD_Auto);
+    if (s.Im_Diod) image_ = s.Im_Diod;
+}
+
+void TScreenState::ApplyU(std::vector<std::string>& changed, const TUScreen& s) {
+    panel_ = TPanel::U;
+    sp3Enabled_ = s.SP3_Enabled;
+    Put(changed, "U_Prim", s.U_Prim);
+    Put(changed, "U_vrm", s.U_vrm);
+    Put(changed, "U_pp", s.U_pp);
+}
+
+void TScreenState::Start(protocol::TMeterModel model) {
+    state_.Model = model;
+    protocol::ApplyDefaults(settings_, state_);
+    ShowSettingsNow();
+    ShowCircuitNow();
+    RefreshModelListsNow();
+    panel_ = TPanel::Rlcd;
+}
+
+TSettingsIndicators TScreenState::ShowSettingsNow() {
+    TSettingsIndicators ind = ShowSettings(settings_, state_.Model, state_.FrequencyHz,
+                                           profileEditing_, memory_, lexicons_);
+    std::vector<std::string> changed;
+    ApplyIndicators(changed, ind);
+    return ind;
+}
+
+TCircuitIndicators TScreenState::ShowCircuitNow() {
+    TCircuitIndicators c = ShowCircuit(settings_);
+    std::vector<std::string> changed;
+    ApplyCircuit(changed, c);
+    return c;
+}
+
+TModelLists TScreenState::RefreshModelListsNow() {
+    TModelLists lists = RefreshModelLists(state_.Model, lexicons_);
+    std::vector<std::string> changed;
+    ApplyModelLists(changed, lists);
+    return lists;
+}
+
+TFrameOutcome TScreenState::Feed(std::span<const std::uint8_t> bytes) {
+    TFrameOutcome out;
+    out.decode = protocol::DecodeMeasurementFrame(bytes, state_, profileEditing_, lexicons_);
+    if (!out.decode.accepted) return out;
+    state_ = out.decode.state;
+    const protocol::TFrameEffects& e = out.decode.effects;
+    std::vector<std::string>& changed = out.changedTexts;
+
+    jp5Visible_ = e.jp5Visible;
+    if (e.jp5Visible) Put(changed, "JP5", e.jp5Text);
+    if (e.refreshModelLists || e.modelChanged) {
+        out.modelLists = RefreshModelLists(state_.Model, lexicons_);
+        ApplyModelLists(changed, *out.modelLists);
+    }
+
+    const auto frame = bytes.first<protocol::kFrameSize>();
+    protocol::TMeasurementFrame copy;
+    std::copy(frame.begin(), frame.end(), copy.begin());
+    switch (e.screen) {
+        case protocol::TScreen::Rlcd: {
+            TRlcInput in{settings_,         state_,         memory_, profileEditing_,
+                         recordingRunning_, toleranceCheck_};
+            out.rlcd = ShowRlcdMode(copy, in, Context());
+            ApplyRlcd(changed, *out.rlcd);
+            break;
+        }
+        case protocol::TScreen::Rd:
+            out.rd = ShowRdMode(copy, Context());
+            ApplyRd(changed, *out.rd);
+            break;
+        case protocol::TScreen::U:
+            out.u = ShowUMode(copy, Context());
+            ApplyU(changed, *out.u);
+            break;
+        case protocol::TScreen::None:
+            break;
+    }
+    return out;
+}
+
+void TScreenState::ClearStaleReadings() {
+    jp5Visible_ = false;
+    for (const char* control :
+         {"L_sec_n", "L_prim_n", "L_righ1", "L_righ2", "L_righ3", "L_righ4", "L_righ5", "L_righ6"})
+        texts_[control] = "";
+}
+
+std::optional<std::string> TScreenState::Text(std::string_view control) const {
+    auto it = texts_.find(control);
+    if (it == texts_.end()) return std::nullopt;
+    return it->second;
+}
+
+}  // namespace display

@@ -1,0 +1,116 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "display/format.h"
+#include "display/indicators.h"
+#include "display/rd_u_screen.h"
+#include "display/rlc_screen.h"
+#include "protocol/decoder.h"
+#include "protocol/settings.h"
+#include "protocol/state.h"
+
+// The meter screens as a window keeps them, without a toolkit: every frame goes
+// through the frame decoder and the screen of the current display mode, and
+// the labels keep their texts from frame to frame. The window applies what
+// changed to its widgets; the command-line decoder prints it.
+namespace display {
+
+enum class TPanel { Rlcd, Rd, U };
+
+const char* PanelName(TPanel panel);  // "Panel_RLCD", "Panel_RD", "Panel_U"
+
+// Control names of each display panel, in screen order.
+const std::vector<std::string>& RlcdControls();
+const std::vector<std::string>& RdControls();  // Im_Diod is an image, see Image()
+const std::vector<std::string>& UControls();
+
+struct TFrameOutcome {
+    protocol::TFrameDecodeResult decode;    // validation and the decoder's window effects
+    std::optional<TModelLists> modelLists;  // the model-dependent lists were rebuilt
+    std::optional<TRlcResult> rlcd;         // the RLCD screen ran
+    std::optional<TRdScreen> rd;            // the RD screen ran
+    std::optional<TUScreen> u;              // the U screen ran
+    std::vector<std::string> changedTexts;  // controls whose text was written
+};
+
+class TScreenState {
+  public:
+    // `lexicons` must outlive this object; a language switch shows from the
+    // next frame on.
+    TScreenState(const i18n::TLexicons& lexicons, TSeparators separators);
+
+    // The start-up of a window: the model, the default settings with their
+    // indicators, and the model's lists. The RLCD panel is shown.
+    void Start(protocol::TMeterModel model);
+
+    // One received frame. A rejected frame changes nothing.
+    TFrameOutcome Feed(std::span<const std::uint8_t> bytes);
+
+    // The display watchdog ran out: stale readings are cleared, JP5 hidden.
+    void ClearStaleReadings();
+
+    // Re-show the indicators of the current record (after a picker or a
+    // profile entry changed it).
+    TSettingsIndicators ShowSettingsNow();
+    TCircuitIndicators ShowCircuitNow();
+    TModelLists RefreshModelListsNow();
+
+    // Text a control shows, or nothing when no one has written it yet.
+    std::optional<std::string> Text(std::string_view control) const;
+    const std::map<std::string, std::string, std::less<>>& Texts() const { return texts_; }
+    std::optional<int> Image() const { return image_; }  // Im_Diod
+
+    TPanel VisiblePanel() const { return panel_; }
+    std::uint8_t DisplayMode() const { return state_.DisplayMode; }
+    bool Jp5Visible() const { return jp5Visible_; }
+    bool SourceVisible() const { return sourceVisible_; }  // L_Source_RLC
+    bool PanelRed() const { return panelRed_; }            // Panel_RLCD reject colour
+    bool Sp3Enabled() const { return sp3Enabled_; }
+
+    const protocol::TMeterState& State() const { return state_; }
+    protocol::TMeterState& State() { return state_; }
+    const protocol::TMeterSettings& Settings() const { return settings_; }
+    protocol::TMeterSettings& Settings() { return settings_; }
+    const TIndicatorMemory& Memory() const { return memory_; }
+
+    void SetSeparators(TSeparators separators) { separators_ = std::move(separators); }
+    void SetProfileEditing(bool on) { profileEditing_ = on; }      // SB4
+    void SetRecordingRunning(bool on) { recordingRunning_ = on; }  // SP1
+    void SetToleranceCheck(TToleranceCheck check) { toleranceCheck_ = std::move(check); }
+
+  private:
+    void Put(std::vector<std::string>& changed, const char* control,
+             const std::optional<std::string>& text);
+    void ApplyIndicators(std::vector<std::string>& changed, const TSettingsIndicators& ind);
+    void ApplyCircuit(std::vector<std::string>& changed, const TCircuitIndicators& c);
+    void ApplyModelLists(std::vector<std::string>& changed, const TModelLists& lists);
+    void ApplyRlcd(std::vector<std::string>& changed, const TRlcResult& r);
+    void ApplyRd(std::vector<std::string>& changed, const TRdScreen& s);
+    void ApplyU(std::vector<std::string>& changed, const TUScreen& s);
+    TTextContext Context() const { return {lexicons_, separators_}; }
+
+    const i18n::TLexicons& lexicons_;
+    TSeparators separators_;
+    protocol::TMeterState state_;
+    protocol::TMeterSettings settings_;
+    TIndicatorMemory memory_;
+    std::map<std::string, std::string, std::less<>> texts_;
+    std::optional<int> image_;
+    TPanel panel_ = TPanel::Rlcd;
+    bool jp5Visible_ = false;
+    bool sourceVisible_ = false;
+    bool panelRed_ = false;
+    bool sp3Enabled_ = true;
+    bool profileEditing_ = false;
+    bool recordingRunning_ = false;
+    TToleranceCheck toleranceCheck_;
+};
+
+}  // namespace display
