@@ -1,0 +1,105 @@
+#include "sim/part.h"
+
+#include <charconv>
+#include <cmath>
+#include <numbers>
+
+namespace sim {
+namespace {
+
+// Leakage of a capacitor and winding resistance of a bare inductor, ohms.
+constexpr double kOpenOhms = 1e9;
+constexpr double kWireOhms = 0.05;
+
+std::optional<double> ParseValue(std::string_view text) {
+    double scale = 1;
+    struct Prefix {
+        std::string_view suffix;
+        double scale;
+    };
+    static constexpr Prefix kPrefixes[] = {{"p", 1e-12}, {"n", 1e-9}, {"u", 1e-6}, {"µ", 1e-6},
+                                           {"m", 1e-3},  {"k", 1e3},  {"M", 1e6},  {"G", 1e9}};
+    for (const Prefix& p : kPrefixes) {
+        if (text.size() > p.suffix.size() && text.ends_with(p.suffix)) {
+            scale = p.scale;
+            text.remove_suffix(p.suffix.size());
+            break;
+        }
+    }
+    double v = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    v *= scale;
+    if (!(v > 0) || !std::isfinite(v)) return std::nullopt;
+    return v;
+}
+
+}  // namespace
+
+std::optional<TPart> ParsePart(std::string_view spec) {
+    const auto eq = spec.find('=');
+    if (eq == std::string_view::npos) return std::nullopt;
+    const std::string_view kind = spec.substr(0, eq);
+    const std::string_view values = spec.substr(eq + 1);
+    const auto comma = values.find(',');
+    TPart part;
+    if (kind == "RC" || kind == "RL") {
+        if (comma == std::string_view::npos) return std::nullopt;
+        const auto r = ParseValue(values.substr(0, comma));
+        const auto second = ParseValue(values.substr(comma + 1));
+        if (!r || !second) return std::nullopt;
+        part.ohms = *r;
+        if (kind == "RC") {
+            part.kind = TPartKind::SeriesRc;
+            part.farads = *second;
+        } else {
+            part.kind = TPartKind::SeriesRl;
+            part.henries = *second;
+        }
+        return part;
+    }
+    if (comma != std::string_view::npos) return std::nullopt;
+    const auto v = ParseValue(values);
+    if (!v) return std::nullopt;
+    if (kind == "R") {
+        part.kind = TPartKind::Resistor;
+        part.ohms = *v;
+    } else if (kind == "C") {
+        part = {TPartKind::Capacitor, 0, *v, 0};
+    } else if (kind == "L") {
+        part = {TPartKind::Inductor, kWireOhms, 0, *v};
+    } else {
+        return std::nullopt;
+    }
+    return part;
+}
+
+TImpedance SeriesImpedance(const TPart& part, double hz) {
+    if (hz <= 0) return {DcResistance(part), 0};
+    const double w = 2 * std::numbers::pi * hz;
+    switch (part.kind) {
+        case TPartKind::Resistor:
+            return {part.ohms, 0};
+        case TPartKind::Capacitor:
+            // Leakage in parallel, seen as a tiny series loss.
+            return {1 / (w * w * part.farads * part.farads * kOpenOhms), -1 / (w * part.farads)};
+        case TPartKind::SeriesRc:
+            return {part.ohms, -1 / (w * part.farads)};
+        case TPartKind::Inductor:
+        case TPartKind::SeriesRl:
+            return {part.ohms, w * part.henries};
+    }
+    return {part.ohms, 0};
+}
+
+double DcResistance(const TPart& part) {
+    switch (part.kind) {
+        case TPartKind::Capacitor:
+        case TPartKind::SeriesRc:
+            return kOpenOhms;
+        default:
+            return part.ohms;
+    }
+}
+
+}  // namespace sim

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The component in the simulated meter's clips.
+namespace sim {
+
+enum class TPartKind { Resistor, Capacitor, Inductor, SeriesRc, SeriesRl };
+
+struct TPart {
+    TPartKind kind = TPartKind::Resistor;
+    double ohms = 1000;  // resistance (series resistance of RC and RL)
+    double farads = 0;
+    double henries = 0;
+};
+
+// Part text: "R=1k", "C=100n", "L=10m", "RC=1k,100n", "RL=10,10m". Values take
+// an SI prefix: p n u (or µ) m k M G. Empty on anything else or a value that is
+// not positive.
+std::optional<TPart> ParsePart(std::string_view spec);
+
+// One line per form, for usage texts.
+inline constexpr const char* kPartSpecHelp =
+    "R=<ohms> | C=<farads> | L=<henries> | RC=<ohms>,<farads> | RL=<ohms>,<henries>\n"
+    "(SI prefixes p n u m k M G, e.g. R=4.7k C=100n L=10m RC=1k,1u)";
+
+// Series equivalent of the part at `hz` (0: direct current): resistance and
+// signed reactance in ohms. A capacitor blocks direct current.
+struct TImpedance {
+    double r = 0;
+    double x = 0;
+};
+TImpedance SeriesImpedance(const TPart& part, double hz);
+
+// Resistance a DC resistance test sees.
+double DcResistance(const TPart& part);
+
+}  // namespace sim
