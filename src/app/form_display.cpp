@@ -18,8 +18,6 @@ using widgets::Label;
 
 namespace {
 
-// The meter's screen colour (the light blue of an active caption gradient).
-const QColor kDisplayBackground(0xB9, 0xD1, 0xEA);
 constexpr int kMemoWidth = 183;
 constexpr int kSpacerWidth = 6;
 constexpr int kBottomStrip = 2;
@@ -36,7 +34,7 @@ QFrame* DisplayPanel(QWidget* parent, const char* name) {
     QFrame* p = Frame(parent, name);
     p->setAutoFillBackground(true);
     QPalette pal = p->palette();
-    pal.setColor(QPalette::Window, kDisplayBackground);
+    pal.setColor(QPalette::Window, TForm1::kDisplayColour);
     pal.setColor(QPalette::WindowText, Qt::black);
     p->setPalette(pal);
     widgets::SetPixelFont(p, 27);

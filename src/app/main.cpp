@@ -2,14 +2,23 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QComboBox>
 #include <QFrame>
+#include <QLabel>
+#include <QLocale>
+#include <QMessageBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "app/settings_controller.h"
 #include "app/widget_factory.h"
+#include "link/adapter_locator.h"
+#include "link/ble_central.h"
+#include "link/connection_manager.h"
 
 namespace {
 constexpr int kWindowWidth = 1024;
@@ -17,7 +26,17 @@ constexpr int kMinimumHeight = 600;
 constexpr int kDesignClientHeight = 665;
 }  // namespace
 
-TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
+const QColor TForm1::kDisplayColour(0xB9, 0xD1, 0xEA);
+
+namespace {
+display::TSeparators LocaleSeparators() {
+    const QLocale locale;
+    return {locale.decimalPoint().toStdString(), locale.groupSeparator().toStdString()};
+}
+}  // namespace
+
+TForm1::TForm1(TForm1Ports ports, QWidget* parent)
+    : QMainWindow(parent), screen(lexicons, LocaleSeparators()) {
     setObjectName("Form1");
     setWindowTitle("Регистратор данных для RLC метров КС версия 1.8");
     QFont f("Calibri");
@@ -52,7 +71,83 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     L_righ6->installEventFilter(this);
     L_righ5->setMouseTracking(true);
     L_righ6->setMouseTracking(true);
+
+    ConnectionManager::Hooks linkHooks;
+    linkHooks.SaveAutoConnect = [this] { settingsController->SaveAutoConnect(); };
+    linkHooks.DecodeMeasurementFrame = [this](std::span<const std::uint8_t> frame) {
+        DecodeMeasurementFrame(frame);
+    };
+    connection = new ConnectionManager(*this, state, std::move(ports.locator), std::move(ports.ble),
+                                       std::move(linkHooks), this);
+    SettingsController::Hooks settingsHooks;
+    settingsController = new SettingsController(
+        *this, state,
+        SettingsStore(ports.settingsFolder.isEmpty() ? SettingsStore::DefaultFolder()
+                                                     : ports.settingsFolder),
+        std::move(settingsHooks), this);
+    settingsController->SetRefreshModelLists([this] { view.RefreshModelLists(); });
+    connect(T33, &QTimer::timeout, this, [this] { view.T33Timer(); });
+    connect(&connection->Serial(), &SerialAdapterLink::ProbeUnanswered, this,
+            [this](const QString& port) {
+                auto* box = new QMessageBox(QMessageBox::NoIcon, "Test",
+                                            "No modem responding on " + port, QMessageBox::Ok, this);
+                box->setAttribute(Qt::WA_DeleteOnClose);
+                box->open();
+            });
+    FormCreate();
 }
+
+TForm1::~TForm1() { connection->CloseLinks(); }
+
+void TForm1::SetDisplayColour(const QColor& colour) {
+    for (QFrame* p : {Panel_RLCD, Panel_RD, Panel_U}) {
+        QPalette pal = p->palette();
+        pal.setColor(QPalette::Window, colour);
+        p->setPalette(pal);
+    }
+}
+
+void TForm1::FormCreate() {
+    Memo1->clear();
+    state.UseDirectBle = true;
+    state.BleLinkUp = false;
+    connection->Ble().SetEnabled(true);
+    Memo1->appendPlainText(QSysInfo::prettyProductName() + " " + QSysInfo::kernelVersion());
+    screen.State().Model = protocol::TMeterModel::Ks15;
+    if (settingsController->LoadSettings()) {
+        SB3->setEnabled(true);
+        SB4->setEnabled(true);
+    }
+    view.Start();  // defaults, indicators and pickers
+    JvP1->setText(QString::fromStdString(lexicons.D1.GetItem(6)));
+    JvP11->setText(QString::fromStdString(lexicons.D1.GetItem(1)));
+    CBox10->setCurrentIndex(0);
+    SP1->setEnabled(false);
+    view.RefreshModelLists();
+}
+
+void TForm1::DecodeMeasurementFrame(std::span<const std::uint8_t> frame) {
+    view.DecodeMeasurementFrame(frame);
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (shown_) return;
+    shown_ = true;
+    FormShow();
+}
+
+void TForm1::FormShow() { connection->Serial().ProbeAdapter(); }
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    FormCloseQuery();
+    FormClose();
+    QMainWindow::closeEvent(event);
+}
+
+void TForm1::FormCloseQuery() { connection->FormCloseQuery(); }
+
+void TForm1::FormClose() { P5->setEnabled(false); }
 
 void TForm1::BuildTimers() {
     auto make = [this](const char* name, int ms, bool running) {
@@ -80,7 +175,7 @@ void TForm1::resizeEvent(QResizeEvent* event) {
 void TForm1::FormResize() {
     if (width() < kWindowWidth) resize(kWindowWidth, height());
     if (height() < kMinimumHeight) resize(width(), kMinimumHeight);
-    const QScreen* s = screen();
+    const QScreen* s = QWidget::screen();
     if (!s) return;
     const int left = (s->geometry().width() - width()) / 2;  // rounds toward zero
     if (left > 0 && isMaximized()) move(left, y());

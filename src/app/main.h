@@ -1,10 +1,19 @@
 #pragma once
 
+#include <QColor>
 #include <QMainWindow>
 #include <QPixmap>
 #include <array>
+#include <cstdint>
+#include <memory>
+#include <span>
 
+#include "app/display_view.h"
+#include "app/program_state.h"
+#include "display/screen_state.h"
 #include "i18n/lexicon.h"
+#include "link/adapter_locator.h"
+#include "link/ble_central.h"
 
 class QCheckBox;
 class QComboBox;
@@ -19,6 +28,18 @@ class QRadioButton;
 class QSpinBox;
 class QTableWidget;
 class QTimer;
+class ConnectionManager;
+class SettingsController;
+class SettingsStore;
+
+// What the window talks to outside itself; tests and the demo meter put their
+// own in. A null locator means there is no way to find the adapter.
+struct TForm1Ports {
+    std::unique_ptr<AdapterLocator> locator;
+    std::unique_ptr<BleCentral> ble;
+    // Folder of 1.dat; empty for the platform's folder.
+    QString settingsFolder;
+};
 
 // The one window of the program. Controls keep their role-prefixed names; each
 // subsystem's handlers live in its own class and work on these controls.
@@ -26,7 +47,21 @@ class TForm1 : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit TForm1(QWidget* parent = nullptr);
+    explicit TForm1(TForm1Ports ports = {}, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // The meter's screen colour, and the colour a reject paints it.
+    static const QColor kDisplayColour;
+    void SetDisplayColour(const QColor& colour);
+
+    // Start-up and shut-down steps.
+    void FormCreate();
+    void FormShow();
+    void FormCloseQuery();
+    void FormClose();
+
+    // A received 18-byte frame; rejected frames change nothing.
+    void DecodeMeasurementFrame(std::span<const std::uint8_t> frame);
 
     // Window-level behaviour.
     void FormResize();
@@ -37,6 +72,13 @@ public:
     void DisableModelChooserClick() { modelChooserClickEnabled_ = false; }
 
     i18n::TLexicons lexicons;
+    // The meter state, the settings record and the texts of the display.
+    display::TScreenState screen;
+    TProgramState state;
+    DisplayView view{*this};
+
+    ConnectionManager* connection;
+    SettingsController* settingsController;
 
     // Areas.
     QFrame *Panel_top, *Panel3, *Panel6, *Panel1, *Panel5, *Panel4, *P5, *JvPanel5, *JvPanel1,
@@ -101,6 +143,8 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -118,4 +162,5 @@ private:
     void LayoutDisplay();
 
     bool modelChooserClickEnabled_ = true;
+    bool shown_ = false;
 };

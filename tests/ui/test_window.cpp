@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "app/main.h"
+#include "support/form_fixture.h"
 
 namespace {
 
@@ -26,11 +27,12 @@ class WindowTest : public QObject {
 
 private slots:
     void init() {
-        form_ = std::make_unique<TForm1>();
+        fixture_ = std::make_unique<FormFixture>();
+        form_ = fixture_->form.get();
         form_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+        QVERIFY(QTest::qWaitForWindowExposed(form_));
     }
-    void cleanup() { form_.reset(); }
+    void cleanup() { fixture_.reset(); }
 
     void startsWithOnlyTheRlcdScreenAndNoPicker() {
         TForm1& f = *form_;
@@ -179,7 +181,8 @@ private slots:
     }
 
 private:
-    std::unique_ptr<TForm1> form_;
+    std::unique_ptr<FormFixture> fixture_;
+    TForm1* form_ = nullptr;
 };
 
 QTEST_MAIN(WindowTest)

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "display/screen_state.h"
+
+class TForm1;
+class QWidget;
+
+// Puts the toolkit-free screen state onto the window's display widgets: frame
+// by frame, on the watchdog tick, and after the settings record changed.
+class DisplayView {
+public:
+    explicit DisplayView(TForm1& form) : form_(form) {}
+
+    // Start-up: defaults, indicators and the model's lists on the widgets.
+    void Start();
+    void DecodeMeasurementFrame(std::span<const std::uint8_t> frame);
+    void T33Timer();
+    // After the record changed outside a frame (pickers, buttons, profile entry).
+    void ShowSettings();
+    void RefreshModelLists();
+    void SyncPickers();
+
+private:
+    void ApplyTexts(const std::vector<std::string>& controls);
+    void ApplyAllTexts();
+    void ApplyModelLists(const display::TModelLists& lists);
+    void ApplyButtons(const display::TSettingsButtons& buttons);
+    void ShowPanel(display::TPanel panel);
+
+    TForm1& form_;
+};

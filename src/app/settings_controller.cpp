@@ -1,0 +1,106 @@
+#include "app/settings_controller.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <span>
+
+#include "app/main.h"
+#include "app/program_state.h"
+#include "settings/codepage.h"
+#include "settings/load_settings.h"
+
+SettingsController::SettingsController(TForm1& form, TProgramState& state, SettingsStore store,
+                                       Hooks hooks, QObject* parent)
+    : QObject(parent), form_(form), state_(state), store_(std::move(store)), hooks_(std::move(hooks)) {
+    QRadioButton* buttons[] = {form_.RB1, form_.RB2, form_.RB3, form_.RB4};
+    for (int i = 0; i < 4; ++i)
+        connect(buttons[i], &QRadioButton::clicked, this, [this, i] { RBClick(i); });
+}
+
+void SettingsController::Store(const settings::TFieldPatch& patch) {
+    if (!store_.Write(patch))
+        qWarning("Cannot write %s", qPrintable(store_.FilePath()));
+}
+
+void SettingsController::SaveModel() {
+    Store(settings::ModelPatch(static_cast<std::uint8_t>(form_.screen.State().Model)));
+}
+
+void SettingsController::SaveAutoConnect() {
+    Store(settings::AutoConnectPatch(form_.CheckBox_connect_auto->isChecked()));
+}
+
+void SettingsController::SaveLanguageIndex() {
+    Store(settings::LanguageIndexPatch(form_.LangCombo1->currentIndex()));
+}
+
+void SettingsController::SaveLastProfilePath(const QString& path) {
+    Store(settings::LastProfilePathPatch(path.toStdString()));
+    SaveModel();
+}
+
+void SettingsController::RBClick(int model) {
+    form_.screen.State().Model = static_cast<protocol::TMeterModel>(model);
+    if (hooks_.RefreshModelLists) hooks_.RefreshModelLists();
+    SaveModel();
+}
+
+bool SettingsController::LoadSettings() {
+    if (!store_.EnsureFolder()) return false;
+    const std::optional<QByteArray> file = store_.Read();
+    std::optional<std::span<const std::uint8_t>> bytes;
+    if (file)
+        bytes = std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(file->constData()),
+                                              static_cast<std::size_t>(file->size()));
+    const settings::TLoadSettingsPlan plan =
+        settings::PlanLoadSettings(bytes, static_cast<std::uint8_t>(form_.screen.State().Model));
+    if (plan.createEmptyFile) {
+        store_.CreateEmpty();
+        return false;
+    }
+
+    QCheckBox* autoBox = form_.CheckBox_connect_auto;
+    if (autoBox->isChecked() != plan.autoConnectChecked) {
+        autoBox->setChecked(plan.autoConnectChecked);
+        emit autoBox->clicked(plan.autoConnectChecked);  // its click handling runs
+    }
+    if (plan.model) form_.screen.State().Model = static_cast<protocol::TMeterModel>(*plan.model);
+    if (plan.modelButton) {
+        QRadioButton* buttons[] = {form_.RB1, form_.RB2, form_.RB3, form_.RB4};
+        QRadioButton* rb = buttons[*plan.modelButton];
+        if (!rb->isChecked()) {
+            rb->setChecked(true);
+            RBClick(*plan.modelButton);
+        }
+    }
+    if (plan.languageIndex >= 0 && plan.languageIndex < form_.LangCombo1->count())
+        form_.LangCombo1->setCurrentIndex(plan.languageIndex);
+    if (hooks_.SetDefaultLanguage)
+        hooks_.SetDefaultLanguage(QString::fromStdString(plan.defaultLanguage));
+
+    if (!plan.profilePath) return false;
+    const QString path = QString::fromStdString(*plan.profilePath);
+    if (!QFileInfo::exists(path)) return false;
+    state_.ProfilePath = path;
+    const QString name = QString::fromStdString(settings::ProfileNameFromPath(*plan.profilePath));
+    state_.ProfileName = " " + name;
+    form_.JvP8->setText(QString::fromStdString(form_.lexicons.D1.GetItem(0)) + " " + name);
+    QFile profile(path);
+    if (!profile.open(QIODevice::ReadOnly)) return false;
+    const QByteArray header = profile.read(4);
+    const auto count = settings::ProfileCountFromHeader(std::span<const std::uint8_t>(
+        reinterpret_cast<const std::uint8_t*>(header.constData()),
+        static_cast<std::size_t>(header.size())));
+    if (!count) return false;
+    state_.ProfileCount = *count;
+    form_.SE2->setMaximum(settings::EntrySpinnerMaximum(*count));
+    if (form_.CBox10->currentIndex() == 0 && hooks_.FillEntryNames) hooks_.FillEntryNames();
+    return true;
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <functional>
+
+#include "app/settings_store.h"
+
+class TForm1;
+struct TProgramState;
+
+// Restores and stores the window's remembered choices: auto-connect, model,
+// language and the last profile.
+class SettingsController : public QObject {
+    Q_OBJECT
+
+public:
+    struct Hooks {
+        std::function<void()> RefreshModelLists;
+        std::function<void()> FillEntryNames;
+        std::function<void(const QString& language)> SetDefaultLanguage;
+    };
+
+    SettingsController(TForm1& form, TProgramState& state, SettingsStore store, Hooks hooks,
+                       QObject* parent);
+
+    bool LoadSettings();
+    void SaveLastProfilePath(const QString& path);
+    void SaveModel();
+    void SaveAutoConnect();
+    void SaveLanguageIndex();
+    // Click handling of the model buttons RB1..RB4.
+    void RBClick(int model);
+
+    const SettingsStore& Store() const { return store_; }
+    void SetRefreshModelLists(std::function<void()> f) { hooks_.RefreshModelLists = std::move(f); }
+
+private:
+    void Store(const settings::TFieldPatch& patch);
+
+    TForm1& form_;
+    TProgramState& state_;
+    SettingsStore store_;
+    Hooks hooks_;
+};

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+#include "settings/settings_file.h"
+
+// 1.dat on disk. Writers patch one field of an existing file in place; only
+// loading creates the file.
+class SettingsStore {
+public:
+    explicit SettingsStore(QString folder = DefaultFolder());
+
+    // C:\Users\Public\Documents\ZAZ_Aduz on Windows, ZAZ_Aduz under the generic
+    // data location elsewhere.
+    static QString DefaultFolder();
+
+    const QString& Folder() const { return folder_; }
+    QString FilePath() const;
+
+    bool EnsureFolder() const;
+    std::optional<QByteArray> Read() const;  // none when the file does not exist
+    bool CreateEmpty() const;
+    // False when the file is missing or cannot be written; nothing is written then.
+    bool Write(const settings::TFieldPatch& patch) const;
+
+private:
+    QString folder_;
+};

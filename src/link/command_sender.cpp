@@ -1,0 +1,48 @@
+#include "link/command_sender.h"
+
+#include <QPushButton>
+#include <QTimer>
+
+#include "app/main.h"
+#include "app/program_state.h"
+#include "link/ble_central.h"
+#include "link/serial_link.h"
+
+CommandSender::CommandSender(TForm1& form, TProgramState& state, SerialAdapterLink& serial,
+                             BleCentral& ble, QObject* parent)
+    : QObject(parent), form_(form), state_(state), serial_(serial), ble_(ble) {
+    connect(form_.Timer_TX, &QTimer::timeout, this, &CommandSender::Timer_TXTimer);
+}
+
+bool CommandSender::Sp4Down() const { return form_.SP4->isChecked(); }
+
+void CommandSender::BuildSettingsCommand() {
+    const auto frame = protocol::BuildSettingsCommand(form_.screen.Settings(), Sp4Down(),
+                                                      state_.MeterConnected, form_.SB4->isChecked());
+    if (!frame) return;
+    frame_ = *frame;
+    SendCommand();
+}
+
+void CommandSender::SendFunctionCommand(std::uint8_t code) {
+    frame_ = protocol::BuildFunctionCommand(code, Sp4Down());
+    SendCommand();
+}
+
+void CommandSender::SendCommand() {
+    frame_[4] = protocol::kCommandTerminator;
+    if (!form_.Timer_TX->isActive()) form_.Timer_TX->start();
+    const protocol::TLinkKind link = protocol::CurrentLinkKind(state_.AdapterFound);
+    const std::vector<std::uint8_t> bytes = protocol::CommandBytesForLink(frame_, link);
+    const QByteArray data(reinterpret_cast<const char*>(bytes.data()),
+                          static_cast<qsizetype>(bytes.size()));
+    if (link == protocol::TLinkKind::lkSerialAdapter)
+        serial_.Write(data);
+    else
+        ble_.Write(data);  // dropped while no characteristic is known
+}
+
+void CommandSender::Timer_TXTimer() {
+    form_.Timer_TX->stop();
+    state_.DecodePaused = 0;
+}

@@ -1,0 +1,194 @@
+#include "link/connection_manager.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include "app/main.h"
+#include "app/program_state.h"
+#include "link/ble_central.h"
+#include "link/command_sender.h"
+
+using namespace i18n::connect;
+
+ConnectionManager::ConnectionManager(TForm1& form, TProgramState& state,
+                                     std::unique_ptr<AdapterLocator> locator,
+                                     std::unique_ptr<BleCentral> ble, Hooks hooks, QObject* parent)
+    : QObject(parent),
+      form_(form),
+      state_(state),
+      ble_(ble ? std::move(ble) : std::make_unique<NullBleCentral>()),
+      hooks_(std::move(hooks)),
+      serial_(new SerialAdapterLink(form, state, std::move(locator), *this, this)),
+      commands_(new CommandSender(form, state, *serial_, *ble_, this)) {
+    connect(form_.B2, &QPushButton::clicked, this, &ConnectionManager::B2Click);
+    connect(form_.CheckBox_connect_auto, &QCheckBox::clicked, this,
+            &ConnectionManager::CheckBox_connect_autoClick);
+    connect(form_.T2, &QTimer::timeout, this, &ConnectionManager::T2Timer);
+    connect(form_.T3, &QTimer::timeout, this, &ConnectionManager::T3Timer);
+    connect(form_.T4, &QTimer::timeout, this, &ConnectionManager::T4Timer);
+    connect(form_.T50, &QTimer::timeout, this, &ConnectionManager::T50Timer);
+    connect(form_.T34, &QTimer::timeout, this, &ConnectionManager::T34Timer);
+}
+
+QString ConnectionManager::Item(int index) const {
+    return QString::fromStdString(form_.lexicons.Dlang_connect.GetItem(index));
+}
+
+void ConnectionManager::Log(int connectItem) { form_.Memo1->appendPlainText(Item(connectItem)); }
+
+bool ConnectionManager::ConnectCaptionShown() const { return form_.B2->text() == Item(Connect); }
+
+void ConnectionManager::StartBleDiscovery(bool stopWatchOnErrorOnlyWhenPortOpen) {
+    switch (ble_->StartDiscovery(kDiscoveryTimeoutMs)) {
+        case TDiscoveryStart::Started:
+            state_.Scanning = true;
+            break;
+        case TDiscoveryStart::CannotStart:
+            Log(ScanFailed);
+            form_.T3->stop();
+            break;
+        case TDiscoveryStart::Error:
+            state_.UseDirectBle = false;
+            if (!stopWatchOnErrorOnlyWhenPortOpen || serial_->IsOpen()) form_.T3->stop();
+            break;
+    }
+}
+
+void ConnectionManager::B2Click() {
+    form_.B2->setEnabled(false);
+    form_.SetDisplayColour(TForm1::kDisplayColour);
+    if (ConnectCaptionShown()) {
+        form_.B2->setText(" ");
+        if (serial_->FindAdapterPort()) {
+            serial_->SendConnect();
+            state_.UseDirectBle = false;
+        }
+        if (state_.UseDirectBle) {
+            ble_->SetEnabled(true);
+            if (!state_.Scanning) StartBleDiscovery(false);
+        }
+        // No adapter and no radio: nothing will answer, so give the button back
+        // instead of leaving it blank and disabled for good.
+        if (!state_.UseDirectBle && !state_.AdapterFound) {
+            form_.B2->setText(Item(Connect));
+            form_.T2->start();
+            if (!form_.T3->isActive()) form_.T3->start();
+        }
+        return;
+    }
+    form_.B2->setText(" ");
+    if (!state_.BleLinkUp) {
+        serial_->SendDrop();
+        return;
+    }
+    if (state_.UseDirectBle) ble_->SetEnabled(false);
+    ble_->Disconnect();
+    state_.BleLinkUp = false;
+    state_.Scanning = false;
+    EnterDisconnectedState();
+}
+
+void ConnectionManager::CheckBox_connect_autoClick() {
+    form_.B2->setEnabled(!form_.CheckBox_connect_auto->isChecked());
+    if (hooks_.SaveAutoConnect) hooks_.SaveAutoConnect();
+}
+
+void ConnectionManager::T2Timer() {
+    if (!form_.CheckBox_connect_auto->isChecked()) form_.B2->setEnabled(true);
+    form_.T2->stop();
+}
+
+void ConnectionManager::T3Timer() {
+    const bool found = serial_->FindAdapterPort();
+    const bool autoConnect = form_.CheckBox_connect_auto->isChecked();
+    if (!found) {
+        serial_->Close();
+    } else {
+        if (!serial_->IsOpen()) serial_->Open();
+        if (autoConnect) {
+            form_.B2->setEnabled(false);
+            if (ConnectCaptionShown()) {
+                serial_->SendConnect();
+                state_.UseDirectBle = false;
+            }
+        }
+    }
+    if (state_.UseDirectBle) {
+        ble_->SetEnabled(true);
+        if (!state_.Scanning && autoConnect) StartBleDiscovery(true);
+    }
+}
+
+void ConnectionManager::T4Timer() {
+    form_.T4->stop();
+    form_.T34->start();
+    state_.DecodePaused = 1;
+    form_.LangCombo1->hide();
+    form_.SP5->show();
+    form_.T50->start();
+    commands_->SendFunctionCommand(protocol::FnWake);
+}
+
+void ConnectionManager::T50Timer() {
+    form_.T50->stop();
+    form_.Memo1->hide();
+    form_.L_righ5->show();
+    form_.L_righ6->show();
+}
+
+void ConnectionManager::T34Timer() { commands_->SendFunctionCommand(protocol::FnWake); }
+
+void ConnectionManager::EnterConnectedState() {
+    state_.MeterConnected = true;
+    form_.SP1->setEnabled(true);
+    form_.T2->start();
+    form_.T3->stop();
+    form_.B2->setText(Item(Disconnect));
+    Log(Connected);
+    form_.SB4->setChecked(false);
+    form_.DisableModelChooserClick();
+    form_.Button_Add->setEnabled(false);
+    form_.Button_DEL->setEnabled(false);
+    form_.BB1->setEnabled(false);
+    form_.T4->start();
+}
+
+void ConnectionManager::EnterDisconnectedState() {
+    form_.Memo1->show();
+    form_.L_righ5->hide();
+    form_.L_righ6->hide();
+    form_.T50->stop();
+    form_.LangCombo1->show();
+    form_.SP5->hide();
+    state_.MeterConnected = false;
+    form_.SB4->setChecked(true);
+    form_.SP1->setEnabled(false);
+    form_.T2->start();
+    form_.B2->setText(Item(Connect));
+    Log(Disconnected);
+    form_.T3->start();
+    for (QLabel* l : {form_.L_prim_n, form_.L_sec_n, form_.L_righ1, form_.L_righ2, form_.L_righ3,
+                      form_.L_righ4})
+        l->clear();
+    form_.Button_Add->setEnabled(true);
+    form_.Button_DEL->setEnabled(true);
+    form_.BB1->setEnabled(true);
+}
+
+void ConnectionManager::DecodeMeasurementFrame(std::span<const std::uint8_t> frame) {
+    if (hooks_.DecodeMeasurementFrame) hooks_.DecodeMeasurementFrame(frame);
+}
+
+void ConnectionManager::FormCloseQuery() {
+    form_.T2->stop();
+    form_.T3->stop();
+    form_.P5->setEnabled(false);
+    if (state_.UseDirectBle) ble_->SetEnabled(false);
+}
+
+void ConnectionManager::CloseLinks() { serial_->Close(); }

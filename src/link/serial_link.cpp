@@ -1,0 +1,200 @@
+#include "link/serial_link.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSerialPort>
+
+#include "app/main.h"
+#include "app/program_state.h"
+#include "linkcore/chunk.h"
+
+SerialAdapterLink::SerialAdapterLink(TForm1& form, TProgramState& state,
+                                     std::unique_ptr<AdapterLocator> locator,
+                                     SerialLinkEvents& events, QObject* parent)
+    : QObject(parent),
+      ComPort(new QSerialPort(this)),
+      form_(form),
+      state_(state),
+      locator_(std::move(locator)),
+      events_(events) {
+    ComPort->setObjectName("ComPort");
+    ComPort->setReadBufferSize(4000);
+    chunkTimer_.setSingleShot(true);
+    chunkTimer_.setInterval(kChunkPauseMs);
+    probeTimer_.setSingleShot(true);
+    connect(ComPort, &QSerialPort::readyRead, this, &SerialAdapterLink::ComPortRxChar);
+    connect(&chunkTimer_, &QTimer::timeout, this, &SerialAdapterLink::ChunkEnded);
+    connect(&probeTimer_, &QTimer::timeout, this, &SerialAdapterLink::ProbeTick);
+    connect(ComPort, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) {
+        // Pseudo-terminals refuse the modem lines; that is no port failure.
+        if (e != QSerialPort::NoError && e != QSerialPort::UnsupportedOperationError)
+            ComPortException();
+    });
+}
+
+bool SerialAdapterLink::IsOpen() const { return ComPort->isOpen(); }
+
+bool SerialAdapterLink::FindAdapterPort() {
+    if (!locator_) return false;
+    const TAdapterQuery query = locator_->gets();
+    state_.AdapterFound = query.Count == 1;
+    if (!state_.AdapterFound) return false;
+    if (state_.AdapterPortOpen) return true;
+    if (IsOpen()) Close();
+    ComPort->setPortName(query.PortName);
+    Open();
+    form_.P5->setEnabled(true);
+    state_.AdapterPortOpen = IsOpen();
+    return true;
+}
+
+void SerialAdapterLink::Open() {
+    if (IsOpen()) return;
+    ComPort->setBaudRate(QSerialPort::Baud9600);
+    ComPort->setDataBits(QSerialPort::Data8);
+    ComPort->setParity(QSerialPort::NoParity);
+    ComPort->setStopBits(QSerialPort::OneStop);
+    ComPort->setFlowControl(QSerialPort::NoFlowControl);
+    if (!ComPort->open(QIODevice::ReadWrite)) return;  // reported through errorOccurred
+    ComPort->setDataTerminalReady(false);
+    ComPort->setRequestToSend(false);
+    pending_.clear();
+    ComPortAfterOpen();
+}
+
+void SerialAdapterLink::Close() {
+    if (!IsOpen()) return;
+    ComPortBeforeClose();
+    chunkTimer_.stop();
+    pending_.clear();
+    ComPort->close();
+}
+
+void SerialAdapterLink::Write(const QByteArray& bytes) {
+    if (!IsOpen() || ComPort->write(bytes) != bytes.size()) {
+        ComPortException();
+        return;
+    }
+    ComPort->flush();
+}
+
+void SerialAdapterLink::ComPortRxChar() {
+    pending_.append(ComPort->readAll());
+    if (pending_.size() >= kMaxChunk) {
+        chunkTimer_.stop();
+        ChunkEnded();
+        return;
+    }
+    chunkTimer_.start();  // the chunk ends at the first 10 ms pause
+}
+
+void SerialAdapterLink::ChunkEnded() {
+    QByteArray chunk = pending_.left(kMaxChunk);
+    pending_.remove(0, chunk.size());
+    if (probeStep_ != ProbeStep::Idle) {
+        probeReply_.append(chunk);
+        if (probeStep_ == ProbeStep::SecondAt) FinishProbe();
+        return;
+    }
+    HandleSerialInput(chunk);
+}
+
+void SerialAdapterLink::HandleSerialInput(const QByteArray& chunk) {
+    using namespace linkcore;
+    const TChunkKind kind =
+        ClassifyChunk(std::string_view(chunk.constData(), static_cast<std::size_t>(chunk.size())),
+                      state_.DecodePaused == 1);
+    const TChunkEffects fx = EffectsOf(kind);
+    if (fx.clearMeterConnected) state_.MeterConnected = false;
+    if (fx.disableConnectButton) form_.B2->setEnabled(false);
+    if (fx.disableRecordButton) form_.SP1->setEnabled(false);
+    if (fx.startButtonTimer) form_.T2->start();
+    if (fx.memoPrefix || fx.memoItem) {
+        QString line = fx.memoPrefix ? QString::fromUtf8(fx.memoPrefix->data(),
+                                                         static_cast<qsizetype>(fx.memoPrefix->size()))
+                                     : QString();
+        if (fx.memoItem)
+            line += QString::fromStdString(form_.lexicons.Dlang_connect.GetItem(*fx.memoItem));
+        Log(line);
+    }
+    if (fx.clearPortBuffers) ClearBuffers();
+    if (fx.enterConnectedState) events_.EnterConnectedState();
+    if (fx.enterDisconnectedState) events_.EnterDisconnectedState();
+    if (fx.decodeFrame) {
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(chunk.constData());
+        events_.DecodeMeasurementFrame(
+            std::span<const std::uint8_t>(bytes, static_cast<std::size_t>(chunk.size())));
+    }
+}
+
+void SerialAdapterLink::ClearBuffers() {
+    pending_.clear();
+    if (!IsOpen()) return;
+    ComPort->readAll();
+    if (!ComPort->clear()) ComPortException();
+}
+
+void SerialAdapterLink::ComPortAfterOpen() { form_.B2->setEnabled(true); }
+
+void SerialAdapterLink::ComPortBeforeClose() {
+    state_.MeterConnected = false;
+    state_.AdapterPortOpen = false;
+    if (IsOpen()) {
+        ComPort->write("AT");  // drops the adapter's radio link
+        ComPort->waitForBytesWritten(300);
+    }
+    form_.B2->setEnabled(false);
+    form_.SP1->setEnabled(false);
+    form_.T2->start();
+    form_.B2->setText(QString::fromStdString(form_.lexicons.Dlang_connect.GetItem(0)));
+    Log(QString::fromStdString(form_.lexicons.Dlang_connect.GetItem(5)));
+    form_.T3->start();
+    for (QLabel* l : {form_.L_prim_n, form_.L_sec_n, form_.L_righ1, form_.L_righ2, form_.L_righ3,
+                      form_.L_righ4})
+        l->clear();
+    form_.L_righ5->clear();
+    form_.L_righ6->clear();
+}
+
+void SerialAdapterLink::ComPortException() { form_.L_righ4->clear(); }
+
+void SerialAdapterLink::Log(const QString& line) { form_.Memo1->appendPlainText(line); }
+
+// The probe: "AT", 200 ms, clear; "AT" again, 200 ms, then the reply must hold
+// "OK". It runs on timers so the window (and a meter simulated in-process) keep going.
+void SerialAdapterLink::ProbeAdapter() {
+    if (!FindAdapterPort()) return;
+    Close();
+    Open();
+    probeReply_.clear();
+    probeStep_ = ProbeStep::FirstAt;
+    Write("AT");
+    probeTimer_.start(kProbeSettleMs);
+}
+
+void SerialAdapterLink::ProbeTick() {
+    if (probeStep_ == ProbeStep::FirstAt) {
+        ClearBuffers();
+        probeReply_.clear();
+        probeStep_ = ProbeStep::SecondAt;
+        Write("AT");
+        probeTimer_.start(kProbeSettleMs + kProbeReplyTimeoutMs);
+        return;
+    }
+    FinishProbe();
+}
+
+void SerialAdapterLink::FinishProbe() {
+    probeTimer_.stop();
+    probeStep_ = ProbeStep::Idle;
+    const QByteArray reply = probeReply_.left(kProbeReplyMax);
+    probeReply_.clear();
+    if (linkcore::ProbeAnswered(
+            std::string_view(reply.constData(), static_cast<std::size_t>(reply.size()))))
+        return;
+    const QString port = ComPort->portName();
+    Close();
+    emit ProbeUnanswered(port);
+}

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <span>
+
+#include "link/adapter_locator.h"
+
+class QSerialPort;
+class TForm1;
+struct TProgramState;
+
+// What the serial link reports upward.
+class SerialLinkEvents {
+public:
+    virtual ~SerialLinkEvents() = default;
+    virtual void EnterConnectedState() = 0;
+    virtual void EnterDisconnectedState() = 0;
+    virtual void DecodeMeasurementFrame(std::span<const std::uint8_t> frame) = 0;
+};
+
+// The USB Bluetooth LE adapter on a serial port: locating and opening it, the
+// AT dialogue, and the chunks that arrive (adapter replies and measurement frames).
+class SerialAdapterLink : public QObject {
+    Q_OBJECT
+
+public:
+    // `locator` may be null: no way to find an adapter, the link stays unused.
+    SerialAdapterLink(TForm1& form, TProgramState& state, std::unique_ptr<AdapterLocator> locator,
+                      SerialLinkEvents& events, QObject* parent);
+
+    bool FindAdapterPort();
+    // Start-up check that the adapter answers; runs in the background and
+    // reports a silent adapter with a message box.
+    void ProbeAdapter();
+    bool ProbeRunning() const { return probeStep_ != ProbeStep::Idle; }
+
+    bool IsOpen() const;
+    void Open();
+    void Close();
+    void SendConnect() { Write("AT+CONNL"); }
+    void SendDrop() { Write("AT"); }
+    void Write(const QByteArray& bytes);
+
+    // One chunk as it arrived (bytes up to a 10 ms pause).
+    void HandleSerialInput(const QByteArray& chunk);
+
+    QSerialPort* ComPort;
+
+    static constexpr int kChunkPauseMs = 10;
+    static constexpr int kMaxChunk = 1000;
+    static constexpr int kProbeSettleMs = 200;
+    // The adapter answers "AT" within a few milliseconds; a second is plenty,
+    // and a dead port must not hold up the start.
+    static constexpr int kProbeReplyTimeoutMs = 1000;
+    static constexpr int kProbeReplyMax = 40;
+
+signals:
+    // The probe got no "OK": the caller shows the message box.
+    void ProbeUnanswered(const QString& portName);
+
+private:
+    enum class ProbeStep { Idle, FirstAt, SecondAt };
+
+    void ComPortRxChar();
+    void ChunkEnded();
+    void ComPortAfterOpen();
+    void ComPortBeforeClose();
+    void ComPortException();
+    void ClearBuffers();
+    void ProbeTick();
+    void FinishProbe();
+    void Log(const QString& line);
+
+    TForm1& form_;
+    TProgramState& state_;
+    std::unique_ptr<AdapterLocator> locator_;
+    SerialLinkEvents& events_;
+    QTimer chunkTimer_;
+    QByteArray pending_;
+    QTimer probeTimer_;
+    ProbeStep probeStep_ = ProbeStep::Idle;
+    QByteArray probeReply_;
+};
