@@ -13,15 +13,20 @@ struct TRlcTexts {
     std::string r, l, c, z, d, q, phase, v, j;
 };
 
-std::string CircuitLetter(const protocol::TMeterSettings& s) { return s.Series() == 1 ? "S" : "P"; }
+std::string CircuitLetter(const protocol::TMeterSettings& s) {
+    return s.Series() == 1 ? "S" : "P";
+}
 
 }  // namespace
 
 double SourceResistanceOhms(TMeterModel model, std::uint8_t sourceIndex) {
     switch (model) {
-        case TMeterModel::Ks17: return 499;
-        case TMeterModel::Ks19: return 200;
-        default: return sourceIndex == 1 ? 1600 : 100;
+        case TMeterModel::Ks17:
+            return 499;
+        case TMeterModel::Ks19:
+            return 200;
+        default:
+            return sourceIndex == 1 ? 1600 : 100;
     }
 }
 
@@ -29,11 +34,16 @@ double TestLevelFactor(TMeterModel model, std::uint8_t levelIndex) {
     const bool ks17 = model == TMeterModel::Ks17;
     switch (levelIndex) {
         case 0:
-        case 1: return ks17 ? 700 : 1000;
-        case 2: return ks17 ? 100 : 500;
-        case 3: return ks17 ? 71 : 100;
-        case 4: return ks17 ? 1 : 71;
-        default: return 1;
+        case 1:
+            return ks17 ? 700 : 1000;
+        case 2:
+            return ks17 ? 100 : 500;
+        case 3:
+            return ks17 ? 71 : 100;
+        case 4:
+            return ks17 ? 1 : 71;
+        default:
+            return 1;
     }
 }
 
@@ -142,24 +152,40 @@ TRlcResult ShowRlcdMode(const protocol::TMeasurementFrame& frame, const TRlcInpu
     } else {
         scr.L_SER_PER1 = CircuitLetter(s);
         switch (s.PrimIndex()) {
-            case 1: scr.L_prim_n = t.r; break;
-            case 2: scr.L_prim_n = sign + t.c; break;
-            case 3: scr.L_prim_n = sign + t.l; break;
-            default: break;
+            case 1:
+                scr.L_prim_n = t.r;
+                break;
+            case 2:
+                scr.L_prim_n = sign + t.c;
+                break;
+            case 3:
+                scr.L_prim_n = sign + t.l;
+                break;
+            default:
+                break;
         }
     }
 
     scr.L_SER_PER = " ";
     switch (s.SecIndex()) {
-        case 0: scr.L_sec_n = " "; break;
+        case 0:
+            scr.L_sec_n = " ";
+            break;
         case 1:
             scr.L_SER_PER = s.PrimIndex() == 4 ? "" : CircuitLetter(s);
             scr.L_sec_n = t.r;
             break;
-        case 2: scr.L_sec_n = t.q; break;
-        case 3: scr.L_sec_n = t.d; break;
-        case 4: scr.L_sec_n = t.phase; break;
-        default: break;
+        case 2:
+            scr.L_sec_n = t.q;
+            break;
+        case 3:
+            scr.L_sec_n = t.d;
+            break;
+        case 4:
+            scr.L_sec_n = t.phase;
+            break;
+        default:
+            break;
     }
 
     const TSettingsIndicators ind =

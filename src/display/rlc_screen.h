@@ -50,8 +50,8 @@ struct TRlcInput {
     protocol::TMeterSettings settings;  // the record before this frame
     protocol::TMeterState state;        // the state before this frame
     TIndicatorMemory memory;
-    bool profileEditing = false;    // SB4 down
-    bool recordingRunning = false;  // SP1 "Пуск" down
+    bool profileEditing = false;     // SB4 down
+    bool recordingRunning = false;   // SP1 "Пуск" down
     TToleranceCheck checkTolerance;  // none yet: every reading passes
 };
 
@@ -59,8 +59,8 @@ struct TRlcResult {
     TRlcScreen screen;
     TSettingsButtons buttons;
     protocol::TPickerSelection pickers;  // the picker selections follow the report
-    protocol::TMeterSettings settings;  // the meter's report copied in
-    protocol::TMeterState state;        // Rs, Xs, Rp, Xp, Z, PhaseDeg, TestLevel, verdict
+    protocol::TMeterSettings settings;   // the meter's report copied in
+    protocol::TMeterState state;         // Rs, Xs, Rp, Xp, Z, PhaseDeg, TestLevel, verdict
     TIndicatorMemory memory;
     bool toleranceChecked = false;
     bool appendLogRow = false;
