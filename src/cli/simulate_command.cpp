@@ -1,10 +1,140 @@
+#include <signal.h>
+
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <optional>
+#include <string>
 
 #include "cli/commands.h"
+#include "sim/meter.h"
+#include "sim/pty.h"
 
 namespace cli {
-int RunSimulate(const std::vector<std::string>&) {
-    std::fputs("rlc-meter simulate: not available yet\n", stderr);
-    return 2;
+namespace {
+
+volatile std::sig_atomic_t gStop = 0;
+
+void OnSignal(int) {
+    gStop = 1;
 }
+
+void PrintSimulateUsage() {
+    std::fprintf(stderr,
+                 "usage: rlc-meter simulate [--model N] [--mode rlcd|rd|u] [--part SPEC]\n"
+                 "                          [--noise FRACTION] [--late-connf] [--run-together]\n"
+                 "  Runs a simulated adapter and meter on a pseudo-terminal and prints its\n"
+                 "  path; open that path as the meter's serial port. Ends on Ctrl-C, SIGTERM\n"
+                 "  or end of standard input.\n"
+                 "  --model N         0 KS15 (default), 1 KS16, 2 KS17, 3 KS19\n"
+                 "  --mode M          display mode at start (u only for models 0 and 2)\n"
+                 "  --part SPEC       part in the clips (default R=1k):\n"
+                 "                    %s\n"
+                 "  --noise F         relative spread of readings (default 0.002)\n"
+                 "  --late-connf      the adapter answers OK+CONNF 10 s after AT+CONNL\n"
+                 "  --run-together    replies arrive run together with data\n"
+                 "  Lines on standard input: sleep, eco, wake, off, on, part SPEC.\n",
+                 sim::kPartSpecHelp);
+}
+
+void OnControlLine(sim::TSimMeter& meter, const std::string& line, void*) {
+    if (line == "sleep") {
+        meter.SetPowerSave(true);
+    } else if (line == "eco") {
+        meter.SetPowerSave(false);
+    } else if (line == "wake" || line == "on") {
+        meter.PowerOn();
+    } else if (line == "off") {
+        meter.PowerOff();
+    } else if (line.starts_with("part ")) {
+        if (const auto part = sim::ParsePart(line.substr(5)))
+            meter.SetPart(*part);
+        else
+            std::fprintf(stderr, "bad part: %s\n", line.c_str() + 5);
+    } else if (!line.empty()) {
+        std::fprintf(stderr, "unknown control line: %s\n", line.c_str());
+    }
+}
+
+std::optional<sim::TSimConfig> ParseArgs(const std::vector<std::string>& args) {
+    sim::TSimConfig config;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const auto value = [&]() -> std::optional<std::string> {
+            if (i + 1 >= args.size()) return std::nullopt;
+            return args[++i];
+        };
+        if (a == "--model") {
+            const auto v = value();
+            if (!v || v->size() != 1 || (*v)[0] < '0' || (*v)[0] > '3') return std::nullopt;
+            config.model = static_cast<protocol::TMeterModel>((*v)[0] - '0');
+        } else if (a == "--mode") {
+            const auto v = value();
+            if (v == "rlcd")
+                config.mode = protocol::TDisplayMode::Rlcd;
+            else if (v == "rd")
+                config.mode = protocol::TDisplayMode::Rd;
+            else if (v == "u")
+                config.mode = protocol::TDisplayMode::U;
+            else
+                return std::nullopt;
+        } else if (a == "--part") {
+            const auto v = value();
+            const auto part = v ? sim::ParsePart(*v) : std::nullopt;
+            if (!part) return std::nullopt;
+            config.part = *part;
+        } else if (a == "--noise") {
+            const auto v = value();
+            if (!v) return std::nullopt;
+            char* end = nullptr;
+            config.noise = std::strtod(v->c_str(), &end);
+            if (end == v->c_str() || *end != '\0' || config.noise < 0 || config.noise > 0.5)
+                return std::nullopt;
+        } else if (a == "--late-connf") {
+            config.connectFailsLate = true;
+        } else if (a == "--run-together") {
+            config.repliesRunTogether = true;
+            config.connectDelayMs = 0;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (config.mode == protocol::TDisplayMode::U && !protocol::ModelInfo(config.model).uModeOffered)
+        return std::nullopt;
+    return config;
+}
+
+}  // namespace
+
+int RunSimulate(const std::vector<std::string>& args) {
+    const auto config = ParseArgs(args);
+    if (!config) {
+        PrintSimulateUsage();
+        return 2;
+    }
+    try {
+        sim::TPtyPair pty;
+        sim::TSimMeter meter(*config);
+
+        struct sigaction sa {};
+        sa.sa_handler = OnSignal;
+        sigemptyset(&sa.sa_mask);
+        sigaction(SIGINT, &sa, nullptr);
+        sigaction(SIGTERM, &sa, nullptr);
+
+        std::printf("%s\n", pty.SlavePath().c_str());
+        std::fflush(stdout);
+
+        sim::TPtyRunOptions options;
+        options.stop = &gStop;
+        options.controlFd = 0;
+        options.onControlLine = OnControlLine;
+        return sim::RunOnPty(meter, pty, options);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "rlc-meter simulate: %s\n", e.what());
+        return 1;
+    }
+}
+
 }  // namespace cli

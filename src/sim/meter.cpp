@@ -258,6 +258,12 @@ void TSimMeter::PowerOn() {
     power_ = TPowerState::On;
 }
 
+void TSimMeter::PowerOff() {
+    if (power_ == TPowerState::Off) return;
+    power_ = TPowerState::Off;
+    if (link_ == TLink::Up) DropLink();
+}
+
 void TSimMeter::SendFrame() {
     const protocol::TMeasurementFrame frame = BuildFrame();
     Emit(Bytes(frame.begin(), frame.end()));

@@ -72,6 +72,7 @@ class TSimMeter {
     // The meter's own buttons and state, for a demo or a test.
     void SetPowerSave(bool asleep);  // economy (false) or sleep (true)
     void PowerOn();
+    void PowerOff();  // drops the radio link
     void SetPart(const TPart& part) { config_.part = part; }
 
     bool Linked() const { return link_ == TLink::Up; }

@@ -24,6 +24,7 @@ std::optional<TPart> ParsePart(std::string_view spec);
 // One line per form, for usage texts.
 inline constexpr const char* kPartSpecHelp =
     "R=<ohms> | C=<farads> | L=<henries> | RC=<ohms>,<farads> | RL=<ohms>,<henries>\n"
+    "                    "
     "(SI prefixes p n u m k M G, e.g. R=4.7k C=100n L=10m RC=1k,1u)";
 
 // Series equivalent of the part at `hz` (0: direct current): resistance and
