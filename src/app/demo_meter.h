@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+#include <memory>
+
+#include "sim/meter.h"
+#include "sim/pty.h"
+
+class QSocketNotifier;
+
+// The simulated adapter and meter inside the application (--demo): it serves a
+// pseudo-terminal from the event loop, and the window opens that terminal with
+// its ordinary serial code.
+class DemoMeter : public QObject {
+    Q_OBJECT
+
+public:
+    explicit DemoMeter(sim::TSimConfig config, QObject* parent = nullptr);
+
+    QString PortPath() const { return QString::fromStdString(pty_.SlavePath()); }
+    sim::TSimMeter& Meter() { return meter_; }
+
+private:
+    void CatchUp();
+    void OnInput();
+    void Flush();
+    void ScheduleNext();
+
+    sim::TPtyPair pty_;
+    sim::TSimMeter meter_;
+    QSocketNotifier* notifier_;
+    QTimer wake_;
+    QElapsedTimer clock_;
+    qint64 simulatedMs_ = 0;
+};
