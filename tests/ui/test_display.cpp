@@ -1,0 +1,149 @@
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+#include "app/main.h"
+#include "protocol/frame.h"
+#include "protocol/settings.h"
+#include "support/form_fixture.h"
+
+namespace {
+
+using protocol::TFrameFields;
+
+// An RLCD frame of a resistor as a meter of `model` reports it: default
+// settings with R chosen as the primary parameter.
+protocol::TMeasurementFrame RlcdFrame(int model, float rs = 1000.0f, float xs = -0.5f) {
+    protocol::TMeterSettings settings;
+    protocol::TMeterState state;
+    protocol::ApplyDefaults(settings, state);
+    settings.PrimAuto() = 0;
+    settings.PrimIndex() = 1;  // R
+    TFrameFields f;
+    f.status.displayMode = 1;
+    f.status.model = static_cast<std::uint8_t>(model);
+    f.value1 = rs;
+    f.value2 = xs;
+    f.settings = protocol::ReportedSettingsBytes(settings);
+    return protocol::BuildMeasurementFrame(f);
+}
+
+protocol::TMeasurementFrame SleepFrame(int model, std::uint16_t seconds) {
+    TFrameFields f;
+    f.status.displayMode = 1;
+    f.status.model = static_cast<std::uint8_t>(model);
+    f.status.powerSave = true;
+    f.powerSave = {true, seconds};
+    return protocol::BuildMeasurementFrame(f);
+}
+
+void Feed(TForm1& form, const protocol::TMeasurementFrame& frame) {
+    form.DecodeMeasurementFrame(std::span<const std::uint8_t>(frame.data(), frame.size()));
+}
+
+}  // namespace
+
+// The frame path through the real window: what a received frame does to the
+// widgets beyond the texts the display core computes.
+class DisplayTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        fixture_ = std::make_unique<FormFixture>();
+        f_ = fixture_->form.get();
+        f_->SB4->setChecked(false);  // profile editing off, as after connecting
+    }
+    void cleanup() { fixture_.reset(); }
+
+    void frameFillsTheRlcdScreenAndArmsTheWatchdog() {
+        TForm1& f = *f_;
+        Feed(f, RlcdFrame(0));
+        QVERIFY(!f.L_prim_n->text().isEmpty());
+        QVERIFY(f.L_prim_n->text().contains("Ом"));
+        QCOMPARE(f.L_Prim_RLC->text(), QString("R"));
+        QVERIFY(f.T33->isActive());
+        QVERIFY(!f.T34->isActive());
+
+        f.view.T33Timer();  // three seconds without a frame
+        QVERIFY(f.L_prim_n->text().isEmpty());
+        QVERIFY(f.L_sec_n->text().isEmpty());
+        QVERIFY(f.L_righ1->text().isEmpty());
+        QVERIFY(f.L_righ5->text().isEmpty());
+        QVERIFY(f.T33->isActive());  // it keeps ticking until the next frame
+    }
+
+    void rejectedFrameChangesNothing() {
+        TForm1& f = *f_;
+        auto frame = RlcdFrame(0);
+        frame[17] = 11;
+        Feed(f, frame);
+        QVERIFY(f.L_prim_n->text().isEmpty());
+        QVERIFY(!f.T33->isActive());
+    }
+
+    void modelOfTheFrameSelectsItsButton_data() {
+        QTest::addColumn<int>("model");
+        QTest::addColumn<bool>("uOffered");
+        QTest::newRow("КС15") << 0 << true;
+        QTest::newRow("КС16") << 1 << false;
+        QTest::newRow("КС17") << 2 << true;
+        QTest::newRow("КС19") << 3 << false;
+    }
+    void modelOfTheFrameSelectsItsButton() {
+        QFETCH(int, model);
+        QFETCH(bool, uOffered);
+        TForm1& f = *f_;
+        Feed(f, RlcdFrame(model));
+        QRadioButton* buttons[] = {f.RB1, f.RB2, f.RB3, f.RB4};
+        QVERIFY(buttons[model]->isChecked());
+        QCOMPARE(f.Button3->isVisibleTo(&f), uOffered);
+        QCOMPARE(f.L_Source_RLC->isVisibleTo(&f), model == 1);
+        QFile dat(fixture_->settingsDir.path() + "/1.dat");
+        QVERIFY(dat.open(QIODevice::ReadOnly));
+        const QByteArray bytes = dat.readAll();
+        if (model != 0) QCOMPARE(int(bytes.at(205)), model);  // a changed model is remembered
+    }
+
+    void sleepingMeterShowsItsCountdownAndIsWoken() {
+        TForm1& f = *f_;
+        Feed(f, RlcdFrame(0));
+        Feed(f, SleepFrame(0, 120));
+        QVERIFY(f.JP5->isVisibleTo(&f));
+        QCOMPARE(f.JP5->text(), QString("Сон 120сек"));
+        QVERIFY(f.T34->isActive());
+        Feed(f, RlcdFrame(0));
+        QVERIFY(!f.JP5->isVisibleTo(&f));
+        QVERIFY(!f.T34->isActive());
+    }
+
+    void profileEditingFreezesTheScreen() {
+        TForm1& f = *f_;
+        f.SB4->setChecked(true);
+        Feed(f, RlcdFrame(2));
+        QVERIFY(f.RB3->isChecked());  // the model still follows the meter
+        QVERIFY(f.L_prim_n->text().isEmpty());
+        QVERIFY(!f.T33->isActive());
+    }
+
+    void hugeLossFactorStillShowsTheRestOfTheFrame() {
+        TForm1& f = *f_;
+        // Reactance tiny against resistance: D is beyond 2^31.
+        Feed(f, RlcdFrame(0, 1.0e6f, 1.0e-5f));
+        QVERIFY(f.L_righ2->text().startsWith("D "));
+        QVERIFY(f.L_righ2->text().contains("E"));
+        QVERIFY(!f.L_righ1->text().isEmpty());
+        QVERIFY(!f.L_righ4->text().isEmpty());
+    }
+
+private:
+    std::unique_ptr<FormFixture> fixture_;
+    TForm1* f_ = nullptr;
+};
+
+QTEST_MAIN(DisplayTest)
+#include "test_display.moc"
