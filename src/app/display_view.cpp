@@ -129,11 +129,12 @@ void DisplayView::DecodeMeasurementFrame(std::span<const std::uint8_t> frame) {
     if (out.modelLists) ApplyModelLists(*out.modelLists);
     ApplyTexts(out.changedTexts);
     ShowPanel(screen.VisiblePanel());
+    // Hold exists only on the RLCD screen.
+    form_.SP3->setEnabled(screen.Sp3Enabled());
     if (out.rlcd) {
         const display::TRlcScreen& s = out.rlcd->screen;
         if (s.Panel_RLCD_Red)
             form_.SetDisplayColour(*s.Panel_RLCD_Red ? kRejectColour : TForm1::kDisplayColour);
-        form_.SP3->setEnabled(s.SP3_Enabled);
         ApplyButtons(out.rlcd->buttons);
         form_.L_Source_RLC->setVisible(screen.SourceVisible());
         SyncPickers();

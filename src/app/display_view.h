@@ -24,9 +24,10 @@ public:
     void ShowSettings();
     void RefreshModelLists();
     void SyncPickers();
+    // Puts the screen state's texts of these controls onto their widgets.
+    void ApplyTexts(const std::vector<std::string>& controls);
 
 private:
-    void ApplyTexts(const std::vector<std::string>& controls);
     void ApplyAllTexts();
     void ApplyModelLists(const display::TModelLists& lists);
     void ApplyButtons(const display::TSettingsButtons& buttons);

@@ -16,6 +16,8 @@
 
 #include "app/settings_controller.h"
 #include "app/widget_factory.h"
+#include "control/front_panel.h"
+#include "control/picker_control.h"
 #include "link/adapter_locator.h"
 #include "link/ble_central.h"
 #include "link/connection_manager.h"
@@ -79,6 +81,8 @@ TForm1::TForm1(TForm1Ports ports, QWidget* parent)
     };
     connection = new ConnectionManager(*this, state, std::move(ports.locator), std::move(ports.ble),
                                        std::move(linkHooks), this);
+    pickers = new PickerControl(*this, this);
+    frontPanel = new FrontPanel(*this, this);
     SettingsController::Hooks settingsHooks;
     settingsController = new SettingsController(
         *this, state,

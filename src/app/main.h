@@ -30,6 +30,8 @@ class QTableWidget;
 class QTimer;
 class ConnectionManager;
 class SettingsController;
+class PickerControl;
+class FrontPanel;
 class SettingsStore;
 
 // What the window talks to outside itself; tests and the demo meter put their
@@ -79,6 +81,8 @@ public:
 
     ConnectionManager* connection;
     SettingsController* settingsController;
+    PickerControl* pickers;
+    FrontPanel* frontPanel;
 
     // Areas.
     QFrame *Panel_top, *Panel3, *Panel6, *Panel1, *Panel5, *Panel4, *P5, *JvPanel5, *JvPanel1,

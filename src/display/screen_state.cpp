@@ -136,6 +136,22 @@ TCircuitIndicators TScreenState::ShowCircuitNow() {
     return c;
 }
 
+std::vector<std::string> TScreenState::ChoosePickerItem(TPicker picker, int index) {
+    const TPickerTexts t =
+        display::ChoosePickerItem(picker, index, settings_, state_.Model, lexicons_);
+    std::vector<std::string> changed;
+    Put(changed, "L_freq_RLC", t.L_freq_RLC);
+    Put(changed, "L_Level_RLC", t.L_Level_RLC);
+    Put(changed, "L_Prim_RLC", t.L_Prim_RLC);
+    Put(changed, "L_RLC_avto", t.L_RLC_avto);
+    Put(changed, "L_Sec_RLC", t.L_Sec_RLC);
+    Put(changed, "L_RQD_avto", t.L_RQD_avto);
+    Put(changed, "L_SER_PER", t.L_SER_PER);
+    Put(changed, "L_SER_PER1", t.L_SER_PER1);
+    Put(changed, "L_Source_RLC", t.L_Source_RLC);
+    return changed;
+}
+
 TModelLists TScreenState::RefreshModelListsNow() {
     TModelLists lists = RefreshModelLists(state_.Model, lexicons_);
     std::vector<std::string> changed;

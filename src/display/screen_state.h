@@ -10,6 +10,7 @@
 
 #include "display/format.h"
 #include "display/indicators.h"
+#include "display/picker_choice.h"
 #include "display/rd_u_screen.h"
 #include "display/rlc_screen.h"
 #include "protocol/decoder.h"
@@ -61,6 +62,10 @@ class TScreenState {
     TSettingsIndicators ShowSettingsNow();
     TCircuitIndicators ShowCircuitNow();
     TModelLists RefreshModelListsNow();
+
+    // A click in a settings picker: the record and the indicators change at
+    // once. Returns the controls whose text was written.
+    std::vector<std::string> ChoosePickerItem(TPicker picker, int index);
 
     // Text a control shows, or nothing when no one has written it yet.
     std::optional<std::string> Text(std::string_view control) const;

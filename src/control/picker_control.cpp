@@ -1,0 +1,169 @@
+#include "control/picker_control.h"
+
+#include <QEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QListWidget>
+#include <QMouseEvent>
+
+#include "app/main.h"
+#include "link/command_sender.h"
+#include "link/connection_manager.h"
+
+PickerControl::PickerControl(TForm1& form, QObject* parent) : QObject(parent), form_(form) {
+    for (QLabel* opener :
+         {form_.L_freq_RLC, form_.L_Level_RLC, form_.L_Prim_RLC, form_.L_RLC_avto, form_.L_Sec_RLC,
+          form_.L_SER_PER, form_.L_SER_PER1, form_.L_Source_RLC, form_.RD_prim_R, form_.RD_V})
+        opener->installEventFilter(this);
+    for (QListWidget* list :
+         {form_.ListBox_freq_RLC, form_.ListBox_Level_RLC, form_.ListBox_prim_RLC,
+          form_.ListBox_sec_RLC, form_.ListBox_ser_per, form_.ListBox_Source_RLC})
+        list->installEventFilter(this);
+    for (QFrame* panel : {form_.Panel_RLCD, form_.Panel_RD, form_.Panel_U})
+        panel->installEventFilter(this);
+
+    auto onClick = [this](QListWidget* list, void (PickerControl::*handler)()) {
+        connect(list, &QListWidget::itemClicked, this, [this, handler] { (this->*handler)(); });
+    };
+    onClick(form_.ListBox_freq_RLC, &PickerControl::ListBox_freq_RLCClick);
+    onClick(form_.ListBox_Level_RLC, &PickerControl::ListBox_Level_RLCClick);
+    onClick(form_.ListBox_prim_RLC, &PickerControl::ListBox_prim_RLCClick);
+    onClick(form_.ListBox_sec_RLC, &PickerControl::ListBox_sec_RLCClick);
+    onClick(form_.ListBox_ser_per, &PickerControl::ListBox_ser_perClick);
+    onClick(form_.ListBox_Source_RLC, &PickerControl::ListBox_Source_RLCClick);
+}
+
+void PickerControl::Open(QFrame* panel, QListWidget* list) {
+    list->show();
+    panel->show();
+    panel->raise();
+    form_.state.DecodePaused = 1;
+}
+
+void PickerControl::L_freq_RLCClick() {
+    Open(form_.P_freq_RLC, form_.ListBox_freq_RLC);
+}
+void PickerControl::L_Level_RLCClick() {
+    Open(form_.P_level_RLC, form_.ListBox_Level_RLC);
+}
+void PickerControl::L_Prim_nClick() {
+    Open(form_.P_prim_RLC, form_.ListBox_prim_RLC);
+}
+void PickerControl::L_Sec_RLCClick() {
+    Open(form_.P_sec_RLC, form_.ListBox_sec_RLC);
+}
+void PickerControl::L_SER_PERClick() {
+    Open(form_.P_ser_per, form_.ListBox_ser_per);
+}
+void PickerControl::L_Source_RLCClick() {
+    Open(form_.P_Source_RLC, form_.ListBox_Source_RLC);
+}
+
+void PickerControl::Choose(display::TPicker picker, const QListWidget* list) {
+    const int index = list->currentRow();
+    if (index < 0) return;  // a click beside the items chooses nothing
+    form_.state.DecodePaused = 1;
+    form_.view.ApplyTexts(form_.screen.ChoosePickerItem(picker, index));
+    form_.connection->Commands().BuildSettingsCommand();
+}
+
+void PickerControl::ListBox_freq_RLCClick() {
+    Choose(display::TPicker::Frequency, form_.ListBox_freq_RLC);
+}
+void PickerControl::ListBox_Level_RLCClick() {
+    Choose(display::TPicker::Level, form_.ListBox_Level_RLC);
+}
+void PickerControl::ListBox_prim_RLCClick() {
+    Choose(display::TPicker::Primary, form_.ListBox_prim_RLC);
+}
+void PickerControl::ListBox_sec_RLCClick() {
+    Choose(display::TPicker::Secondary, form_.ListBox_sec_RLC);
+}
+void PickerControl::ListBox_ser_perClick() {
+    Choose(display::TPicker::Circuit, form_.ListBox_ser_per);
+}
+void PickerControl::ListBox_Source_RLCClick() {
+    Choose(display::TPicker::Source, form_.ListBox_Source_RLC);
+}
+
+void PickerControl::ClosePickers() {
+    for (QWidget* w :
+         {static_cast<QWidget*>(form_.P_Source_RLC),
+          static_cast<QWidget*>(form_.ListBox_Source_RLC), static_cast<QWidget*>(form_.P_prim_RLC),
+          static_cast<QWidget*>(form_.ListBox_prim_RLC), static_cast<QWidget*>(form_.P_ser_per),
+          static_cast<QWidget*>(form_.ListBox_ser_per), static_cast<QWidget*>(form_.P_sec_RLC),
+          static_cast<QWidget*>(form_.ListBox_sec_RLC), static_cast<QWidget*>(form_.P_level_RLC),
+          static_cast<QWidget*>(form_.ListBox_Level_RLC), static_cast<QWidget*>(form_.P_freq_RLC),
+          static_cast<QWidget*>(form_.ListBox_freq_RLC)})
+        w->hide();
+    form_.state.DecodePaused = 0;
+}
+
+void PickerControl::Panel_RLCDMouseEnter() {
+    ClosePickers();
+    rlcdEnterArmed_ = false;
+}
+
+bool PickerControl::OpenerClicked(QObject* watched) {
+    if (watched == form_.L_freq_RLC)
+        L_freq_RLCClick();
+    else if (watched == form_.L_Level_RLC)
+        L_Level_RLCClick();
+    else if (watched == form_.L_Prim_RLC || watched == form_.L_RLC_avto)
+        L_Prim_nClick();
+    else if (watched == form_.L_Sec_RLC)
+        L_Sec_RLCClick();
+    else if (watched == form_.L_SER_PER || watched == form_.L_SER_PER1)
+        L_SER_PERClick();
+    else if (watched == form_.L_Source_RLC)
+        L_Source_RLCClick();
+    else
+        return false;
+    return true;
+}
+
+bool PickerControl::ListLeft(QObject* watched) {
+    // The frequency list closes only when the pointer comes back onto the screen.
+    if (watched == form_.ListBox_Level_RLC || watched == form_.ListBox_prim_RLC ||
+        watched == form_.ListBox_sec_RLC || watched == form_.ListBox_ser_per ||
+        watched == form_.ListBox_Source_RLC) {
+        ClosePickers();
+        return true;
+    }
+    return false;
+}
+
+void PickerControl::Hover(QObject* watched, bool raised) {
+    // The primary symbol's auto marker raises the symbol itself.
+    QLabel* label = watched == form_.L_RLC_avto ? form_.L_Prim_RLC : qobject_cast<QLabel*>(watched);
+    if (!label) return;
+    label->setFrameStyle(raised ? QFrame::Panel | QFrame::Raised : QFrame::NoFrame);
+}
+
+bool PickerControl::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::MouseButtonRelease: {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            const auto* widget = qobject_cast<QWidget*>(watched);
+            if (mouse->button() == Qt::LeftButton && widget &&
+                widget->rect().contains(mouse->position().toPoint()))
+                OpenerClicked(watched);
+            break;
+        }
+        case QEvent::Enter:
+            if (watched == form_.Panel_RD || watched == form_.Panel_U ||
+                (watched == form_.Panel_RLCD && rlcdEnterArmed_))
+                Panel_RLCDMouseEnter();
+            else if (watched == form_.ListBox_freq_RLC)
+                ListBox_freq_RLCMouseEnter();
+            else if (qobject_cast<QLabel*>(watched))
+                Hover(watched, true);
+            break;
+        case QEvent::Leave:
+            if (!ListLeft(watched) && qobject_cast<QLabel*>(watched)) Hover(watched, false);
+            break;
+        default:
+            break;
+    }
+    return QObject::eventFilter(watched, event);
+}
