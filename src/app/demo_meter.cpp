@@ -29,7 +29,11 @@ void DemoMeter::CatchUp() {
 void DemoMeter::OnInput() {
     CatchUp();
     const std::vector<std::uint8_t> bytes = pty_.ReadAvailable();
-    if (!bytes.empty()) meter_.Receive(bytes);
+    if (!bytes.empty()) {
+        received_.append(reinterpret_cast<const char*>(bytes.data()),
+                         static_cast<qsizetype>(bytes.size()));
+        meter_.Receive(bytes);
+    }
     Flush();
     ScheduleNext();
 }

@@ -21,6 +21,8 @@ public:
 
     QString PortPath() const { return QString::fromStdString(pty_.SlavePath()); }
     sim::TSimMeter& Meter() { return meter_; }
+    // Every byte the host wrote so far, for tests and for watching a session.
+    const QByteArray& Received() const { return received_; }
 
 private:
     void CatchUp();
@@ -34,4 +36,5 @@ private:
     QTimer wake_;
     QElapsedTimer clock_;
     qint64 simulatedMs_ = 0;
+    QByteArray received_;
 };

@@ -1,0 +1,84 @@
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "app/demo_meter.h"
+#include "app/main.h"
+#include "link/command_sender.h"
+#include "link/connection_manager.h"
+#include "link/serial_link.h"
+#include "sim/part.h"
+
+// A whole session: the window's real serial code opens a pseudo-terminal served
+// by the simulated adapter and meter, exactly as with --demo.
+class DemoSessionTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        sim::TSimConfig config;
+        config.part = *sim::ParsePart("R=1k");
+        config.noise = 0;
+        meter_ = std::make_unique<DemoMeter>(config);
+        TForm1Ports ports;
+        ports.locator = std::make_unique<FixedPortLocator>(meter_->PortPath());
+        ports.settingsFolder = settingsDir_.path();
+        form_ = std::make_unique<TForm1>(std::move(ports));
+        form_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    }
+    void cleanup() {
+        form_.reset();
+        meter_.reset();
+    }
+
+    void probeConnectMeasureChangeAndLose() {
+        TForm1& f = *form_;
+        SerialAdapterLink& serial = f.connection->Serial();
+        // The start-up probe is answered: no message box, the port stays usable.
+        QTRY_VERIFY_WITH_TIMEOUT(!serial.ProbeRunning(), 3000);
+        QVERIFY(meter_->Received().contains("ATAT"));
+        QVERIFY(!f.findChild<QWidget*>("qt_msgbox_label"));
+
+        f.connection->T3Timer();  // the watch takes the port over, as after 2.5 s
+        QVERIFY(serial.IsOpen());
+        QTRY_VERIFY_WITH_TIMEOUT(f.B2->isEnabled(), 3000);
+        QTest::mouseClick(f.B2, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(f.state.MeterConnected, 3000);
+        QCOMPARE(f.B2->text(), QString("Отключить"));
+        QVERIFY(meter_->Meter().Linked());
+
+        // Frames reach the RLC screen.
+        QTRY_VERIFY_WITH_TIMEOUT(f.L_prim_n->text().contains("Ом"), 5000);
+
+        // A settings change reaches the meter as the exact six bytes.
+        f.T4->stop();
+        f.state.DecodePaused = 0;
+        const qsizetype before = meter_->Received().size();
+        const bool soundWasOn = f.SP2->isChecked();
+        QTest::mouseClick(f.SP2, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(meter_->Received().size() >= before + 6, 2000);
+        const QByteArray sent = meter_->Received().mid(before, 6);
+        const protocol::TCommandFrame& expected = f.connection->Commands().LastFrame();
+        QCOMPARE(sent, QByteArray(reinterpret_cast<const char*>(expected.data()), 6));
+        QCOMPARE((std::uint8_t(sent.at(2)) & 0x80) != 0, !soundWasOn);
+        QTRY_VERIFY_WITH_TIMEOUT((meter_->Meter().Settings().Sound() == 1) == !soundWasOn, 2000);
+
+        // Disconnecting drops the radio link; the adapter's "OK+LOST" ends the session.
+        QTest::mouseClick(f.B2, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!f.state.MeterConnected, 3000);
+        QCOMPARE(f.B2->text(), QString("Подключить"));
+        QVERIFY(f.T3->isActive());
+        QVERIFY(!meter_->Meter().Linked());
+    }
+
+private:
+    QTemporaryDir settingsDir_;
+    std::unique_ptr<DemoMeter> meter_;
+    std::unique_ptr<TForm1> form_;
+};
+
+QTEST_MAIN(DemoSessionTest)
+#include "test_demo_session.moc"
