@@ -1,0 +1,173 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/main.h"
+#include "app/settings_controller.h"
+#include "settings/codepage.h"
+
+namespace {
+
+QByteArray Int32(qint32 v) {
+    QByteArray b(4, '\0');
+    for (int i = 0; i < 4; ++i) b[i] = char((quint32(v) >> (8 * i)) & 0xFF);
+    return b;
+}
+
+// A complete 206-byte 1.dat.
+QByteArray SettingsBytes(const QByteArray& path1251, qint32 storedLength, qint32 language,
+                         char autoConnect, char model) {
+    QByteArray file(206, '\0');
+    file.replace(0, 4, Int32(storedLength));
+    file.replace(4, path1251.size(), path1251);
+    file.replace(200, 4, Int32(language));
+    file[204] = autoConnect;
+    file[205] = model;
+    return file;
+}
+
+}  // namespace
+
+// What the window restores from 1.dat when it is created.
+class StartupTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TForm1> Start(const std::optional<QByteArray>& dat) {
+        if (dat) {
+            QFile f(dir_->path() + "/1.dat");
+            if (!f.open(QIODevice::WriteOnly)) return nullptr;
+            f.write(*dat);
+        }
+        TForm1Ports ports;
+        ports.settingsFolder = dir_->path();
+        return std::make_unique<TForm1>(std::move(ports));
+    }
+    QByteArray StoredFile() {
+        QFile f(dir_->path() + "/1.dat");
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    QString WriteProfile(const QString& name, qint32 count) {
+        const QString path = dir_->path() + "/" + name;
+        QFile f(path);
+        if (f.open(QIODevice::WriteOnly)) f.write(Int32(count) + QByteArray(64, '\0'));
+        return path;
+    }
+
+private slots:
+    void init() { dir_ = std::make_unique<QTemporaryDir>(); }
+    void cleanup() { dir_.reset(); }
+
+    void missingFileIsCreatedEmptyAndTheWindowKeepsItsDefaults() {
+        auto form = Start(std::nullopt);
+        QVERIFY(QFile::exists(dir_->path() + "/1.dat"));
+        QCOMPARE(StoredFile().size(), 0);
+        QVERIFY(!form->CheckBox_connect_auto->isChecked());
+        QVERIFY(form->RB1->isChecked());
+        QCOMPARE(form->LangCombo1->currentIndex(), 0);
+        QVERIFY(!form->SB3->isEnabled());
+    }
+
+    void storedChoicesAreRestored_data() {
+        QTest::addColumn<int>("modelByte");
+        QTest::addColumn<int>("expectedModel");
+        QTest::addColumn<int>("checkedButton");  // -1: RB1 stays as created
+        QTest::addColumn<int>("language");
+        QTest::addColumn<int>("expectedLanguage");
+        QTest::newRow("КС17, English") << 2 << 2 << 2 << 1 << 1;
+        QTest::newRow("КС19, negative language") << 3 << 3 << 3 << -1 << 0;
+        QTest::newRow("model byte 5 sets the model only") << 5 << 5 << -1 << 2 << 0;
+        QTest::newRow("model byte 10 is ignored") << 10 << 0 << -1 << 0 << 0;
+    }
+    void storedChoicesAreRestored() {
+        QFETCH(int, modelByte);
+        QFETCH(int, expectedModel);
+        QFETCH(int, checkedButton);
+        QFETCH(int, language);
+        QFETCH(int, expectedLanguage);
+        auto form = Start(SettingsBytes({}, 0, language, 0, char(modelByte)));
+        QCOMPARE(int(form->screen.State().Model), expectedModel);
+        QRadioButton* buttons[] = {form->RB1, form->RB2, form->RB3, form->RB4};
+        if (checkedButton >= 0) QVERIFY(buttons[checkedButton]->isChecked());
+        else QVERIFY(form->RB1->isChecked());
+        QCOMPARE(form->LangCombo1->currentIndex(), expectedLanguage);
+    }
+
+    void anyNonZeroAutoConnectByteChecksTheBoxAndIsStoredAsOne() {
+        auto form = Start(SettingsBytes({}, 0, 0, 7, 0));
+        QVERIFY(form->CheckBox_connect_auto->isChecked());
+        QVERIFY(!form->B2->isEnabled());
+        QCOMPARE(int(StoredFile().at(204)), 1);
+    }
+
+    void lastProfileIsReopened() {
+        const QString path = WriteProfile("a.hex1", 3);
+        const QByteArray path1251 = QByteArray::fromStdString(settings::Utf8ToCp1251(path.toStdString()));
+        auto form = Start(SettingsBytes(path1251, path1251.size(), 0, 0, 0));
+        QCOMPARE(form->state.ProfilePath, path);
+        QCOMPARE(form->state.ProfileName, QString(" a"));
+        QCOMPARE(form->JvP8->text(), QString("Профиль a"));
+        QCOMPARE(form->state.ProfileCount, 3);
+        QCOMPARE(form->SE2->maximum(), 4);
+        QVERIFY(form->SB3->isEnabled());
+    }
+
+    void cyrillicProfilePathRoundTrips() {
+        auto form = Start(std::nullopt);
+        const QString path = WriteProfile("Резисторы.hex1", 1);
+        form->settingsController->SaveLastProfilePath(path);
+        QVERIFY(form->settingsController->LoadSettings());
+        QCOMPARE(form->state.ProfileName, QString(" Резисторы"));
+    }
+
+    void brokenStoredPaths_data() {
+        QTest::addColumn<qint32>("storedLength");
+        QTest::addColumn<bool>("fileExists");
+        QTest::newRow("length beyond the field") << 500 << true;
+        QTest::newRow("negative length") << -4 << true;
+        QTest::newRow("profile file gone") << 0 << false;
+    }
+    void brokenStoredPaths() {
+        QFETCH(qint32, storedLength);
+        QFETCH(bool, fileExists);
+        const QString path = fileExists ? WriteProfile("b.hex1", 2) : dir_->path() + "/gone.hex1";
+        const QByteArray bytes = path.toLatin1();
+        auto form = Start(SettingsBytes(bytes, storedLength ? storedLength : bytes.size(), 1, 1, 2));
+        QVERIFY(form->state.ProfilePath.isEmpty());
+        QVERIFY(!form->SB3->isEnabled());
+        // The other fields are still read.
+        QVERIFY(form->CheckBox_connect_auto->isChecked());
+        QVERIFY(form->RB3->isChecked());
+    }
+
+    void writersPatchOnlyTheirField() {
+        auto form = Start(SettingsBytes("C:/x.hex1", 9, 1, 0, 3));
+        const QByteArray before = StoredFile();
+        form->RB2->click();
+        const QByteArray after = StoredFile();
+        QCOMPARE(after.size(), 206);
+        QCOMPARE(int(after.at(205)), 1);
+        QCOMPARE(after.left(205), before.left(205));
+    }
+
+    void shortFileGivesTheStartState() {
+        auto form = Start(QByteArray("\x05\x00", 2));
+        QVERIFY(form->state.ProfilePath.isEmpty());
+        QVERIFY(form->RB1->isChecked());
+        QVERIFY(!form->CheckBox_connect_auto->isChecked());
+        QCOMPARE(form->LangCombo1->currentIndex(), 0);
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> dir_;
+};
+
+QTEST_MAIN(StartupTest)
+#include "test_startup.moc"
