@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# The program refuses to start without lang/eng.lng and says why on stderr.
+set -u
+app=$1
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+cp "$app" "$dir/rlc-logger"
+cd "$dir"
+err=$(QT_QPA_PLATFORM=offscreen timeout 20 ./rlc-logger 2>&1 >/dev/null)
+rc=$?
+[ "$rc" -eq 1 ] || { echo "expected exit status 1, got $rc"; exit 1; }
+grep -q "lang/eng.lng" <<<"$err" || { echo "stderr does not name the missing file: $err"; exit 1; }
+echo "1 passed, 0 failed"
