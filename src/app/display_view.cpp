@@ -34,6 +34,8 @@ void DisplayView::Start() {
     display::TScreenState& screen = form_.screen;
     screen.SetProfileEditing(form_.SB4->isChecked());
     screen.Start(screen.State().Model);
+    // The defaults set the toggles that mirror the record (sound on), too.
+    ApplyButtons(screen.ShowSettingsNow().buttons);
     ApplyAllTexts();
     ApplyModelLists(display::RefreshModelLists(screen.State().Model, form_.lexicons));
     SyncPickers();
