@@ -91,6 +91,7 @@ TForm1::TForm1(TForm1Ports ports, QWidget* parent)
         std::move(settingsHooks), this);
     settingsController->SetRefreshModelLists([this] { view.RefreshModelLists(); });
     connect(T33, &QTimer::timeout, this, [this] { view.T33Timer(); });
+    connect(LangCombo1, &QComboBox::activated, this, [this] { LangManChangeLangQuery(); });
     connect(&connection->Serial(), &SerialAdapterLink::ProbeUnanswered, this,
             [this](const QString& port) {
                 auto* box = new QMessageBox(QMessageBox::NoIcon, "Test",
@@ -147,6 +148,12 @@ void TForm1::closeEvent(QCloseEvent* event) {
     FormCloseQuery();
     FormClose();
     QMainWindow::closeEvent(event);
+}
+
+void TForm1::LangManChangeLangQuery() {
+    settingsController->SaveLanguageIndex();
+    connection->Serial().SendDrop();
+    T3->start();
 }
 
 void TForm1::FormCloseQuery() { connection->FormCloseQuery(); }

@@ -61,6 +61,9 @@ public:
     void FormShow();
     void FormCloseQuery();
     void FormClose();
+    // Before another language is switched to: remember it and drop the radio
+    // link (the adapter then reports the loss and the window disconnects).
+    void LangManChangeLangQuery();
 
     // A received 18-byte frame; rejected frames change nothing.
     void DecodeMeasurementFrame(std::span<const std::uint8_t> frame);

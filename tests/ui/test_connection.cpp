@@ -166,6 +166,18 @@ private slots:
         QCOMPARE(port_->Read(2), QByteArray("AT"));
     }
 
+    void choosingALanguageStoresItAndDropsTheLink() {
+        TForm1& f = *f_;
+        f.T3->stop();
+        f.LangCombo1->setCurrentIndex(1);
+        emit f.LangCombo1->activated(1);
+        QCOMPARE(port_->Read(2), QByteArray("AT"));
+        QVERIFY(f.T3->isActive());
+        QFile dat(fixture_->settingsDir.path() + "/1.dat");
+        QVERIFY(dat.open(QIODevice::ReadOnly));
+        QCOMPARE(dat.readAll().mid(200, 4), Hex("01000000"));
+    }
+
     void connectWithNeitherAdapterNorRadioGivesTheButtonBack() {
         FormFixture bare;  // no adapter locator, no Bluetooth LE
         TForm1& f = *bare.form;
