@@ -1,3 +1,4 @@
+#include "app/enable_timer.h"
 #include "app/main.h"
 
 #include <QApplication>
@@ -153,7 +154,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
 void TForm1::LangManChangeLangQuery() {
     settingsController->SaveLanguageIndex();
     connection->Serial().SendDrop();
-    T3->start();
+    EnableTimer(T3);
 }
 
 void TForm1::FormCloseQuery() { connection->FormCloseQuery(); }

@@ -3,6 +3,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "app/enable_timer.h"
 #include "app/main.h"
 #include "app/program_state.h"
 #include "link/ble_central.h"
@@ -31,7 +32,7 @@ void CommandSender::SendFunctionCommand(std::uint8_t code) {
 
 void CommandSender::SendCommand() {
     frame_[4] = protocol::kCommandTerminator;
-    if (!form_.Timer_TX->isActive()) form_.Timer_TX->start();
+    EnableTimer(form_.Timer_TX);
     const protocol::TLinkKind link = protocol::CurrentLinkKind(state_.AdapterFound);
     const std::vector<std::uint8_t> bytes = protocol::CommandBytesForLink(frame_, link);
     const QByteArray data(reinterpret_cast<const char*>(bytes.data()),

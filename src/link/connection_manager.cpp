@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "app/enable_timer.h"
 #include "app/main.h"
 #include "app/program_state.h"
 #include "link/ble_central.h"
@@ -76,8 +77,8 @@ void ConnectionManager::B2Click() {
         // instead of leaving it blank and disabled for good.
         if (!state_.UseDirectBle && !state_.AdapterFound) {
             form_.B2->setText(Item(Connect));
-            form_.T2->start();
-            if (!form_.T3->isActive()) form_.T3->start();
+            EnableTimer(form_.T2);
+            EnableTimer(form_.T3);
         }
         return;
     }
@@ -126,11 +127,11 @@ void ConnectionManager::T3Timer() {
 
 void ConnectionManager::T4Timer() {
     form_.T4->stop();
-    form_.T34->start();
+    EnableTimer(form_.T34);
     state_.DecodePaused = 1;
     form_.LangCombo1->hide();
     form_.SP5->show();
-    form_.T50->start();
+    EnableTimer(form_.T50);
     commands_->SendFunctionCommand(protocol::FnWake);
 }
 
@@ -146,7 +147,7 @@ void ConnectionManager::T34Timer() { commands_->SendFunctionCommand(protocol::Fn
 void ConnectionManager::EnterConnectedState() {
     state_.MeterConnected = true;
     form_.SP1->setEnabled(true);
-    form_.T2->start();
+    EnableTimer(form_.T2);
     form_.T3->stop();
     form_.B2->setText(Item(Disconnect));
     Log(Connected);
@@ -155,7 +156,7 @@ void ConnectionManager::EnterConnectedState() {
     form_.Button_Add->setEnabled(false);
     form_.Button_DEL->setEnabled(false);
     form_.BB1->setEnabled(false);
-    form_.T4->start();
+    EnableTimer(form_.T4);
 }
 
 void ConnectionManager::EnterDisconnectedState() {
@@ -168,10 +169,10 @@ void ConnectionManager::EnterDisconnectedState() {
     state_.MeterConnected = false;
     form_.SB4->setChecked(true);
     form_.SP1->setEnabled(false);
-    form_.T2->start();
+    EnableTimer(form_.T2);
     form_.B2->setText(Item(Connect));
     Log(Disconnected);
-    form_.T3->start();
+    EnableTimer(form_.T3);
     for (QLabel* l : {form_.L_prim_n, form_.L_sec_n, form_.L_righ1, form_.L_righ2, form_.L_righ3,
                       form_.L_righ4})
         l->clear();

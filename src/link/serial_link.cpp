@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QSerialPort>
 
+#include "app/enable_timer.h"
 #include "app/main.h"
 #include "app/program_state.h"
 #include "linkcore/chunk.h"
@@ -110,7 +111,7 @@ void SerialAdapterLink::HandleSerialInput(const QByteArray& chunk) {
     if (fx.clearMeterConnected) state_.MeterConnected = false;
     if (fx.disableConnectButton) form_.B2->setEnabled(false);
     if (fx.disableRecordButton) form_.SP1->setEnabled(false);
-    if (fx.startButtonTimer) form_.T2->start();
+    if (fx.startButtonTimer) EnableTimer(form_.T2);
     if (fx.memoPrefix || fx.memoItem) {
         QString line = fx.memoPrefix ? QString::fromUtf8(fx.memoPrefix->data(),
                                                          static_cast<qsizetype>(fx.memoPrefix->size()))
@@ -147,10 +148,10 @@ void SerialAdapterLink::ComPortBeforeClose() {
     }
     form_.B2->setEnabled(false);
     form_.SP1->setEnabled(false);
-    form_.T2->start();
+    EnableTimer(form_.T2);
     form_.B2->setText(QString::fromStdString(form_.lexicons.Dlang_connect.GetItem(0)));
     Log(QString::fromStdString(form_.lexicons.Dlang_connect.GetItem(5)));
-    form_.T3->start();
+    EnableTimer(form_.T3);
     for (QLabel* l : {form_.L_prim_n, form_.L_sec_n, form_.L_righ1, form_.L_righ2, form_.L_righ3,
                       form_.L_righ4})
         l->clear();

@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QTimer>
+
+// Enabling a timer that already runs keeps its interval going; only a stop and
+// a start restart it.
+inline void EnableTimer(QTimer* timer) {
+    if (!timer->isActive()) timer->start();
+}
