@@ -67,6 +67,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT((meter_->Meter().Settings().Sound() == 1) == !soundWasOn, 2000);
 
         // Disconnecting drops the radio link; the adapter's "OK+LOST" ends the session.
+        QTRY_VERIFY_WITH_TIMEOUT(f.B2->isEnabled(), 5000);  // T2 gives the button back
         QTest::mouseClick(f.B2, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(!f.state.MeterConnected, 3000);
         QCOMPARE(f.B2->text(), QString("Подключить"));
