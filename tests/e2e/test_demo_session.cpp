@@ -1,15 +1,13 @@
 #include <QLabel>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
-#include "app/demo_meter.h"
 #include "app/main.h"
 #include "link/command_sender.h"
 #include "link/connection_manager.h"
 #include "link/serial_link.h"
-#include "sim/part.h"
+#include "support/demo_session.h"
 
 // A whole session: the window's real serial code opens a pseudo-terminal served
 // by the simulated adapter and meter, exactly as with --demo.
@@ -18,21 +16,13 @@ class DemoSessionTest : public QObject {
 
 private slots:
     void init() {
-        sim::TSimConfig config;
-        config.part = *sim::ParsePart("R=1k");
-        config.noise = 0;
-        meter_ = std::make_unique<DemoMeter>(config);
-        TForm1Ports ports;
-        ports.locator = std::make_unique<FixedPortLocator>(meter_->PortPath());
-        ports.settingsFolder = settingsDir_.path();
-        form_ = std::make_unique<TForm1>(std::move(ports));
+        session_ = std::make_unique<DemoSession>();
+        form_ = session_->form.get();
+        meter_ = session_->meter.get();
         form_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+        QVERIFY(QTest::qWaitForWindowExposed(form_));
     }
-    void cleanup() {
-        form_.reset();
-        meter_.reset();
-    }
+    void cleanup() { session_.reset(); }
 
     void probeConnectMeasureChangeAndLose() {
         TForm1& f = *form_;
@@ -76,9 +66,9 @@ private slots:
     }
 
 private:
-    QTemporaryDir settingsDir_;
-    std::unique_ptr<DemoMeter> meter_;
-    std::unique_ptr<TForm1> form_;
+    std::unique_ptr<DemoSession> session_;
+    TForm1* form_ = nullptr;
+    DemoMeter* meter_ = nullptr;
 };
 
 QTEST_MAIN(DemoSessionTest)

@@ -2,15 +2,13 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
-#include "app/demo_meter.h"
 #include "app/main.h"
 #include "link/connection_manager.h"
 #include "link/serial_link.h"
-#include "sim/part.h"
+#include "support/demo_session.h"
 
 // The window's buttons and pickers against the simulated meter: a request goes
 // out, the meter obeys, and the screen follows what the meter then reports.
@@ -19,16 +17,11 @@ class ModeButtonsTest : public QObject {
 
   private slots:
     void init() {
-        sim::TSimConfig config;
-        config.part = *sim::ParsePart("R=1k");
-        config.noise = 0;
-        meter_ = std::make_unique<DemoMeter>(config);
-        TForm1Ports ports;
-        ports.locator = std::make_unique<FixedPortLocator>(meter_->PortPath());
-        ports.settingsFolder = settingsDir_.path();
-        form_ = std::make_unique<TForm1>(std::move(ports));
+        session_ = std::make_unique<DemoSession>();
+        form_ = session_->form.get();
+        meter_ = session_->meter.get();
         form_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+        QVERIFY(QTest::qWaitForWindowExposed(form_));
 
         TForm1& f = *form_;
         QTRY_VERIFY_WITH_TIMEOUT(!f.connection->Serial().ProbeRunning(), 3000);
@@ -38,10 +31,7 @@ class ModeButtonsTest : public QObject {
         QTRY_VERIFY_WITH_TIMEOUT(f.state.MeterConnected, 3000);
         QTRY_VERIFY_WITH_TIMEOUT(f.L_prim_n->text().contains("Ом"), 5000);
     }
-    void cleanup() {
-        form_.reset();
-        meter_.reset();
-    }
+    void cleanup() { session_.reset(); }
 
     void rdButtonSwitchesTheMeterAndTheScreen() {
         TForm1& f = *form_;
@@ -84,9 +74,9 @@ class ModeButtonsTest : public QObject {
     }
 
   private:
-    QTemporaryDir settingsDir_;
-    std::unique_ptr<DemoMeter> meter_;
-    std::unique_ptr<TForm1> form_;
+    std::unique_ptr<DemoSession> session_;
+    TForm1* form_ = nullptr;
+    DemoMeter* meter_ = nullptr;
 };
 
 QTEST_MAIN(ModeButtonsTest)
