@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
     options.setApplicationDescription("Data logger and remote control for КС RLC meters");
     options.addHelpOption();
     const QCommandLineOption demo("demo", "Run with a simulated meter.");
-    const QCommandLineOption demoPart("demo-part", "Part the simulated meter measures.", "SPEC",
+    const QCommandLineOption demoPart("demo-part", "Part the simulated meter measures.", "PART",
                                       "R=1k");
     const QCommandLineOption port("port", "Use this serial port as the adapter.", "PATH");
     options.addOptions({demo, demoPart, port});

@@ -9,7 +9,7 @@ namespace {
 void PrintUsage() {
     std::fputs(
         "usage: rlc-meter decode [--lang ru|en] [--decimal C] [--group C] [--model N] [FILE|-]\n"
-        "       rlc-meter simulate [--model N] [--mode rlcd|rd|u] [--part SPEC]\n",
+        "       rlc-meter simulate [--model N] [--mode rlcd|rd|u] [--part PART]\n",
         stderr);
 }
 

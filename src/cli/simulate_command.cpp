@@ -22,19 +22,19 @@ void OnSignal(int) {
 
 void PrintSimulateUsage() {
     std::fprintf(stderr,
-                 "usage: rlc-meter simulate [--model N] [--mode rlcd|rd|u] [--part SPEC]\n"
+                 "usage: rlc-meter simulate [--model N] [--mode rlcd|rd|u] [--part PART]\n"
                  "                          [--noise FRACTION] [--late-connf] [--run-together]\n"
                  "  Runs a simulated adapter and meter on a pseudo-terminal and prints its\n"
                  "  path; open that path as the meter's serial port. Ends on Ctrl-C, SIGTERM\n"
                  "  or end of standard input.\n"
                  "  --model N         0 KS15 (default), 1 KS16, 2 KS17, 3 KS19\n"
                  "  --mode M          display mode at start (u only for models 0 and 2)\n"
-                 "  --part SPEC       part in the clips (default R=1k):\n"
+                 "  --part PART       part in the clips (default R=1k):\n"
                  "                    %s\n"
                  "  --noise F         relative spread of readings (default 0.002)\n"
                  "  --late-connf      the adapter answers OK+CONNF 10 s after AT+CONNL\n"
                  "  --run-together    replies arrive run together with data\n"
-                 "  Lines on standard input: sleep, eco, wake, off, on, part SPEC.\n",
+                 "  Lines on standard input: sleep, eco, wake, off, on, part PART.\n",
                  sim::kPartSpecHelp);
 }
 

@@ -28,7 +28,7 @@ constexpr double kUSignalRms = 1.0;
 
 }  // namespace
 
-TSimMeter::TSimMeter(TSimConfig config) : config_(std::move(config)), rng_(config_.seed) {
+TSimMeter::TSimMeter(TSimConfig config) : config_(std::move(config)), rng_(config_.noiseSeed) {
     protocol::TMeterState scratch;
     protocol::ApplyDefaults(settings_, scratch);
 }

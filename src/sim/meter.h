@@ -34,7 +34,7 @@ struct TSimConfig {
     protocol::TDisplayMode mode = protocol::TDisplayMode::Rlcd;
     TPart part;
     double noise = 0.002;  // relative spread of readings; 0 gives exact values
-    std::uint32_t seed = 1;
+    std::uint32_t noiseSeed = 1;
     int connectDelayMs = 300;  // "AT+CONNL" until the link is up
     // The adapter answers "OK+CONNF" this long after "AT+CONNL" instead of
     // linking (it does so anyway while the meter is off).

@@ -36,11 +36,11 @@ std::optional<double> ParseValue(std::string_view text) {
 
 }  // namespace
 
-std::optional<TPart> ParsePart(std::string_view spec) {
-    const auto eq = spec.find('=');
+std::optional<TPart> ParsePart(std::string_view text) {
+    const auto eq = text.find('=');
     if (eq == std::string_view::npos) return std::nullopt;
-    const std::string_view kind = spec.substr(0, eq);
-    const std::string_view values = spec.substr(eq + 1);
+    const std::string_view kind = text.substr(0, eq);
+    const std::string_view values = text.substr(eq + 1);
     const auto comma = values.find(',');
     TPart part;
     if (kind == "RC" || kind == "RL") {

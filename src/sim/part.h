@@ -19,7 +19,7 @@ struct TPart {
 // Part text: "R=1k", "C=100n", "L=10m", "RC=1k,100n", "RL=10,10m". Values take
 // an SI prefix: p n u (or µ) m k M G. Empty on anything else or a value that is
 // not positive.
-std::optional<TPart> ParsePart(std::string_view spec);
+std::optional<TPart> ParsePart(std::string_view text);
 
 // One line per form, for usage texts.
 inline constexpr const char* kPartSpecHelp =

@@ -171,7 +171,7 @@ TEST(SimAdapter, LateConnectFailure) {
 
 // What the meter reports for each part at its default 10 kHz, series values.
 struct PartCase {
-    const char* spec;
+    const char* text;
     double r;
     double x;
     int primIndex;  // chosen automatically
@@ -184,7 +184,7 @@ class SimPartReading : public LinkedMeter, public ::testing::WithParamInterface<
 TEST_P(SimPartReading, RlcdFrameCarriesSeriesValuesAndAutoChoices) {
     const PartCase& c = GetParam();
     TSimConfig config = Exact();
-    config.part = *ParsePart(c.spec);
+    config.part = *ParsePart(c.text);
     Link(config);
     const auto f = NextFrame();
     EXPECT_NEAR(protocol::DecodeSingle(f, 0), c.r, std::abs(c.r) * 1e-3 + 1e-6);
@@ -434,7 +434,7 @@ TEST_F(LinkedMeter, FrequencyBeyondTheModelIsLimited) {
 }
 
 struct SpecCase {
-    const char* spec;
+    const char* text;
     bool ok;
     TPartKind kind;
     double ohms, farads, henries;
@@ -444,7 +444,7 @@ class SimPartSpec : public ::testing::TestWithParam<SpecCase> {};
 
 TEST_P(SimPartSpec, Parses) {
     const SpecCase& c = GetParam();
-    const auto p = ParsePart(c.spec);
+    const auto p = ParsePart(c.text);
     ASSERT_EQ(p.has_value(), c.ok);
     if (!p) return;
     EXPECT_EQ(p->kind, c.kind);
