@@ -13,6 +13,7 @@
 
 #include "cli/commands.h"
 #include "display/screen_state.h"
+#include "i18n/english.h"
 #include "i18n/lexicon.h"
 #include "protocol/frame.h"
 
@@ -29,21 +30,6 @@ struct TDecodeOptions {
     int model = 0;
     std::string file = "-";
 };
-
-// Built-in English for the lexicon items the screens use, until language
-// files can be read here.
-i18n::Translations EnglishTexts() {
-    i18n::Translations t;
-    const char* units[] = {"Hz", "Vrms", "V", "Ohm", "H", "F", "rms", "p-p", "max", "min"};
-    for (int i = 0; i < 10; ++i) t.Set("Form1.Dlang3", i, units[i]);
-    const char* prefixes[] = {"M", "k", "m", "u", "n", "p"};
-    for (int i = 0; i < 6; ++i) t.Set("Form1.Dlang1", i, prefixes[i]);
-    const char* signs[] = {"f", "r", "FV", "+", "-", "s"};
-    for (int i = 0; i < 6; ++i) t.Set("Form1.D3", i, signs[i]);
-    t.Set("Form1.Dlang_connect", 7, "Eco.");
-    t.Set("Form1.Dlang_connect", 8, "Sleep");
-    return t;
-}
 
 // The user's numeric separators, from the environment's locale.
 display::TSeparators SystemSeparators() {
@@ -276,7 +262,7 @@ int RunDecode(const std::vector<std::string>& args) {
     if (opt.group) sep.group = *opt.group;
 
     i18n::TLexicons lexicons;
-    if (opt.lang == "en") lexicons.SetLanguage(EnglishTexts());
+    if (opt.lang == "en") lexicons.SetLanguage(i18n::EnglishReadoutTexts());
     display::TScreenState screen(lexicons, sep);
     screen.Start(static_cast<protocol::TMeterModel>(opt.model));
 

@@ -1,22 +1,9 @@
 #pragma once
 
-#include "i18n/lexicon.h"
+#include "i18n/english.h"
 
-// An English translation of the lexicon items the read-outs use, as a language
-// file would supply it.
 namespace display::testing {
 
-inline i18n::Translations English() {
-    i18n::Translations t;
-    const char* units[] = {"Hz", "Vrms", "V", "Ohm", "H", "F", "rms", "p-p", "max", "min"};
-    for (int i = 0; i < 10; ++i) t.Set("Form1.Dlang3", i, units[i]);
-    const char* prefixes[] = {"M", "k", "m", "u", "n", "p"};
-    for (int i = 0; i < 6; ++i) t.Set("Form1.Dlang1", i, prefixes[i]);
-    const char* signs[] = {"f", "r", "FV", "+", "-", "s"};
-    for (int i = 0; i < 6; ++i) t.Set("Form1.D3", i, signs[i]);
-    t.Set("Form1.Dlang_connect", 7, "Eco.");
-    t.Set("Form1.Dlang_connect", 8, "Sleep");
-    return t;
-}
+inline i18n::Translations English() { return i18n::EnglishReadoutTexts(); }
 
 }  // namespace display::testing
