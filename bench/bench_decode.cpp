@@ -67,7 +67,8 @@ int main(int argc, char** argv) {
         for (int r = 0; r < windowRounds; ++r)
             for (const auto& frame : frames) form.DecodeMeasurementFrame(frame);
     });
-    const double windowFrames = static_cast<double>(windowRounds) * static_cast<double>(frames.size());
+    const double windowFrames =
+        static_cast<double>(windowRounds) * static_cast<double>(frames.size());
     std::printf("window path (offscreen): %.1f us/frame\n", 1e6 * windowSeconds / windowFrames);
     return 0;
 }

@@ -16,7 +16,7 @@ class QSocketNotifier;
 class DemoMeter : public QObject {
     Q_OBJECT
 
-public:
+  public:
     explicit DemoMeter(sim::TSimConfig config, QObject* parent = nullptr);
 
     QString PortPath() const { return QString::fromStdString(pty_.SlavePath()); }
@@ -24,7 +24,7 @@ public:
     // Every byte the host wrote so far, for tests and for watching a session.
     const QByteArray& Received() const { return received_; }
 
-private:
+  private:
     void CatchUp();
     void OnInput();
     void Flush();

@@ -33,8 +33,8 @@ QPixmap Diode(bool pointingDown) {
     Leads(p, top, bottom);
     const int tip = pointingDown ? bottom : top;
     const int base = pointingDown ? top : bottom;
-    p.drawPolygon(QPolygon({QPoint(kW / 2 - 14, base), QPoint(kW / 2 + 14, base),
-                            QPoint(kW / 2, tip)}));
+    p.drawPolygon(
+        QPolygon({QPoint(kW / 2 - 14, base), QPoint(kW / 2 + 14, base), QPoint(kW / 2, tip)}));
     p.drawLine(kW / 2 - 15, tip, kW / 2 + 15, tip);  // the bar marks the cathode
     return pm;
 }
@@ -51,6 +51,8 @@ QPixmap Resistor() {
 
 }  // namespace
 
-std::array<QPixmap, 3> Pictures() { return {Diode(true), Diode(false), Resistor()}; }
+std::array<QPixmap, 3> Pictures() {
+    return {Diode(true), Diode(false), Resistor()};
+}
 
 }  // namespace diode

@@ -13,7 +13,7 @@ class QWidget;
 // Puts the toolkit-free screen state onto the window's display widgets: frame
 // by frame, on the watchdog tick, and after the settings record changed.
 class DisplayView {
-public:
+  public:
     explicit DisplayView(TForm1& form) : form_(form) {}
 
     // Start-up: defaults, indicators and the model's lists on the widgets.
@@ -27,7 +27,7 @@ public:
     // Puts the screen state's texts of these controls onto their widgets.
     void ApplyTexts(const std::vector<std::string>& controls);
 
-private:
+  private:
     void ApplyAllTexts();
     void ApplyModelLists(const display::TModelLists& lists);
     void ApplyButtons(const display::TSettingsButtons& buttons);

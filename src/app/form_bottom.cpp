@@ -129,9 +129,9 @@ void TForm1::BuildReferenceArea(QFrame* area) {
     CBox4 = Combo(Panel8, "CBox4", {"рФ", "нФ", "мкФ"}, false);
     CBox3->hide();
     CBox4->hide();
-    for (QWidget* w : {static_cast<QWidget*>(CBox2), static_cast<QWidget*>(CBox5),
-                       static_cast<QWidget*>(E2), static_cast<QWidget*>(CBox1),
-                       static_cast<QWidget*>(CBox3), static_cast<QWidget*>(CBox4)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(CBox2), static_cast<QWidget*>(CBox5), static_cast<QWidget*>(E2),
+          static_cast<QWidget*>(CBox1), static_cast<QWidget*>(CBox3), static_cast<QWidget*>(CBox4)})
         primary->addWidget(w);
     rows->addWidget(Panel8, 2, 0);
 

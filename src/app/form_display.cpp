@@ -102,13 +102,13 @@ void TForm1::BuildRlcdPanel(QFrame* p) {
     L_freq_RLC = Readout(p, "L_freq_RLC", "", 27, QRect(270, 2, 130, 30));
     L_Prim_RLC = Readout(p, "L_Prim_RLC", "", 60, QRect(8, 30, 44, 64));
     L_RLC_avto = Readout(p, "L_RLC_avto", "", 19, QRect(50, 32, 14, 22));
-    L_prim_n = Readout(p, "L_prim_n", "", 60, QRect(60, 30, 320, 64),
-                       Qt::AlignRight | Qt::AlignVCenter);
+    L_prim_n =
+        Readout(p, "L_prim_n", "", 60, QRect(60, 30, 320, 64), Qt::AlignRight | Qt::AlignVCenter);
     L_SER_PER1 = Readout(p, "L_SER_PER1", "", 19, QRect(384, 38, 18, 22));
     L_Sec_RLC = Readout(p, "L_Sec_RLC", "", 40, QRect(8, 98, 44, 46));
     L_RQD_avto = Readout(p, "L_RQD_avto", "A", 19, QRect(50, 100, 14, 22));
-    L_sec_n = Readout(p, "L_sec_n", "", 40, QRect(60, 98, 320, 46),
-                      Qt::AlignRight | Qt::AlignVCenter);
+    L_sec_n =
+        Readout(p, "L_sec_n", "", 40, QRect(60, 98, 320, 46), Qt::AlignRight | Qt::AlignVCenter);
     L_SER_PER = Readout(p, "L_SER_PER", "", 19, QRect(384, 106, 18, 22));
     QLabel** column[] = {&L_righ1, &L_righ2, &L_righ3, &L_righ4};
     const char* names[] = {"L_righ1", "L_righ2", "L_righ3", "L_righ4"};
@@ -129,8 +129,8 @@ void TForm1::BuildRdPanel(QFrame* p) {
     Im_Diod->setPixmap(ImList1[2]);
     RD_prim_R = Readout(p, "RD_prim_R", "", 60, QRect(76, 30, 50, 64));
     RD_Auto = Readout(p, "RD_Auto", "", 19, QRect(124, 32, 14, 22));
-    RD_Prim = Readout(p, "RD_Prim", "", 60, QRect(140, 30, 320, 64),
-                      Qt::AlignRight | Qt::AlignVCenter);
+    RD_Prim =
+        Readout(p, "RD_Prim", "", 60, QRect(140, 30, 320, 64), Qt::AlignRight | Qt::AlignVCenter);
     RD_V = Readout(p, "RD_V", "", 27, QRect(470, 2, 260, 30));
     J_prim = Readout(p, "J_prim", "", 40, QRect(470, 40, 26, 46));
     Joo = Readout(p, "Joo", "", 19, QRect(494, 62, 20, 22));
@@ -155,25 +155,61 @@ void TForm1::BuildPickers(QWidget* parent) {
         int x;
     };
     const PickerSpec pickers[] = {
-        {&P_freq_RLC, &SText_freq_RLC, &ListBox_freq_RLC, "P_freq_RLC", "SText_freq_RLC",
-         "ListBox_freq_RLC", " Частота тестового сигнала",
-         {"Автовыбор", "100 Гц", "120 Гц", "1кГц", "10кГц", "100кГц"}, 250},
-        {&P_level_RLC, &SText_level_RLC, &ListBox_Level_RLC, "P_level_RLC", "SText_level_RLC",
-         "ListBox_Level_RLC", " Уровень тестового сигнала",
-         {"Автовыбор", " 1.0Вскз", " 0.5Вскз", " 0.1Вскз"}, 8},
-        {&P_prim_RLC, &SText_prim_RLC, &ListBox_prim_RLC, "P_prim_RLC", "SText_prim_RLC",
-         "ListBox_prim_RLC", " Основной параметр",
-         {"Автовыбор", "R сопротивление", "C емкость", "L индуктивность", "Z импеданс",
-          "С>0.5мкФ", "С>40.0мФ"},
+        {&P_freq_RLC,
+         &SText_freq_RLC,
+         &ListBox_freq_RLC,
+         "P_freq_RLC",
+         "SText_freq_RLC",
+         "ListBox_freq_RLC",
+         " Частота тестового сигнала",
+         {"Автовыбор", "100 Гц", "120 Гц", "1кГц", "10кГц", "100кГц"},
+         250},
+        {&P_level_RLC,
+         &SText_level_RLC,
+         &ListBox_Level_RLC,
+         "P_level_RLC",
+         "SText_level_RLC",
+         "ListBox_Level_RLC",
+         " Уровень тестового сигнала",
+         {"Автовыбор", " 1.0Вскз", " 0.5Вскз", " 0.1Вскз"},
+         8},
+        {&P_prim_RLC,
+         &SText_prim_RLC,
+         &ListBox_prim_RLC,
+         "P_prim_RLC",
+         "SText_prim_RLC",
+         "ListBox_prim_RLC",
+         " Основной параметр",
+         {"Автовыбор", "R сопротивление", "C емкость", "L индуктивность", "Z импеданс", "С>0.5мкФ",
+          "С>40.0мФ"},
          60},
-        {&P_sec_RLC, &SText_sec_RLC, &ListBox_sec_RLC, "P_sec_RLC", "SText_sec_RLC",
-         "ListBox_sec_RLC", "Дополнительный параметр",
-         {"Автовыбор", "R сопротивление", "Q добротность", "D тангенс угла потерь"}, 60},
-        {&P_ser_per, &SText_ser_per, &ListBox_ser_per, "P_ser_per", "SText_ser_per",
-         "ListBox_ser_per", "Схема замещения",
-         {"Автовыбор", "p-параллельная", "s- последовательная"}, 300},
-        {&P_Source_RLC, &SText_Source, &ListBox_Source_RLC, "P_Source_RLC", "SText_Source",
-         "ListBox_Source_RLC", "Сопротивление генератора", {"Автовыбор", "100Ом", "1.6кОм"}, 150},
+        {&P_sec_RLC,
+         &SText_sec_RLC,
+         &ListBox_sec_RLC,
+         "P_sec_RLC",
+         "SText_sec_RLC",
+         "ListBox_sec_RLC",
+         "Дополнительный параметр",
+         {"Автовыбор", "R сопротивление", "Q добротность", "D тангенс угла потерь"},
+         60},
+        {&P_ser_per,
+         &SText_ser_per,
+         &ListBox_ser_per,
+         "P_ser_per",
+         "SText_ser_per",
+         "ListBox_ser_per",
+         "Схема замещения",
+         {"Автовыбор", "p-параллельная", "s- последовательная"},
+         300},
+        {&P_Source_RLC,
+         &SText_Source,
+         &ListBox_Source_RLC,
+         "P_Source_RLC",
+         "SText_Source",
+         "ListBox_Source_RLC",
+         "Сопротивление генератора",
+         {"Автовыбор", "100Ом", "1.6кОм"},
+         150},
     };
     for (const PickerSpec& s : pickers) {
         QFrame* panel = Frame(parent, s.panelName);

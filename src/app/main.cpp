@@ -1,14 +1,14 @@
-#include "app/enable_timer.h"
 #include "app/main.h"
+#include "app/enable_timer.h"
 
 #include <QApplication>
-#include <QEvent>
 #include <QComboBox>
+#include <QEvent>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
-#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -27,16 +27,14 @@ namespace {
 constexpr int kWindowWidth = 1024;
 constexpr int kMinimumHeight = 600;
 constexpr int kDesignClientHeight = 665;
-}  // namespace
 
-const QColor TForm1::kDisplayColour(0xB9, 0xD1, 0xEA);
-
-namespace {
 display::TSeparators LocaleSeparators() {
     const QLocale locale;
     return {locale.decimalPoint().toStdString(), locale.groupSeparator().toStdString()};
 }
 }  // namespace
+
+const QColor TForm1::kDisplayColour(0xB9, 0xD1, 0xEA);
 
 TForm1::TForm1(TForm1Ports ports, QWidget* parent)
     : QMainWindow(parent), screen(lexicons, LocaleSeparators()) {
@@ -85,25 +83,28 @@ TForm1::TForm1(TForm1Ports ports, QWidget* parent)
     pickers = new PickerControl(*this, this);
     frontPanel = new FrontPanel(*this, this);
     SettingsController::Hooks settingsHooks;
+    settingsHooks.RefreshModelLists = [this] { view.RefreshModelLists(); };
     settingsController = new SettingsController(
         *this, state,
         SettingsStore(ports.settingsFolder.isEmpty() ? SettingsStore::DefaultFolder()
                                                      : ports.settingsFolder),
         std::move(settingsHooks), this);
-    settingsController->SetRefreshModelLists([this] { view.RefreshModelLists(); });
     connect(T33, &QTimer::timeout, this, [this] { view.T33Timer(); });
     connect(LangCombo1, &QComboBox::activated, this, [this] { LangManChangeLangQuery(); });
     connect(&connection->Serial(), &SerialAdapterLink::ProbeUnanswered, this,
             [this](const QString& port) {
-                auto* box = new QMessageBox(QMessageBox::NoIcon, "Test",
-                                            "No modem responding on " + port, QMessageBox::Ok, this);
+                auto* box =
+                    new QMessageBox(QMessageBox::NoIcon, "Test", "No modem responding on " + port,
+                                    QMessageBox::Ok, this);
                 box->setAttribute(Qt::WA_DeleteOnClose);
                 box->open();
             });
     FormCreate();
 }
 
-TForm1::~TForm1() { connection->CloseLinks(); }
+TForm1::~TForm1() {
+    connection->CloseLinks();
+}
 
 void TForm1::SetDisplayColour(const QColor& colour) {
     for (QFrame* p : {Panel_RLCD, Panel_RD, Panel_U}) {
@@ -143,7 +144,9 @@ void TForm1::showEvent(QShowEvent* event) {
     FormShow();
 }
 
-void TForm1::FormShow() { connection->Serial().ProbeAdapter(); }
+void TForm1::FormShow() {
+    connection->Serial().ProbeAdapter();
+}
 
 void TForm1::closeEvent(QCloseEvent* event) {
     FormCloseQuery();
@@ -157,9 +160,13 @@ void TForm1::LangManChangeLangQuery() {
     EnableTimer(T3);
 }
 
-void TForm1::FormCloseQuery() { connection->FormCloseQuery(); }
+void TForm1::FormCloseQuery() {
+    connection->FormCloseQuery();
+}
 
-void TForm1::FormClose() { P5->setEnabled(false); }
+void TForm1::FormClose() {
+    P5->setEnabled(false);
+}
 
 void TForm1::BuildTimers() {
     auto make = [this](const char* name, int ms, bool running) {
@@ -199,7 +206,9 @@ void TForm1::Memo1Click() {
     P16->raise();
 }
 
-void TForm1::P16MouseLeave() { P16->hide(); }
+void TForm1::P16MouseLeave() {
+    P16->hide();
+}
 
 void TForm1::L_righ5MouseMove() {
     // The side read-out is an edit only so its text can be copied; it never shows a caret.

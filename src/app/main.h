@@ -48,7 +48,7 @@ struct TForm1Ports {
 class TForm1 : public QMainWindow {
     Q_OBJECT
 
-public:
+  public:
     explicit TForm1(TForm1Ports ports = {}, QWidget* parent = nullptr);
     ~TForm1() override;
 
@@ -148,13 +148,13 @@ public:
     // Pictures for Im_Diod: two diode orientations and a resistor.
     std::array<QPixmap, 3> ImList1;
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void BuildTopArea(QWidget* parent);
     void BuildDisplay(QWidget* parent);
     void BuildRlcdPanel(QFrame* panel);

@@ -60,7 +60,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (FindLanguageFile().isEmpty()) {
-        std::fprintf(stderr, "rlc-logger: lang/eng.lng is missing (looked beside the program and in %s)\n",
+        std::fprintf(stderr,
+                     "rlc-logger: lang/eng.lng is missing (looked beside the program and in %s)\n",
                      qPrintable(QDir::currentPath()));
         return 1;
     }

@@ -18,15 +18,18 @@
 
 SettingsController::SettingsController(TForm1& form, TProgramState& state, SettingsStore store,
                                        Hooks hooks, QObject* parent)
-    : QObject(parent), form_(form), state_(state), store_(std::move(store)), hooks_(std::move(hooks)) {
+    : QObject(parent),
+      form_(form),
+      state_(state),
+      store_(std::move(store)),
+      hooks_(std::move(hooks)) {
     QRadioButton* buttons[] = {form_.RB1, form_.RB2, form_.RB3, form_.RB4};
     for (int i = 0; i < 4; ++i)
         connect(buttons[i], &QRadioButton::clicked, this, [this, i] { RBClick(i); });
 }
 
 void SettingsController::Store(const settings::TFieldPatch& patch) {
-    if (!store_.Write(patch))
-        qWarning("Cannot write %s", qPrintable(store_.FilePath()));
+    if (!store_.Write(patch)) qWarning("Cannot write %s", qPrintable(store_.FilePath()));
 }
 
 void SettingsController::SaveModel() {
@@ -57,8 +60,9 @@ bool SettingsController::LoadSettings() {
     const std::optional<QByteArray> file = store_.Read();
     std::optional<std::span<const std::uint8_t>> bytes;
     if (file)
-        bytes = std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(file->constData()),
-                                              static_cast<std::size_t>(file->size()));
+        bytes =
+            std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(file->constData()),
+                                          static_cast<std::size_t>(file->size()));
     const settings::TLoadSettingsPlan plan =
         settings::PlanLoadSettings(bytes, static_cast<std::uint8_t>(form_.screen.State().Model));
     if (plan.createEmptyFile) {
@@ -95,9 +99,9 @@ bool SettingsController::LoadSettings() {
     QFile profile(path);
     if (!profile.open(QIODevice::ReadOnly)) return false;
     const QByteArray header = profile.read(4);
-    const auto count = settings::ProfileCountFromHeader(std::span<const std::uint8_t>(
-        reinterpret_cast<const std::uint8_t*>(header.constData()),
-        static_cast<std::size_t>(header.size())));
+    const auto count = settings::ProfileCountFromHeader(
+        std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(header.constData()),
+                                      static_cast<std::size_t>(header.size())));
     if (!count) return false;
     state_.ProfileCount = *count;
     form_.SE2->setMaximum(settings::EntrySpinnerMaximum(*count));

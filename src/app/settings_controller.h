@@ -14,7 +14,7 @@ struct TProgramState;
 class SettingsController : public QObject {
     Q_OBJECT
 
-public:
+  public:
     struct Hooks {
         std::function<void()> RefreshModelLists;
         std::function<void()> FillEntryNames;
@@ -33,9 +33,8 @@ public:
     void RBClick(int model);
 
     const SettingsStore& Store() const { return store_; }
-    void SetRefreshModelLists(std::function<void()> f) { hooks_.RefreshModelLists = std::move(f); }
 
-private:
+  private:
     void Store(const settings::TFieldPatch& patch);
 
     TForm1& form_;

@@ -14,9 +14,13 @@ QString SettingsStore::DefaultFolder() {
 #endif
 }
 
-QString SettingsStore::FilePath() const { return folder_ + "/1.dat"; }
+QString SettingsStore::FilePath() const {
+    return folder_ + "/1.dat";
+}
 
-bool SettingsStore::EnsureFolder() const { return QDir().mkpath(folder_); }
+bool SettingsStore::EnsureFolder() const {
+    return QDir().mkpath(folder_);
+}
 
 std::optional<QByteArray> SettingsStore::Read() const {
     QFile f(FilePath());
@@ -34,7 +38,8 @@ bool SettingsStore::Write(const settings::TFieldPatch& patch) const {
     QFile f(FilePath());
     if (!f.exists() || !f.open(QIODevice::ReadWrite)) return false;
     // A file shorter than the field's offset grows with zero bytes, as the codec expects.
-    if (f.size() < static_cast<qint64>(patch.offset) && !f.resize(static_cast<qint64>(patch.offset)))
+    if (f.size() < static_cast<qint64>(patch.offset) &&
+        !f.resize(static_cast<qint64>(patch.offset)))
         return false;
     if (!f.seek(static_cast<qint64>(patch.offset))) return false;
     const auto size = static_cast<qint64>(patch.bytes.size());

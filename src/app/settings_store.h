@@ -9,7 +9,7 @@
 // 1.dat on disk. Writers patch one field of an existing file in place; only
 // loading creates the file.
 class SettingsStore {
-public:
+  public:
     explicit SettingsStore(QString folder = DefaultFolder());
 
     // C:\Users\Public\Documents\ZAZ_Aduz on Windows, ZAZ_Aduz under the generic
@@ -25,6 +25,6 @@ public:
     // False when the file is missing or cannot be written; nothing is written then.
     bool Write(const settings::TFieldPatch& patch) const;
 
-private:
+  private:
     QString folder_;
 };

@@ -29,7 +29,9 @@ void AppendUtf8(std::string& out, std::uint32_t code) {
     }
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 bool CodeRunAt(std::string_view text, std::size_t pos) {
     return pos + 1 < text.size() && text[pos] == '#' && IsDigit(text[pos + 1]);

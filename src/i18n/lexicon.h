@@ -12,12 +12,12 @@ namespace i18n {
 
 // Translations of the current language, addressed by lexicon key and item index.
 class Translations {
-public:
+  public:
     void Set(const std::string& key, int index, std::string text);
     const std::string* Find(const std::string& key, int index) const;
     bool Empty() const { return texts_.empty(); }
 
-private:
+  private:
     std::map<std::pair<std::string, int>, std::string, std::less<>> texts_;
 };
 
@@ -25,7 +25,7 @@ private:
 std::string ExpandCharacterCodes(std::string_view text);
 
 class TDesignedLexicon {
-public:
+  public:
     // `language` is the current language's table; it outlives the lexicon.
     TDesignedLexicon(std::string key, std::vector<std::string> designItems,
                      const Translations& language);
@@ -39,7 +39,7 @@ public:
     int Count() const { return static_cast<int>(items_.size()); }
     const std::string& DesignItem(int index) const { return items_.at(index); }
 
-private:
+  private:
     std::string key_;
     std::vector<std::string> items_;
     const Translations& language_;
@@ -69,7 +69,17 @@ struct TLexicons {
 
 // Indices of frequently used items, so call sites read as words.
 namespace connect {
-enum : int { Connect, Disconnect, Connecting, NoConnection, Connected, Disconnected, ScanFailed, Economy, Asleep };
+enum : int {
+    Connect,
+    Disconnect,
+    Connecting,
+    NoConnection,
+    Connected,
+    Disconnected,
+    ScanFailed,
+    Economy,
+    Asleep
+};
 }
 namespace unit {
 enum : int { Hertz, VoltsRms, Volt, Ohm, Henry, Farad, Rms, PeakToPeak, Max, Min };

@@ -10,7 +10,7 @@ struct TAdapterQuery {
 };
 
 class AdapterLocator {
-public:
+  public:
     virtual ~AdapterLocator() = default;
     virtual TAdapterQuery gets() = 0;
 };
@@ -18,7 +18,7 @@ public:
 // Ports whose description is the adapter's ("TI CC2540 USB CDC") or whose USB id
 // is the dongle's (0451:16AA).
 class UsbAdapterLocator final : public AdapterLocator {
-public:
+  public:
     TAdapterQuery gets() override;
 };
 
@@ -26,11 +26,11 @@ public:
 // for pseudo-terminals (the demo meter) and for tests. An empty path reports
 // no adapter.
 class FixedPortLocator final : public AdapterLocator {
-public:
+  public:
     explicit FixedPortLocator(QString path) : path_(std::move(path)) {}
     TAdapterQuery gets() override { return {path_.isEmpty() ? 0 : 1, path_}; }
     void SetPath(QString path) { path_ = std::move(path); }
 
-private:
+  private:
     QString path_;
 };

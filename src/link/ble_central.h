@@ -7,7 +7,7 @@
 enum class TDiscoveryStart { Started, CannotStart, Error };
 
 class BleCentral {
-public:
+  public:
     virtual ~BleCentral() = default;
     virtual void SetEnabled(bool enabled) = 0;
     virtual TDiscoveryStart StartDiscovery(int timeoutMs) = 0;
@@ -19,7 +19,7 @@ public:
 
 // No Bluetooth LE radio: discovery cannot start, writes go nowhere.
 class NullBleCentral final : public BleCentral {
-public:
+  public:
     void SetEnabled(bool) override {}
     TDiscoveryStart StartDiscovery(int) override { return TDiscoveryStart::Error; }
     void Disconnect() override {}

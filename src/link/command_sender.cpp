@@ -15,11 +15,13 @@ CommandSender::CommandSender(TForm1& form, TProgramState& state, SerialAdapterLi
     connect(form_.Timer_TX, &QTimer::timeout, this, &CommandSender::Timer_TXTimer);
 }
 
-bool CommandSender::Sp4Down() const { return form_.SP4->isChecked(); }
+bool CommandSender::Sp4Down() const {
+    return form_.SP4->isChecked();
+}
 
 void CommandSender::BuildSettingsCommand() {
-    const auto frame = protocol::BuildSettingsCommand(form_.screen.Settings(), Sp4Down(),
-                                                      state_.MeterConnected, form_.SB4->isChecked());
+    const auto frame = protocol::BuildSettingsCommand(
+        form_.screen.Settings(), Sp4Down(), state_.MeterConnected, form_.SB4->isChecked());
     if (!frame) return;
     frame_ = *frame;
     SendCommand();

@@ -16,7 +16,7 @@ struct TProgramState;
 class CommandSender : public QObject {
     Q_OBJECT
 
-public:
+  public:
     CommandSender(TForm1& form, TProgramState& state, SerialAdapterLink& serial, BleCentral& ble,
                   QObject* parent);
 
@@ -27,7 +27,7 @@ public:
     // The last frame put on a link (the program-wide command buffer).
     const protocol::TCommandFrame& LastFrame() const { return frame_; }
 
-private:
+  private:
     void SendCommand();
     bool Sp4Down() const;
 

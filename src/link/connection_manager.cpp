@@ -40,9 +40,13 @@ QString ConnectionManager::Item(int index) const {
     return QString::fromStdString(form_.lexicons.Dlang_connect.GetItem(index));
 }
 
-void ConnectionManager::Log(int connectItem) { form_.Memo1->appendPlainText(Item(connectItem)); }
+void ConnectionManager::Log(int connectItem) {
+    form_.Memo1->appendPlainText(Item(connectItem));
+}
 
-bool ConnectionManager::ConnectCaptionShown() const { return form_.B2->text() == Item(Connect); }
+bool ConnectionManager::ConnectCaptionShown() const {
+    return form_.B2->text() == Item(Connect);
+}
 
 void ConnectionManager::StartBleDiscovery(bool stopWatchOnErrorOnlyWhenPortOpen) {
     switch (ble_->StartDiscovery(kDiscoveryTimeoutMs)) {
@@ -142,7 +146,9 @@ void ConnectionManager::T50Timer() {
     form_.L_righ6->show();
 }
 
-void ConnectionManager::T34Timer() { commands_->SendFunctionCommand(protocol::FnWake); }
+void ConnectionManager::T34Timer() {
+    commands_->SendFunctionCommand(protocol::FnWake);
+}
 
 void ConnectionManager::EnterConnectedState() {
     state_.MeterConnected = true;
@@ -192,4 +198,6 @@ void ConnectionManager::FormCloseQuery() {
     if (state_.UseDirectBle) ble_->SetEnabled(false);
 }
 
-void ConnectionManager::CloseLinks() { serial_->Close(); }
+void ConnectionManager::CloseLinks() {
+    serial_->Close();
+}

@@ -16,7 +16,7 @@ struct TProgramState;
 class ConnectionManager : public QObject, public SerialLinkEvents {
     Q_OBJECT
 
-public:
+  public:
     struct Hooks {
         std::function<void()> SaveAutoConnect;
         std::function<void(std::span<const std::uint8_t>)> DecodeMeasurementFrame;
@@ -48,7 +48,7 @@ public:
 
     static constexpr int kDiscoveryTimeoutMs = 1900;
 
-private:
+  private:
     bool ConnectCaptionShown() const;
     void StartBleDiscovery(bool stopWatchOnErrorOnlyWhenPortOpen);
     void Log(int connectItem);

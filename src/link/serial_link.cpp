@@ -35,7 +35,9 @@ SerialAdapterLink::SerialAdapterLink(TForm1& form, TProgramState& state,
     });
 }
 
-bool SerialAdapterLink::IsOpen() const { return ComPort->isOpen(); }
+bool SerialAdapterLink::IsOpen() const {
+    return ComPort->isOpen();
+}
 
 bool SerialAdapterLink::FindAdapterPort() {
     if (!locator_) return false;
@@ -113,9 +115,10 @@ void SerialAdapterLink::HandleSerialInput(const QByteArray& chunk) {
     if (fx.disableRecordButton) form_.SP1->setEnabled(false);
     if (fx.startButtonTimer) EnableTimer(form_.T2);
     if (fx.memoPrefix || fx.memoItem) {
-        QString line = fx.memoPrefix ? QString::fromUtf8(fx.memoPrefix->data(),
-                                                         static_cast<qsizetype>(fx.memoPrefix->size()))
-                                     : QString();
+        QString line = fx.memoPrefix
+                           ? QString::fromUtf8(fx.memoPrefix->data(),
+                                               static_cast<qsizetype>(fx.memoPrefix->size()))
+                           : QString();
         if (fx.memoItem)
             line += QString::fromStdString(form_.lexicons.Dlang_connect.GetItem(*fx.memoItem));
         Log(line);
@@ -137,7 +140,9 @@ void SerialAdapterLink::ClearBuffers() {
     if (!ComPort->clear()) ComPortException();
 }
 
-void SerialAdapterLink::ComPortAfterOpen() { form_.B2->setEnabled(true); }
+void SerialAdapterLink::ComPortAfterOpen() {
+    form_.B2->setEnabled(true);
+}
 
 void SerialAdapterLink::ComPortBeforeClose() {
     state_.MeterConnected = false;
@@ -159,9 +164,13 @@ void SerialAdapterLink::ComPortBeforeClose() {
     form_.L_righ6->clear();
 }
 
-void SerialAdapterLink::ComPortException() { form_.L_righ4->clear(); }
+void SerialAdapterLink::ComPortException() {
+    form_.L_righ4->clear();
+}
 
-void SerialAdapterLink::Log(const QString& line) { form_.Memo1->appendPlainText(line); }
+void SerialAdapterLink::Log(const QString& line) {
+    form_.Memo1->appendPlainText(line);
+}
 
 // The probe: "AT", 200 ms, clear; "AT" again, 200 ms, then the reply must hold
 // "OK". It runs on timers so the window (and a meter simulated in-process) keep going.

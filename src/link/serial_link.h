@@ -15,7 +15,7 @@ struct TProgramState;
 
 // What the serial link reports upward.
 class SerialLinkEvents {
-public:
+  public:
     virtual ~SerialLinkEvents() = default;
     virtual void EnterConnectedState() = 0;
     virtual void EnterDisconnectedState() = 0;
@@ -27,7 +27,7 @@ public:
 class SerialAdapterLink : public QObject {
     Q_OBJECT
 
-public:
+  public:
     // `locator` may be null: no way to find an adapter, the link stays unused.
     SerialAdapterLink(TForm1& form, TProgramState& state, std::unique_ptr<AdapterLocator> locator,
                       SerialLinkEvents& events, QObject* parent);
@@ -58,11 +58,11 @@ public:
     static constexpr int kProbeReplyTimeoutMs = 1000;
     static constexpr int kProbeReplyMax = 40;
 
-signals:
+  signals:
     // The probe got no "OK": the caller shows the message box.
     void ProbeUnanswered(const QString& portName);
 
-private:
+  private:
     enum class ProbeStep { Idle, FirstAt, SecondAt };
 
     void ComPortRxChar();

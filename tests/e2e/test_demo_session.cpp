@@ -14,7 +14,7 @@
 class DemoSessionTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void init() {
         session_ = std::make_unique<DemoSession>();
         form_ = session_->form.get();
@@ -65,7 +65,7 @@ private slots:
         QVERIFY(!meter_->Meter().Linked());
     }
 
-private:
+  private:
     std::unique_ptr<DemoSession> session_;
     TForm1* form_ = nullptr;
     DemoMeter* meter_ = nullptr;

@@ -16,7 +16,9 @@
 
 namespace {
 
-QByteArray Hex(const char* hex) { return QByteArray::fromHex(hex); }
+QByteArray Hex(const char* hex) {
+    return QByteArray::fromHex(hex);
+}
 
 QString LastLogLine(const TForm1& f) {
     const QStringList lines = f.Memo1->toPlainText().split('\n');
@@ -30,11 +32,10 @@ QString LastLogLine(const TForm1& f) {
 class ConnectionTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void init() {
         port_ = std::make_unique<PtyPort>();
-        fixture_ =
-            std::make_unique<FormFixture>(std::make_unique<FixedPortLocator>(port_->Path()));
+        fixture_ = std::make_unique<FormFixture>(std::make_unique<FixedPortLocator>(port_->Path()));
         f_ = fixture_->form.get();
         QVERIFY(f_->connection->Serial().FindAdapterPort());
         port_->Drain();
@@ -196,7 +197,7 @@ private slots:
         QVERIFY(f.L_righ4->text().isEmpty());
     }
 
-private:
+  private:
     std::unique_ptr<PtyPort> port_;
     std::unique_ptr<FormFixture> fixture_;
     TForm1* f_ = nullptr;

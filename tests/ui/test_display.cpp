@@ -52,7 +52,7 @@ void Feed(TForm1& form, const protocol::TMeasurementFrame& frame) {
 class DisplayTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void init() {
         fixture_ = std::make_unique<FormFixture>();
         f_ = fixture_->form.get();
@@ -140,7 +140,7 @@ private slots:
         QVERIFY(!f.L_righ4->text().isEmpty());
     }
 
-private:
+  private:
     std::unique_ptr<FormFixture> fixture_;
     TForm1* f_ = nullptr;
 };

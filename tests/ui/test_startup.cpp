@@ -39,7 +39,7 @@ QByteArray SettingsBytes(const QByteArray& path1251, qint32 storedLength, qint32
 class StartupTest : public QObject {
     Q_OBJECT
 
-private:
+  private:
     std::unique_ptr<TForm1> Start(const std::optional<QByteArray>& dat) {
         if (dat) {
             QFile f(dir_->path() + "/1.dat");
@@ -61,7 +61,7 @@ private:
         return path;
     }
 
-private slots:
+  private slots:
     void init() { dir_ = std::make_unique<QTemporaryDir>(); }
     void cleanup() { dir_.reset(); }
 
@@ -95,8 +95,10 @@ private slots:
         auto form = Start(SettingsBytes({}, 0, language, 0, char(modelByte)));
         QCOMPARE(int(form->screen.State().Model), expectedModel);
         QRadioButton* buttons[] = {form->RB1, form->RB2, form->RB3, form->RB4};
-        if (checkedButton >= 0) QVERIFY(buttons[checkedButton]->isChecked());
-        else QVERIFY(form->RB1->isChecked());
+        if (checkedButton >= 0)
+            QVERIFY(buttons[checkedButton]->isChecked());
+        else
+            QVERIFY(form->RB1->isChecked());
         QCOMPARE(form->LangCombo1->currentIndex(), expectedLanguage);
     }
 
@@ -109,7 +111,8 @@ private slots:
 
     void lastProfileIsReopened() {
         const QString path = WriteProfile("a.hex1", 3);
-        const QByteArray path1251 = QByteArray::fromStdString(settings::Utf8ToCp1251(path.toStdString()));
+        const QByteArray path1251 =
+            QByteArray::fromStdString(settings::Utf8ToCp1251(path.toStdString()));
         auto form = Start(SettingsBytes(path1251, path1251.size(), 0, 0, 0));
         QCOMPARE(form->state.ProfilePath, path);
         QCOMPARE(form->state.ProfileName, QString(" a"));
@@ -139,7 +142,8 @@ private slots:
         QFETCH(bool, fileExists);
         const QString path = fileExists ? WriteProfile("b.hex1", 2) : dir_->path() + "/gone.hex1";
         const QByteArray bytes = path.toLatin1();
-        auto form = Start(SettingsBytes(bytes, storedLength ? storedLength : bytes.size(), 1, 1, 2));
+        auto form =
+            Start(SettingsBytes(bytes, storedLength ? storedLength : bytes.size(), 1, 1, 2));
         QVERIFY(form->state.ProfilePath.isEmpty());
         QVERIFY(!form->SB3->isEnabled());
         // The other fields are still read.
@@ -165,7 +169,7 @@ private slots:
         QCOMPARE(form->LangCombo1->currentIndex(), 0);
     }
 
-private:
+  private:
     std::unique_ptr<QTemporaryDir> dir_;
 };
 

@@ -25,7 +25,7 @@ QStringList Items(const QComboBox* c) {
 class WindowTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void init() {
         fixture_ = std::make_unique<FormFixture>();
         form_ = fixture_->form.get();
@@ -180,7 +180,7 @@ private slots:
         QCOMPARE(t->isActive(), running);
     }
 
-private:
+  private:
     std::unique_ptr<FormFixture> fixture_;
     TForm1* form_ = nullptr;
 };

@@ -4,6 +4,8 @@
 
 namespace display::testing {
 
-inline i18n::Translations English() { return i18n::EnglishReadoutTexts(); }
+inline i18n::Translations English() {
+    return i18n::EnglishReadoutTexts();
+}
 
 }  // namespace display::testing

@@ -68,23 +68,24 @@ struct ExpandCase {
 
 class Expansion : public ::testing::TestWithParam<ExpandCase> {};
 
-TEST_P(Expansion, Expands) { EXPECT_EQ(ExpandCharacterCodes(GetParam().in), GetParam().out); }
+TEST_P(Expansion, Expands) {
+    EXPECT_EQ(ExpandCharacterCodes(GetParam().in), GetParam().out);
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, Expansion,
-    ::testing::Values(
-        ExpandCase{"plain", "Подключено", "Подключено"},
-        ExpandCase{"crlf", "A'#13#10'B", "A\r\nB"},
-        ExpandCase{"blanks_around_run", "A' #13#10 'B", "A\r\nB"},
-        ExpandCase{"only_one_blank_skipped", "A'  #65'B", "A'  #65'B"},
-        ExpandCase{"run_without_closing_apostrophe", "A'#65B", "AAB"},
-        ExpandCase{"lone_apostrophe", "it's", "it's"},
-        ExpandCase{"apostrophe_at_end", "end'", "end'"},
-        ExpandCase{"hash_without_digit", "'#x", "'#x"},
-        ExpandCase{"cyrillic_code", "'#1055'", "П"},
-        ExpandCase{"largest_code", "'#65535'", "\xEF\xBF\xBF"},
-        ExpandCase{"above_65535_copies_rest", "A'#65#70000'B", "AA#70000'B"},
-        ExpandCase{"two_runs", "'#49' and '#50'", "1 and 2"}),
+    ::testing::Values(ExpandCase{"plain", "Подключено", "Подключено"},
+                      ExpandCase{"crlf", "A'#13#10'B", "A\r\nB"},
+                      ExpandCase{"blanks_around_run", "A' #13#10 'B", "A\r\nB"},
+                      ExpandCase{"only_one_blank_skipped", "A'  #65'B", "A'  #65'B"},
+                      ExpandCase{"run_without_closing_apostrophe", "A'#65B", "AAB"},
+                      ExpandCase{"lone_apostrophe", "it's", "it's"},
+                      ExpandCase{"apostrophe_at_end", "end'", "end'"},
+                      ExpandCase{"hash_without_digit", "'#x", "'#x"},
+                      ExpandCase{"cyrillic_code", "'#1055'", "П"},
+                      ExpandCase{"largest_code", "'#65535'", "\xEF\xBF\xBF"},
+                      ExpandCase{"above_65535_copies_rest", "A'#65#70000'B", "AA#70000'B"},
+                      ExpandCase{"two_runs", "'#49' and '#50'", "1 and 2"}),
     [](const auto& info) { return info.param.name; });
 
 }  // namespace
