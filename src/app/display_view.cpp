@@ -43,10 +43,17 @@ void DisplayView::Start() {
 
 void DisplayView::ApplyTexts(const std::vector<std::string>& controls) {
     for (const std::string& name : controls) {
-        QWidget* w = form_.findChild<QWidget*>(QString::fromStdString(name));
+        QWidget* w = Control(name);
         if (const auto text = form_.screen.Text(name); w && text)
             SetControlText(w, QString::fromStdString(*text));
     }
+}
+
+QWidget* DisplayView::Control(const std::string& name) {
+    const QString key = QString::fromStdString(name);
+    auto it = controls_.find(key);
+    if (it == controls_.end()) it = controls_.insert(key, form_.findChild<QWidget*>(key));
+    return it.value();
 }
 
 void DisplayView::ApplyAllTexts() {

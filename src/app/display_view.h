@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QHash>
+#include <QString>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -32,6 +34,8 @@ class DisplayView {
     void ApplyModelLists(const display::TModelLists& lists);
     void ApplyButtons(const display::TSettingsButtons& buttons);
     void ShowPanel(display::TPanel panel);
+    QWidget* Control(const std::string& name);
 
     TForm1& form_;
+    QHash<QString, QWidget*> controls_;  // by name, looked up once
 };
