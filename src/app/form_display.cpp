@@ -68,6 +68,7 @@ void TForm1::BuildDisplay(QWidget* parent) {
     Memo1 = new QPlainTextEdit("Memo1", parent);
     Memo1->setObjectName("Memo1");
     Memo1->setReadOnly(true);
+    Memo1->setMaximumBlockCount(1000);  // a day of reconnects must not grow it without end
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     widgets::SetPixelFont(Memo1, 13, false);
     JvPanel6 = Frame(parent, "JvPanel6");
