@@ -133,10 +133,10 @@ void TForm1::BuildRdPanel(QFrame* p) {
     RD_Prim =
         Readout(p, "RD_Prim", "", 60, QRect(140, 30, 320, 64), Qt::AlignRight | Qt::AlignVCenter);
     RD_V = Readout(p, "RD_V", "", 27, QRect(470, 2, 260, 30));
-    J_prim = Readout(p, "J_prim", "", 40, QRect(470, 40, 26, 46));
-    Joo = Readout(p, "Joo", "", 19, QRect(494, 62, 20, 22));
-    RD_J = Readout(p, "RD_J", "", 40, QRect(514, 40, 270, 46));
-    RD_J1 = Readout(p, "RD_J1", "", 27, QRect(514, 96, 270, 36));
+    J_prim = Readout(p, "J_prim", "", 40, QRect(480, 40, 16, 46));
+    Joo = Readout(p, "Joo", "", 19, QRect(496, 62, 12, 22));
+    RD_J = Readout(p, "RD_J", "", 40, QRect(508, 40, 276, 46));
+    RD_J1 = Readout(p, "RD_J1", "", 27, QRect(480, 96, 300, 36));
 }
 
 void TForm1::BuildUPanel(QFrame* p) {

@@ -49,8 +49,10 @@ int main(int argc, char** argv) {
     const QCommandLineOption demo("demo", "Run with a simulated meter.");
     const QCommandLineOption demoPart("demo-part", "Part the simulated meter measures.", "PART",
                                       "R=1k");
+    const QCommandLineOption demoMode("demo-mode", "Display mode the simulated meter starts in.",
+                                      "rlcd|rd|u", "rlcd");
     const QCommandLineOption port("port", "Use this serial port as the adapter.", "PATH");
-    options.addOptions({demo, demoPart, port});
+    options.addOptions({demo, demoPart, demoMode, port});
     options.process(app);
 
     QString instanceName;
@@ -72,6 +74,9 @@ int main(int argc, char** argv) {
         sim::TSimConfig config;
         if (const auto part = sim::ParsePart(options.value(demoPart).toStdString()))
             config.part = *part;
+        const QString mode = options.value(demoMode);
+        if (mode == "rd") config.mode = protocol::TDisplayMode::Rd;
+        if (mode == "u") config.mode = protocol::TDisplayMode::U;
         demoMeter = std::make_unique<DemoMeter>(config);
         ports.locator = std::make_unique<FixedPortLocator>(demoMeter->PortPath());
     } else if (options.isSet(port)) {
