@@ -47,9 +47,10 @@ constexpr TFunctionCode ModeCommand(TDisplayMode mode) {
     return static_cast<TFunctionCode>(0x80 + static_cast<std::uint8_t>(mode));
 }
 
-// Whether the U mode command may be sent for this model (Button3).
+// Whether the U mode command may be sent for this model (Button3). A model code
+// of 4..9 (restored from the settings file) names no model and offers no U mode.
 constexpr bool UCommandAllowed(TMeterModel model) {
-    return ModelInfo(model).uModeOffered;
+    return IsKnownModel(static_cast<int>(model)) && ModelInfo(model).uModeOffered;
 }
 
 // The in-record changes made before a settings command: FreqIndex becomes 4

@@ -138,6 +138,13 @@ TEST(FunctionCommand, UOnlyForModelsWithTheUMode) {
     EXPECT_FALSE(UCommandAllowed(TMeterModel::Ks19));
 }
 
+TEST(FunctionCommand, NoUForAModelCodeOutsideTheTable) {
+    // The settings file may restore a model byte of 4..9 before any frame names
+    // the real model; 4 and 6 must not pass for the КС15 and КС17.
+    for (int code = 4; code <= 9; ++code)
+        EXPECT_FALSE(UCommandAllowed(static_cast<TMeterModel>(code))) << "model code " << code;
+}
+
 TEST(Link, AdapterGetsSixBytesBleGetsEight) {
     const TCommandFrame f = BuildFunctionCommand(FnWake, false);
     EXPECT_EQ(CurrentLinkKind(true), TLinkKind::lkSerialAdapter);
