@@ -57,7 +57,11 @@ void SettingsController::RBClick(int model) {
 
 bool SettingsController::LoadSettings() {
     if (!store_.EnsureFolder()) return false;
-    const std::optional<QByteArray> file = store_.Read();
+    const bool exists = store_.Exists();
+    const std::optional<QByteArray> file = exists ? store_.Read() : std::nullopt;
+    // A file that is there but cannot be read restores nothing: reading it as
+    // empty would reset the model and auto-connect the window already shows.
+    if (exists && !file) return false;
     std::optional<std::span<const std::uint8_t>> bytes;
     if (file)
         bytes =
@@ -91,7 +95,7 @@ bool SettingsController::LoadSettings() {
 
     if (!plan.profilePath) return false;
     const QString path = QString::fromStdString(*plan.profilePath);
-    if (!QFileInfo::exists(path)) return false;
+    if (!QFileInfo(path).isFile()) return false;  // a folder is no profile
     state_.ProfilePath = path;
     const QString name = QString::fromStdString(settings::ProfileNameFromPath(*plan.profilePath));
     state_.ProfileName = " " + name;

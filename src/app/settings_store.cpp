@@ -22,10 +22,13 @@ bool SettingsStore::EnsureFolder() const {
     return QDir().mkpath(folder_);
 }
 
+bool SettingsStore::Exists() const {
+    return QFile::exists(FilePath());
+}
+
 std::optional<QByteArray> SettingsStore::Read() const {
     QFile f(FilePath());
-    if (!f.exists()) return std::nullopt;
-    if (!f.open(QIODevice::ReadOnly)) return QByteArray();
+    if (!f.open(QIODevice::ReadOnly)) return std::nullopt;
     return f.read(static_cast<qint64>(settings::kSettingsFileSize));
 }
 

@@ -20,7 +20,8 @@ class SettingsStore {
     QString FilePath() const;
 
     bool EnsureFolder() const;
-    std::optional<QByteArray> Read() const;  // none when the file does not exist
+    bool Exists() const;
+    std::optional<QByteArray> Read() const;  // none when the file is missing or unreadable
     bool CreateEmpty() const;
     // False when the file is missing or cannot be written; nothing is written then.
     bool Write(const settings::TFieldPatch& patch) const;

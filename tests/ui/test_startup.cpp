@@ -132,19 +132,26 @@ class StartupTest : public QObject {
 
     void brokenStoredPaths_data() {
         QTest::addColumn<qint32>("storedLength");
-        QTest::addColumn<bool>("fileExists");
-        QTest::newRow("length beyond the field") << 500 << true;
-        QTest::newRow("negative length") << -4 << true;
-        QTest::newRow("profile file gone") << 0 << false;
+        QTest::addColumn<QString>("target");  // "file", "gone" or "folder"
+        QTest::newRow("length beyond the field") << 500 << "file";
+        QTest::newRow("negative length") << -4 << "file";
+        QTest::newRow("profile file gone") << 0 << "gone";
+        QTest::newRow("path names a folder") << 0 << "folder";
     }
     void brokenStoredPaths() {
         QFETCH(qint32, storedLength);
-        QFETCH(bool, fileExists);
-        const QString path = fileExists ? WriteProfile("b.hex1", 2) : dir_->path() + "/gone.hex1";
+        QFETCH(QString, target);
+        QString path = dir_->path() + "/gone.hex1";
+        if (target == "file") path = WriteProfile("b.hex1", 2);
+        if (target == "folder") {
+            path = dir_->path() + "/folder.hex1";
+            QVERIFY(QDir().mkpath(path));
+        }
         const QByteArray bytes = path.toLatin1();
         auto form =
             Start(SettingsBytes(bytes, storedLength ? storedLength : bytes.size(), 1, 1, 2));
         QVERIFY(form->state.ProfilePath.isEmpty());
+        QCOMPARE(form->JvP8->text(), QString("Профиль"));
         QVERIFY(!form->SB3->isEnabled());
         // The other fields are still read.
         QVERIFY(form->CheckBox_connect_auto->isChecked());
@@ -159,6 +166,19 @@ class StartupTest : public QObject {
         QCOMPARE(after.size(), 206);
         QCOMPARE(int(after.at(205)), 1);
         QCOMPARE(after.left(205), before.left(205));
+    }
+
+    void unreadableFileRestoresNothing() {
+        // A folder in the file's place exists but cannot be read as a file.
+        QVERIFY(QDir().mkpath(dir_->path() + "/1.dat"));
+        auto form = Start(std::nullopt);
+        form->RB3->click();
+        form->CheckBox_connect_auto->click();
+        QVERIFY(!form->settingsController->LoadSettings());
+        QCOMPARE(int(form->screen.State().Model), 2);
+        QVERIFY(form->RB3->isChecked());
+        QVERIFY(form->CheckBox_connect_auto->isChecked());
+        QVERIFY(!form->B2->isEnabled());
     }
 
     void shortFileGivesTheStartState() {
