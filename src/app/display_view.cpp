@@ -121,8 +121,11 @@ void DisplayView::DecodeMeasurementFrame(std::span<const std::uint8_t> frame) {
     QRadioButton* radios[] = {form_.RB1, form_.RB2, form_.RB3, form_.RB4};
     const int radio = fx.modelRadioButton - 1;
     if (radio >= 0 && radio < 4) {
+        // Only a button that was not checked yet runs its click handling; a
+        // model code of 4..9 from the settings file leaves RB1 checked.
+        const bool wasChecked = radios[radio]->isChecked();
         radios[radio]->setChecked(true);
-        if (fx.modelChanged) {
+        if (!wasChecked) {
             RefreshModelLists();
             form_.settingsController->SaveModel();
         }

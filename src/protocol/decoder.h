@@ -28,9 +28,9 @@ struct TFrameEffects {
     std::string jp5Text;  // meaningful only when jp5Visible
 
     // Model display. Check radio button RB<modelRadioButton>. When it was not
-    // checked yet (`modelChanged`), its click behaviour follows: Model is
-    // already set here, so the window rebuilds the model lists and saves the
-    // model to the settings file.
+    // checked yet, its click behaviour follows: Model is already set here, so
+    // the window rebuilds the model lists and saves the model to the settings
+    // file. `modelChanged`: the frame's model differs from the previous one.
     int modelRadioButton = 1;
     bool modelChanged = false;
     bool button3Visible = false;  // Button3 "U"

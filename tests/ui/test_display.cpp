@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include "app/main.h"
+#include "app/settings_controller.h"
 #include "protocol/frame.h"
 #include "protocol/settings.h"
 #include "support/form_fixture.h"
@@ -107,6 +108,37 @@ class DisplayTest : public QObject {
         QVERIFY(dat.open(QIODevice::ReadOnly));
         const QByteArray bytes = dat.readAll();
         if (model != 0) QCOMPARE(int(bytes.at(205)), model);  // a changed model is remembered
+    }
+
+    // The frame's model is stored only through the click handling of a model
+    // button that was not checked yet. A model code of 4..9 restored from the
+    // settings file leaves RB1 checked.
+    void modelIsSavedWhenItsButtonWasNotChecked_data() {
+        QTest::addColumn<int>("startModel");
+        QTest::addColumn<int>("frameModel");
+        QTest::addColumn<int>("storedByte");
+        QTest::newRow("same model") << 2 << 2 << 2;
+        QTest::newRow("other model") << 2 << 3 << 3;
+        QTest::newRow("code 4, КС15 already checked") << 4 << 0 << 4;
+        QTest::newRow("code 4, КС17") << 4 << 2 << 2;
+    }
+    void modelIsSavedWhenItsButtonWasNotChecked() {
+        QFETCH(int, startModel);
+        QFETCH(int, frameModel);
+        QFETCH(int, storedByte);
+        TForm1& f = *f_;
+        if (startModel < 4) {
+            QRadioButton* buttons[] = {f.RB1, f.RB2, f.RB3, f.RB4};
+            buttons[startModel]->click();
+        } else {
+            f.screen.State().Model = static_cast<protocol::TMeterModel>(startModel);
+            f.settingsController->SaveModel();
+        }
+        Feed(f, RlcdFrame(frameModel));
+        QCOMPARE(int(f.screen.State().Model), frameModel);
+        QFile dat(fixture_->settingsDir.path() + "/1.dat");
+        QVERIFY(dat.open(QIODevice::ReadOnly));
+        QCOMPARE(int(dat.readAll().at(205)), storedByte);
     }
 
     void sleepingMeterShowsItsCountdownAndIsWoken() {
