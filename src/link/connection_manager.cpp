@@ -94,8 +94,10 @@ void ConnectionManager::B2Click() {
     if (state_.UseDirectBle) ble_->SetEnabled(false);
     ble_->Disconnect();
     state_.BleLinkUp = false;
-    state_.Scanning = false;
     EnterDisconnectedState();
+    state_.Scanning = false;
+    // The radio goes off with the link even when the adapter was chosen since.
+    ble_->SetEnabled(false);
 }
 
 void ConnectionManager::CheckBox_connect_autoClick() {

@@ -20,6 +20,19 @@ QByteArray Hex(const char* hex) {
     return QByteArray::fromHex(hex);
 }
 
+// A radio that only remembers whether it is switched on.
+class RecordingBle final : public BleCentral {
+  public:
+    explicit RecordingBle(bool& enabled) : enabled_(enabled) {}
+    void SetEnabled(bool enabled) override { enabled_ = enabled; }
+    TDiscoveryStart StartDiscovery(int) override { return TDiscoveryStart::Started; }
+    void Disconnect() override {}
+    bool Write(const QByteArray&) override { return true; }
+
+  private:
+    bool& enabled_;
+};
+
 QString LastLogLine(const TForm1& f) {
     const QStringList lines = f.Memo1->toPlainText().split('\n');
     return lines.isEmpty() ? QString() : lines.last();
@@ -187,6 +200,30 @@ class ConnectionTest : public QObject {
         QVERIFY(f.T2->isActive());
         f.connection->T2Timer();
         QVERIFY(f.B2->isEnabled());
+    }
+
+    // A direct link dropped with B2 switches the radio off, whether or not the
+    // adapter has been chosen for connecting since.
+    void disconnectingTheDirectLinkSwitchesTheRadioOff_data() {
+        QTest::addColumn<bool>("useDirectBle");
+        QTest::newRow("direct link in use") << true;
+        QTest::newRow("adapter chosen since") << false;
+    }
+    void disconnectingTheDirectLinkSwitchesTheRadioOff() {
+        QFETCH(bool, useDirectBle);
+        bool radioOn = false;
+        FormFixture bare(nullptr, std::make_unique<RecordingBle>(radioOn));
+        TForm1& f = *bare.form;
+        QVERIFY(radioOn);  // switched on at creation
+        f.state.BleLinkUp = true;
+        f.connection->EnterConnectedState();
+        f.state.UseDirectBle = useDirectBle;
+        f.state.Scanning = true;
+        f.connection->B2Click();
+        QVERIFY(!radioOn);
+        QVERIFY(!f.state.BleLinkUp && !f.state.Scanning && !f.state.MeterConnected);
+        QCOMPARE(f.B2->text(), QString("Подключить"));
+        QVERIFY(f.T3->isActive());
     }
 
     void serialErrorsOnlyClearTheFourthSideReadout() {
