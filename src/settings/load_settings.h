@@ -26,8 +26,8 @@ struct TLoadSettingsPlan {
     // Model radio button to check (0..3), for the model after the step above;
     // none for a model of 4 or more.
     std::optional<int> modelButton;
-    // Entry to select in the language chooser (may be out of its range: then
-    // nothing is selected) and the default language to switch to.
+    // Entry to select in the language chooser (out of its range: the chooser
+    // keeps its entry) and the default language to switch to.
     std::int32_t languageIndex = 0;
     std::string defaultLanguage = kLanguageRussian;
     // Last profile's path in UTF-8. None when the file holds no usable path;
