@@ -49,16 +49,12 @@ QLabel* SectionTitle(QWidget* parent, const char* name, const QString& text) {
 }  // namespace
 
 void TForm1::BuildBottomArea(QWidget* parent) {
-    auto* column = new QVBoxLayout(parent);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(0);
+    auto* column = widgets::Column(parent);
 
     JvPanel2 = Frame(parent, "JvPanel2");
     JvPanel2->setFixedHeight(88);
     column->addWidget(JvPanel2);
-    auto* strips = new QVBoxLayout(JvPanel2);
-    strips->setContentsMargins(0, 0, 0, 0);
-    strips->setSpacing(0);
+    auto* strips = widgets::Column(JvPanel2);
     JvPanel4 = Frame(JvPanel2, "JvPanel4");
     JvPanel4->setFixedHeight(8);
     strips->addWidget(JvPanel4);
@@ -111,16 +107,12 @@ void TForm1::BuildReferenceArea(QFrame* area) {
     CBox6 = Combo(area, "CBox6", {"R1"}, true);
     CBox6->setMaxVisibleItems(20);
     CBox6->lineEdit()->setMaxLength(18);
-    for (QWidget* w : {static_cast<QWidget*>(BB1), static_cast<QWidget*>(Button_DEL),
-                       static_cast<QWidget*>(Button_Add), static_cast<QWidget*>(SE2)})
-        entryRow->addWidget(w);
+    widgets::AddAll(entryRow, {BB1, Button_DEL, Button_Add, SE2});
     entryRow->addWidget(CBox6, 1);
     rows->addLayout(entryRow, 1, 0, 1, 2);
 
     Panel8 = Frame(area, "Panel8");
-    auto* primary = new QHBoxLayout(Panel8);
-    primary->setContentsMargins(0, 0, 0, 0);
-    primary->setSpacing(2);
+    auto* primary = widgets::Row(Panel8, {}, 2);
     CBox2 = Combo(Panel8, "CBox2", {"R", "L", "C"}, false);
     CBox5 = ToleranceCombo(Panel8, "CBox5");
     E2 = ValueEdit(Panel8, "E2");
@@ -129,30 +121,21 @@ void TForm1::BuildReferenceArea(QFrame* area) {
     CBox4 = Combo(Panel8, "CBox4", {"рФ", "нФ", "мкФ"}, false);
     CBox3->hide();
     CBox4->hide();
-    for (QWidget* w :
-         {static_cast<QWidget*>(CBox2), static_cast<QWidget*>(CBox5), static_cast<QWidget*>(E2),
-          static_cast<QWidget*>(CBox1), static_cast<QWidget*>(CBox3), static_cast<QWidget*>(CBox4)})
-        primary->addWidget(w);
+    widgets::AddAll(primary, {CBox2, CBox5, E2, CBox1, CBox3, CBox4});
     rows->addWidget(Panel8, 2, 0);
 
     Panel11 = Frame(area, "Panel11");
-    auto* secondary = new QHBoxLayout(Panel11);
-    secondary->setContentsMargins(0, 0, 0, 0);
-    secondary->setSpacing(2);
+    auto* secondary = widgets::Row(Panel11, {}, 2);
     CBox11 = Combo(Panel11, "CBox11", {"R", "Q", "D"}, false);
     CBox51 = ToleranceCombo(Panel11, "CBox51");
     E11 = ValueEdit(Panel11, "E11");
     CBox31 = Combo(Panel11, "CBox31", kOhmUnits, false);
-    for (QWidget* w : {static_cast<QWidget*>(CBox11), static_cast<QWidget*>(CBox51),
-                       static_cast<QWidget*>(E11), static_cast<QWidget*>(CBox31)})
-        secondary->addWidget(w);
+    widgets::AddAll(secondary, {CBox11, CBox51, E11, CBox31});
     rows->addWidget(Panel11, 2, 1);
 }
 
 void TForm1::BuildRecordingArea(QFrame* area) {
-    auto* outer = new QVBoxLayout(area);
-    outer->setContentsMargins(4, 0, 4, 2);
-    outer->setSpacing(0);
+    auto* outer = widgets::Column(area, {4, 0, 4, 2}, 0);
     JvP11 = SectionTitle(area, "JvP11", QString::fromStdString(lexicons.D1.GetItem(1)));
     outer->addWidget(JvP11);
     Panel15 = Frame(area, "Panel15");

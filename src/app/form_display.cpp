@@ -218,9 +218,7 @@ void TForm1::BuildPickers(QWidget* parent) {
         panel->setFrameShadow(QFrame::Raised);
         panel->setAutoFillBackground(true);
         panel->setGeometry(s.x, 0, 250, 149);
-        auto* box = new QVBoxLayout(panel);
-        box->setContentsMargins(3, 3, 3, 3);
-        box->setSpacing(2);
+        auto* box = widgets::Column(panel, {3, 3, 3, 3}, 2);
         QLabel* caption = Label(panel, s.captionName, s.captionText, 15);
         auto* list = new QListWidget(panel);
         list->setObjectName(s.listName);

@@ -16,18 +16,14 @@ using widgets::Frame;
 using widgets::Label;
 
 void TForm1::BuildTopArea(QWidget* parent) {
-    auto* row = new QHBoxLayout(parent);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(0);
+    auto* row = widgets::Row(parent);
 
     // Left: display-mode buttons, recording mode and profile buttons.
     Panel3 = Frame(parent, "Panel3");
     Panel3->setFixedWidth(209);
     Panel3->setFrameShape(QFrame::StyledPanel);
     row->addWidget(Panel3);
-    auto* left = new QVBoxLayout(Panel3);
-    left->setContentsMargins(2, 2, 2, 2);
-    left->setSpacing(2);
+    auto* left = widgets::Column(Panel3, {2, 2, 2, 2}, 2);
 
     Panel6 = Frame(Panel3, "Panel6");
     Panel6->setFixedHeight(35);
@@ -43,9 +39,7 @@ void TForm1::BuildTopArea(QWidget* parent) {
 
     Panel1 = Frame(Panel3, "Panel1");
     left->addWidget(Panel1, 1);
-    auto* profile = new QVBoxLayout(Panel1);
-    profile->setContentsMargins(4, 2, 4, 2);
-    profile->setSpacing(3);
+    auto* profile = widgets::Column(Panel1, {4, 2, 4, 2}, 3);
     CBox10 = Combo(Panel1, "CBox10", {"Измерение 1 детали", "Мульти"}, false);
     widgets::SetPixelFont(CBox10, 17);
     profile->addWidget(CBox10);
@@ -72,27 +66,19 @@ void TForm1::BuildTopArea(QWidget* parent) {
     // Right: meter function buttons, connection, and the display.
     Panel4 = Frame(parent, "Panel4");
     row->addWidget(Panel4, 1);
-    auto* right = new QVBoxLayout(Panel4);
-    right->setContentsMargins(0, 0, 0, 0);
-    right->setSpacing(0);
+    auto* right = widgets::Column(Panel4);
     P5 = Frame(Panel4, "P5");
     right->addWidget(P5);
-    auto* p5 = new QVBoxLayout(P5);
-    p5->setContentsMargins(0, 0, 0, 0);
-    p5->setSpacing(0);
+    auto* p5 = widgets::Column(P5);
 
     JvPanel5 = Frame(P5, "JvPanel5");
     JvPanel5->setFixedHeight(41);
     p5->addWidget(JvPanel5);
-    auto* bar = new QHBoxLayout(JvPanel5);
-    bar->setContentsMargins(2, 2, 2, 2);
-    bar->setSpacing(0);
+    auto* bar = widgets::Row(JvPanel5, {2, 2, 2, 2}, 0);
     JvPanel1 = Frame(JvPanel5, "JvPanel1");
     JvPanel1->setFixedWidth(604);
     bar->addWidget(JvPanel1);
-    auto* functions = new QHBoxLayout(JvPanel1);
-    functions->setContentsMargins(4, 4, 4, 4);
-    functions->setSpacing(4);
+    auto* functions = widgets::Row(JvPanel1, {4, 4, 4, 4}, 4);
     SP4 = Button(JvPanel1, "SP4", "Яркость", 114, 28, true);
     SP3 = Button(JvPanel1, "SP3", "Захват", 114, 28, true);
     SP2 = Button(JvPanel1, "SP2", "Звук", 114, 28, true);
@@ -101,10 +87,7 @@ void TForm1::BuildTopArea(QWidget* parent) {
     SP5->hide();
     LangCombo1 = Combo(JvPanel1, "LangCombo1", {"Русский", "English"}, false);
     LangCombo1->setFixedWidth(114);
-    for (QWidget* w : {static_cast<QWidget*>(SP4), static_cast<QWidget*>(SP3),
-                       static_cast<QWidget*>(SP2), static_cast<QWidget*>(SBe1),
-                       static_cast<QWidget*>(SP5), static_cast<QWidget*>(LangCombo1)})
-        functions->addWidget(w);
+    widgets::AddAll(functions, {SP4, SP3, SP2, SBe1, SP5, LangCombo1});
     functions->addStretch(1);
 
     P_connect = Frame(JvPanel5, "P_connect");

@@ -51,9 +51,7 @@ TForm1::TForm1(TForm1Ports ports, QWidget* parent)
     auto* central = new QWidget(this);
     central->setObjectName("ClientArea");
     setCentralWidget(central);
-    auto* column = new QVBoxLayout(central);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(0);
+    auto* column = widgets::Column(central);
 
     Panel_top = widgets::Frame(central, "Panel_top");
     Panel_top->setFixedHeight(192);

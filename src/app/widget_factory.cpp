@@ -1,5 +1,6 @@
 #include "app/widget_factory.h"
 
+#include <QBoxLayout>
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
@@ -43,6 +44,28 @@ QComboBox* Combo(QWidget* parent, const char* name, const QStringList& items, bo
     c->setEditable(editable);
     c->addItems(items);
     return c;
+}
+
+namespace {
+template <typename Box>
+Box* MakeBox(QWidget* owner, QMargins margins, int spacing) {
+    auto* box = owner ? new Box(owner) : new Box;
+    box->setContentsMargins(margins);
+    box->setSpacing(spacing);
+    return box;
+}
+}  // namespace
+
+QVBoxLayout* Column(QWidget* owner, QMargins margins, int spacing) {
+    return MakeBox<QVBoxLayout>(owner, margins, spacing);
+}
+
+QHBoxLayout* Row(QWidget* owner, QMargins margins, int spacing) {
+    return MakeBox<QHBoxLayout>(owner, margins, spacing);
+}
+
+void AddAll(QBoxLayout* layout, std::initializer_list<QWidget*> items) {
+    for (QWidget* w : items) layout->addWidget(w);
 }
 
 }  // namespace widgets

@@ -1,8 +1,13 @@
 #pragma once
 
+#include <QMargins>
 #include <QStringList>
+#include <initializer_list>
 
+class QBoxLayout;
 class QComboBox;
+class QHBoxLayout;
+class QVBoxLayout;
 class QFrame;
 class QLabel;
 class QPushButton;
@@ -18,5 +23,11 @@ QLabel* Label(QWidget* parent, const char* name, const QString& text, int fontPi
 QPushButton* Button(QWidget* parent, const char* name, const QString& text, int w, int h,
                     bool toggle = false);
 QComboBox* Combo(QWidget* parent, const char* name, const QStringList& items, bool editable);
+
+// Box layouts that own `owner`'s area (or none, to be nested), with their
+// margins and spacing set in one go.
+QVBoxLayout* Column(QWidget* owner, QMargins margins = {}, int spacing = 0);
+QHBoxLayout* Row(QWidget* owner, QMargins margins = {}, int spacing = 0);
+void AddAll(QBoxLayout* layout, std::initializer_list<QWidget*> items);
 
 }  // namespace widgets
