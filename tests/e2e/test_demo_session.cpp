@@ -19,8 +19,7 @@ class DemoSessionTest : public QObject {
         session_ = std::make_unique<DemoSession>();
         form_ = session_->form.get();
         meter_ = session_->meter.get();
-        form_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form_));
+        QVERIFY(session_->Show());
     }
     void cleanup() { session_.reset(); }
 

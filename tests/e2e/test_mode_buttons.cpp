@@ -20,8 +20,7 @@ class ModeButtonsTest : public QObject {
         session_ = std::make_unique<DemoSession>();
         form_ = session_->form.get();
         meter_ = session_->meter.get();
-        form_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form_));
+        QVERIFY(session_->Show());
 
         TForm1& f = *form_;
         QTRY_VERIFY_WITH_TIMEOUT(!f.connection->Serial().ProbeRunning(), 3000);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QTemporaryDir>
+#include <QTest>
 #include <memory>
 
 #include "app/demo_meter.h"
@@ -24,6 +25,11 @@ struct DemoSession {
         ports.locator = std::make_unique<FixedPortLocator>(meter->PortPath());
         ports.settingsFolder = settingsDir.path();
         form = std::make_unique<TForm1>(std::move(ports));
+    }
+    // Shows the window; the start-up probe runs from here.
+    bool Show() {
+        form->show();
+        return QTest::qWaitForWindowExposed(form.get());
     }
     // The window goes first: closing its port sends the drop command to the meter.
     ~DemoSession() { form.reset(); }
