@@ -33,11 +33,9 @@ void ReplaceItemsFrom(QListWidget* list, int first, const std::vector<std::strin
 void DisplayView::Start() {
     display::TScreenState& screen = form_.screen;
     screen.SetProfileEditing(form_.SB4->isChecked());
-    screen.Start(screen.State().Model);
     // The defaults set the toggles that mirror the record (sound on), too.
-    ApplyButtons(screen.ShowSettingsNow().buttons);
+    ApplyButtons(screen.Start(screen.State().Model).buttons);
     ApplyAllTexts();
-    ApplyModelLists(display::RefreshModelLists(screen.State().Model, form_.lexicons));
     SyncPickers();
 }
 

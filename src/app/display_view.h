@@ -18,7 +18,8 @@ class DisplayView {
   public:
     explicit DisplayView(TForm1& form) : form_(form) {}
 
-    // Start-up: defaults, indicators and the model's lists on the widgets.
+    // Start-up: defaults, indicators and picker selections on the widgets; the
+    // model's lists follow with RefreshModelLists.
     void Start();
     void DecodeMeasurementFrame(std::span<const std::uint8_t> frame);
     void T33Timer();

@@ -112,13 +112,14 @@ void TScreenState::ApplyU(std::vector<std::string>& changed, const TUScreen& s) 
     Put(changed, "U_pp", s.U_pp);
 }
 
-void TScreenState::Start(protocol::TMeterModel model) {
+TSettingsIndicators TScreenState::Start(protocol::TMeterModel model) {
     state_.Model = model;
     protocol::ApplyDefaults(settings_, state_);
-    ShowSettingsNow();
+    TSettingsIndicators shown = ShowSettingsNow();
     ShowCircuitNow();
     RefreshModelListsNow();
     panel_ = TPanel::Rlcd;
+    return shown;
 }
 
 TSettingsIndicators TScreenState::ShowSettingsNow() {

@@ -49,7 +49,8 @@ class TScreenState {
 
     // The start-up of a window: the model, the default settings with their
     // indicators, and the model's lists. The RLCD panel is shown.
-    void Start(protocol::TMeterModel model);
+    // Returns the indicators shown, for the toggles that mirror the record.
+    TSettingsIndicators Start(protocol::TMeterModel model);
 
     // One received frame. A rejected frame changes nothing.
     TFrameOutcome Feed(std::span<const std::uint8_t> bytes);
