@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <memory>
 
 #include "app/main.h"
 #include "app/settings_controller.h"
@@ -23,8 +24,20 @@ void SetControlText(QWidget* w, const QString& text) {
         edit->setText(text);
 }
 
+// Every frame rebuilds the model's lists; leave them alone when nothing changed,
+// so the selection and scroll position stay put.
+bool SameItemsFrom(const QListWidget* list, int first, const std::vector<std::string>& items) {
+    if (list->count() != first + static_cast<int>(items.size())) return false;
+    for (std::size_t i = 0; i < items.size(); ++i)
+        if (list->item(first + static_cast<int>(i))->text().toStdString() != items[i]) return false;
+    return true;
+}
+
 void ReplaceItemsFrom(QListWidget* list, int first, const std::vector<std::string>& items) {
-    while (list->count() > first) delete list->takeItem(list->count() - 1);
+    if (SameItemsFrom(list, first, items)) return;
+    while (list->count() > first) {
+        const std::unique_ptr<QListWidgetItem> taken(list->takeItem(list->count() - 1));
+    }
     for (const std::string& item : items) list->addItem(QString::fromStdString(item));
 }
 
