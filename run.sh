@@ -4,6 +4,9 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/deps.sh
-cmake -S . -B build/app -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRLC_BUILD_TESTS=OFF >/dev/null
+# ccache, when present, makes rebuilds after a branch switch cheap.
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+cmake -S . -B build/app -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRLC_BUILD_TESTS=OFF "${launcher[@]}" >/dev/null
 cmake --build build/app
 exec build/app/src/app/rlc-logger "$@"

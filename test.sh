@@ -3,7 +3,10 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/deps.sh
-cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRLC_SANITIZE=ON >/dev/null
+# ccache, when present, makes rebuilds after a branch switch cheap.
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRLC_SANITIZE=ON "${launcher[@]}" >/dev/null
 cmake --build build/test
 cd build/test
 ctest --output-on-failure -j "$(nproc)" "$@"
