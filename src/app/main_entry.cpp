@@ -33,14 +33,13 @@ std::unique_ptr<QLockFile> TakeInstanceLock(QString& name) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("rlc-logger");
-    QApplication::setApplicationVersion(RLC_VERSION);
+    QCoreApplication::setApplicationName("rlc-logger");
+    QCoreApplication::setApplicationVersion(RLC_VERSION);
 
     QCommandLineParser options;
     options.setApplicationDescription("Data logger and remote control for КС RLC meters");
-    options.addHelpOption();
-    options.addVersionOption();
+    const QCommandLineOption help = options.addHelpOption();
+    const QCommandLineOption version = options.addVersionOption();
     const QCommandLineOption demo("demo", "Run with a simulated meter.");
     const QCommandLineOption demoPart("demo-part", "Part the simulated meter measures.", "PART",
                                       "R=1k");
@@ -50,6 +49,18 @@ int main(int argc, char** argv) {
     const QCommandLineOption selfTest(
         "self-test", "Quit once a reading is shown, printing it (exit status 1 if none in 20 s).");
     options.addOptions({demo, demoPart, demoMode, port, selfTest});
+
+    // Help and the version are answered without a display (over ssh, in a
+    // package check). Qt's own options such as -platform are known only later.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    options.parse(arguments);
+    if (options.isSet(help) || options.isSet("help-all") || options.isSet(version)) {
+        QCoreApplication text(argc, argv);
+        options.process(text);  // prints and exits
+    }
+
+    QApplication app(argc, argv);
     options.process(app);
 
     QString instanceName;

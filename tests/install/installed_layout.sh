@@ -29,15 +29,16 @@ rule=$prefix/lib/udev/rules.d/70-rlc-meter-adapter.rules
 grep -Eq '^SUBSYSTEM=="tty", ATTRS\{idVendor\}=="0451", ATTRS\{idProduct\}=="16aa", TAG\+="uaccess"' \
     "$rule" || fail "the udev rule does not tag the adapter 0451:16aa for uaccess"
 
-# One version for both programs, the one CMake has.
-export QT_QPA_PLATFORM=offscreen
-out=$("$prefix/bin/rlc-logger" --version 2>&1) || fail "rlc-logger --version failed"
+# One version for both programs, the one CMake has; asked where there is no
+# display at all, as over ssh.
+headless() { env -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY "$@"; }
+out=$(headless "$prefix/bin/rlc-logger" --version 2>&1) || fail "rlc-logger --version failed"
 [ "$out" = "rlc-logger $version" ] || fail "rlc-logger --version printed '$out'"
 out=$("$prefix/bin/rlc-meter" --version 2>&1) || fail "rlc-meter --version failed"
 [ "$out" = "rlc-meter $version" ] || fail "rlc-meter --version printed '$out'"
 
 # Help goes to standard output with status 0 and names what can be done.
-out=$("$prefix/bin/rlc-logger" --help 2>/dev/null) || fail "rlc-logger --help failed"
+out=$(headless "$prefix/bin/rlc-logger" --help 2>/dev/null) || fail "rlc-logger --help failed"
 for opt in --demo --port --version; do
     grep -q -- "$opt" <<<"$out" || fail "rlc-logger --help does not mention $opt"
 done
