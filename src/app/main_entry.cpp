@@ -61,6 +61,7 @@ int main(int argc, char** argv) {
     }
 
     QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(RLC_APP_ID);
     options.process(app);
 
     QString instanceName;
