@@ -24,10 +24,13 @@ if grep -rlF "$build" "$prefix/share" >/dev/null; then
     fail "installed data names the build folder: $(grep -rlF "$build" "$prefix/share")"
 fi
 
-# The udev rule gives the seat's user the adapter, found by its USB id.
-rule=$prefix/lib/udev/rules.d/70-rlc-meter-adapter.rules
-grep -Eq '^SUBSYSTEM=="tty", ATTRS\{idVendor\}=="0451", ATTRS\{idProduct\}=="16aa", TAG\+="uaccess"' \
-    "$rule" || fail "the udev rule does not tag the adapter 0451:16aa for uaccess"
+# The udev rule gives the seat's user the adapter, found by its USB id, and
+# keeps ModemManager's probe off it.
+rule=$(grep -v '^#' "$prefix/lib/udev/rules.d/70-rlc-meter-adapter.rules")
+grep -Eq '^SUBSYSTEM=="tty", ATTRS\{idVendor\}=="0451", ATTRS\{idProduct\}=="16aa", ' <<<"$rule" ||
+    fail "the udev rule does not match the adapter 0451:16aa: $rule"
+grep -qF 'TAG+="uaccess"' <<<"$rule" || fail "the udev rule does not give the seat's user access"
+grep -qF 'ENV{ID_MM_DEVICE_IGNORE}="1"' <<<"$rule" || fail "the udev rule lets ModemManager probe"
 
 # One version for both programs, the one CMake has; asked where there is no
 # display at all, as over ssh.
