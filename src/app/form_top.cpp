@@ -85,7 +85,7 @@ void TForm1::BuildTopArea(QWidget* parent) {
     SBe1 = Button(JvPanel1, "SBe1", "По умолчанию", 114, 28);
     SP5 = Button(JvPanel1, "SP5", "Выключить", 114, 28);
     SP5->hide();
-    LangCombo1 = Combo(JvPanel1, "LangCombo1", {"Русский", "English"}, false);
+    LangCombo1 = Combo(JvPanel1, "LangCombo1", {}, false);  // filled with the languages found
     LangCombo1->setFixedWidth(114);
     widgets::AddAll(functions, {SP4, SP3, SP2, SBe1, SP5, LangCombo1});
     functions->addStretch(1);

@@ -4,11 +4,14 @@
 #include <QFileInfo>
 
 #include "build_info.h"
+#include "i18n/lang_folders.h"
 
 QStringList LanguageFolderCandidates(const QString& programDir, const QString& currentDir) {
-    const QDir program(programDir);
-    return {QDir::cleanPath(program.filePath("lang")), QDir::cleanPath(currentDir + "/lang"),
-            QDir::cleanPath(program.filePath(RLC_DATA_FROM_BIN "/lang"))};
+    QStringList out;
+    for (const auto& dir : i18n::LanguageFolderCandidates(
+             programDir.toStdString(), currentDir.toStdString(), RLC_DATA_FROM_BIN))
+        out << QDir::cleanPath(QString::fromStdString(dir.string()));
+    return out;
 }
 
 QString FindLanguageFolder(const QString& programDir, const QString& currentDir) {

@@ -18,6 +18,7 @@
 #include "app/settings_controller.h"
 #include "app/widget_factory.h"
 #include "control/front_panel.h"
+#include "control/language_control.h"
 #include "control/picker_control.h"
 #include "link/adapter_locator.h"
 #include "link/ble_central.h"
@@ -82,13 +83,17 @@ TForm1::TForm1(TForm1Ports ports, QWidget* parent)
     frontPanel = new FrontPanel(*this, this);
     SettingsController::Hooks settingsHooks;
     settingsHooks.RefreshModelLists = [this] { view.RefreshModelLists(); };
+    settingsHooks.SetDefaultLanguage = [this](const QString& name) {
+        language->SetDefaultLanguage(name);
+    };
     settingsController = new SettingsController(
         *this, state,
         SettingsStore(ports.settingsFolder.isEmpty() ? SettingsStore::DefaultFolder()
                                                      : ports.settingsFolder),
         std::move(settingsHooks), this);
+    // Takes the design texts of every control built above.
+    language = new LanguageControl(*this, ports.languageFolder, this);
     connect(T33, &QTimer::timeout, this, [this] { view.T33Timer(); });
-    connect(LangCombo1, &QComboBox::activated, this, [this] { LangManChangeLangQuery(); });
     connect(&connection->Serial(), &SerialAdapterLink::ProbeUnanswered, this,
             [this](const QString& port) {
                 auto* box =
@@ -127,6 +132,7 @@ void TForm1::FormCreate() {
     JvP1->setText(QString::fromStdString(lexicons.D1.GetItem(6)));
     JvP11->setText(QString::fromStdString(lexicons.D1.GetItem(1)));
     CBox10->setCurrentIndex(0);
+    SetLogHeaders();
     SP1->setEnabled(false);
     view.RefreshModelLists();
 }
@@ -156,6 +162,15 @@ void TForm1::LangManChangeLangQuery() {
     settingsController->SaveLanguageIndex();
     connection->Serial().SendDrop();
     EnableTimer(T3);
+    language->StoreComboSelections();
+}
+
+void TForm1::LangManChangeLanguage() {
+    language->RestoreComboSelections();
+    JvP8->setText(QString::fromStdString(lexicons.D1.GetItem(0)) + state.ProfileName);
+    JvP1->setText(QString::fromStdString(lexicons.D1.GetItem(6)));
+    JvP11->setText(QString::fromStdString(lexicons.D1.GetItem(1)));
+    SetLogHeaders();
 }
 
 void TForm1::FormCloseQuery() {

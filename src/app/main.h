@@ -32,6 +32,7 @@ class ConnectionManager;
 class SettingsController;
 class PickerControl;
 class FrontPanel;
+class LanguageControl;
 class SettingsStore;
 
 // What the window talks to outside itself; tests and the demo meter put their
@@ -41,6 +42,8 @@ struct TForm1Ports {
     std::unique_ptr<BleCentral> ble;
     // Folder of 1.dat; empty for the platform's folder.
     QString settingsFolder;
+    // Folder of the language files; empty offers Russian only.
+    QString languageFolder;
 };
 
 // The one window of the program. Controls keep their role-prefixed names; each
@@ -64,6 +67,11 @@ class TForm1 : public QMainWindow {
     // Before another language is switched to: remember it and drop the radio
     // link (the adapter then reports the loss and the window disconnects).
     void LangManChangeLangQuery();
+    // After a language change: the selections come back, the panel titles and
+    // the log headers follow the new language.
+    void LangManChangeLanguage();
+    // Empties the log table and writes its headers in the current language.
+    void SetLogHeaders();
 
     // A received 18-byte frame; rejected frames change nothing.
     void DecodeMeasurementFrame(std::span<const std::uint8_t> frame);
@@ -86,6 +94,7 @@ class TForm1 : public QMainWindow {
     SettingsController* settingsController;
     PickerControl* pickers;
     FrontPanel* frontPanel;
+    LanguageControl* language;
 
     // Areas.
     QFrame *Panel_top, *Panel3, *Panel6, *Panel1, *Panel5, *Panel4, *P5, *JvPanel5, *JvPanel1,

@@ -80,6 +80,7 @@ int main(int argc, char** argv) {
     }
 
     TForm1Ports ports;
+    ports.languageFolder = langFolder;
     std::unique_ptr<DemoMeter> demoMeter;
     if (options.isSet(demo)) {
         sim::TSimConfig config;

@@ -13,9 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "build_info.h"
 #include "cli/commands.h"
 #include "display/screen_state.h"
-#include "i18n/english.h"
+#include "i18n/lang_engine.h"
+#include "i18n/lang_folders.h"
 #include "i18n/lexicon.h"
 #include "log/log_row.h"
 #include "log/tolerance.h"
@@ -25,12 +27,14 @@ namespace cli {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: rlc-meter decode [--lang ru|en] [--decimal C] [--group C] [--model N]\n"
+    "usage: rlc-meter decode [--lang CODE] [--lang-dir DIR] [--decimal C] [--group C] [--model N]\n"
     "                        [--ref R|L|C=VALUE --tol TOL] [--ref2 R|Q|D=VALUE --tol2 TOL]\n"
     "                        [FILE|-]\n"
     "  VALUE: a number with an optional prefix: R=100k, R=2M, L=100m, L=47u, C=10n, C=220p,\n"
     "         Q=50, D=0.01 ('.' is always accepted as the decimal point)\n"
-    "  TOL:   a percentage (5%, 0.5%, 5), '<', '>' or off\n";
+    "  TOL:   a percentage (5%, 0.5%, 5), '<', '>' or off\n"
+    "  CODE:  ru, or the code of a language file in DIR (by default the lang folder\n"
+    "         beside the program, under the current folder, or installed)\n";
 
 constexpr const char* kRefForms =
     "--ref must be R=VALUE (units: none, k, M), L=VALUE (u, m, none for henries) or C=VALUE "
@@ -48,6 +52,7 @@ struct TReferenceOption {
 
 struct TDecodeOptions {
     std::string lang = "ru";
+    std::optional<std::string> langDir;
     std::optional<std::string> decimal;
     std::optional<std::string> group;
     int model = 0;
@@ -143,11 +148,14 @@ bool ParseArgs(const std::vector<std::string>& args, TDecodeOptions& opt, std::s
         std::string v;
         if (a == "--lang") {
             if (!value(v)) return false;
-            if (v != "ru" && v != "en") {
-                error = "--lang must be ru or en";
+            if (i18n::NormalizeLanguageCode(v).empty()) {
+                error = "--lang must be a two-letter language code such as ru or en";
                 return false;
             }
-            opt.lang = v;
+            opt.lang = i18n::NormalizeLanguageCode(v);
+        } else if (a == "--lang-dir") {
+            if (!value(v)) return false;
+            opt.langDir = v;
         } else if (a == "--decimal") {
             if (!value(v)) return false;
             opt.decimal = v;
@@ -422,6 +430,39 @@ std::string FrameJson(const display::TScreenState& screen, const display::TFrame
 
 }  // namespace
 
+// The texts of language `code` with its superior languages: from `dir`, or
+// from the first default folder that has a file of that code.
+bool LoadLanguage(const TDecodeOptions& opt, i18n::TLexicons& lexicons, std::string& error) {
+    if (opt.lang == "ru") return true;
+    std::vector<std::filesystem::path> folders;
+    if (opt.langDir) {
+        folders.push_back(*opt.langDir);
+    } else {
+        std::error_code ec;
+        const auto program = std::filesystem::read_symlink("/proc/self/exe", ec).parent_path();
+        folders = i18n::LanguageFolderCandidates(program, std::filesystem::current_path(ec),
+                                                 RLC_DATA_FROM_BIN);
+    }
+    for (const auto& folder : folders) {
+        i18n::TLangManEngine engine;
+        engine.ListLanguages(folder);
+        const std::optional<int> index = engine.FindCode(opt.lang);
+        if (!index) continue;
+        i18n::TTranslationTables tables;
+        if (!engine.Load(*index, tables)) {
+            error = "cannot read the language file " +
+                    engine.Languages()[static_cast<std::size_t>(*index)].file.string();
+            return false;
+        }
+        lexicons.SetLanguage(tables.lexicons);
+        return true;
+    }
+    std::string where;
+    for (const auto& folder : folders) where += (where.empty() ? "" : ", ") + folder.string();
+    error = "no language file with the code " + opt.lang + " in " + where;
+    return false;
+}
+
 int RunDecode(const std::vector<std::string>& args) {
     TDecodeOptions opt;
     std::string error;
@@ -452,7 +493,10 @@ int RunDecode(const std::vector<std::string>& args) {
     }
 
     i18n::TLexicons lexicons;
-    if (opt.lang == "en") lexicons.SetLanguage(i18n::EnglishReadoutTexts());
+    if (!LoadLanguage(opt, lexicons, error)) {
+        std::cerr << "rlc-meter decode: " << error << "\n";
+        return 2;
+    }
     display::TScreenState screen(lexicons, sep);
     screen.SetToleranceCheck(
         [&sorting](const protocol::TMeterState& state, const protocol::TMeterSettings& settings) {

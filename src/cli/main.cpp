@@ -5,14 +5,18 @@
 
 #include "build_info.h"
 #include "cli/commands.h"
+#include "cli/lang_commands.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: rlc-meter decode [--lang ru|en] [--decimal C] [--group C] [--model N]\n"
-    "                        [--ref R|L|C=VALUE --tol TOL] [--ref2 R|Q|D=VALUE --tol2 TOL]\n"
-    "                        [FILE|-]\n"
+    "usage: rlc-meter decode [--lang CODE] [--lang-dir DIR] [--decimal C] [--group C]\n"
+    "                        [--model N] [--ref R|L|C=VALUE --tol TOL]\n"
+    "                        [--ref2 R|Q|D=VALUE --tol2 TOL] [FILE|-]\n"
     "       rlc-meter simulate [--model N] [--mode rlcd|rd|u] [--part PART]\n"
+    "       rlc-meter lang-template [--utf8] > NEW.lng\n"
+    "       rlc-meter lang-check FILE.lng\n"
+    "       rlc-meter lang-merge [--utf8] FILE... > OUT.lng\n"
     "       rlc-meter --help | --version\n";
 
 constexpr const char* kHelp =
@@ -23,6 +27,14 @@ constexpr const char* kHelp =
     "  simulate   run a simulated adapter and meter on a pseudo-terminal and\n"
     "             print its path; lines on standard input (sleep, eco, wake,\n"
     "             on, off, part PART) work the meter's buttons\n"
+    "  lang-template  write a language file holding every text of the window\n"
+    "             and every lexicon item in Russian, a translator's starting point\n"
+    "  lang-check     list what a language file lacks, what it holds that the\n"
+    "             window no longer has, and lines it cannot read; exit status 0\n"
+    "             only for a complete, clean file\n"
+    "  lang-merge     write a complete language file from FILEs (the first one\n"
+    "             that has a text gives it), in the window's order; name what\n"
+    "             none of them has\n"
     "\n"
     "Exit status: 0 on success, 1 when some input was bad, 2 on wrong usage.\n"
     "See rlc-meter(1) for the options.\n";
@@ -45,6 +57,9 @@ int main(int argc, char** argv) {
     }
     if (command == "decode") return cli::RunDecode(args);
     if (command == "simulate") return cli::RunSimulate(args);
+    if (command == "lang-template") return cli::RunLangTemplate(args);
+    if (command == "lang-check") return cli::RunLangCheck(args);
+    if (command == "lang-merge") return cli::RunLangMerge(args);
     if (command == "--version" || command == "-V") {
         std::puts("rlc-meter " RLC_VERSION);
         return 0;

@@ -110,10 +110,11 @@ TLexicons::TLexicons()
             "первая строка не заголовок журнала", "нет столбца ", "неверное число полей",
             "неверное значение в столбце ", "текст не в UTF-8",
             "неполная последняя строка пропущена", "файл не читается: "},
-           language) {}
+           language),
+      Dlng(kEngineLexiconKey, {"Язык не сменён, файл не читается: "}, language) {}
 
 std::vector<const TDesignedLexicon*> TLexicons::All() const {
-    return {&Dlang_connect, &Dlang3, &Dlang1, &Dlang2, &D1, &D2, &D3, &Dlog};
+    return {&Dlang_connect, &Dlang3, &Dlang1, &Dlang2, &D1, &D2, &D3, &Dlog, &Dlng};
 }
 
 }  // namespace i18n

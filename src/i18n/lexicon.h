@@ -21,6 +21,10 @@ class Translations {
     std::map<std::pair<std::string, int>, std::string, std::less<>> texts_;
 };
 
+// Key of the engine's own lexicon, the one whose block a language file marks
+// with %LANGMAN.
+inline constexpr const char* kEngineLexiconKey = "Form1.Dlng";
+
 // Expands '#13#10' style character-code runs of a stored text.
 std::string ExpandCharacterCodes(std::string_view text);
 
@@ -64,6 +68,7 @@ struct TLexicons {
     TDesignedLexicon D2;             // log table headers
     TDesignedLexicon D3;             // short signs
     TDesignedLexicon Dlog;           // journal messages
+    TDesignedLexicon Dlng;           // language engine messages
 
     std::vector<const TDesignedLexicon*> All() const;
 };
@@ -87,6 +92,9 @@ enum : int { Hertz, VoltsRms, Volt, Ohm, Henry, Farad, Rms, PeakToPeak, Max, Min
 }
 namespace prefix {
 enum : int { Mega, Kilo, Milli, Micro, Nano, Pico };
+}
+namespace lngtext {
+enum : int { LoadFailed };
 }
 namespace logtext {
 enum : int {

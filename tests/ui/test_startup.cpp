@@ -11,6 +11,7 @@
 
 #include "app/main.h"
 #include "app/settings_controller.h"
+#include "control/language_control.h"
 #include "settings/codepage.h"
 
 namespace {
@@ -48,6 +49,7 @@ class StartupTest : public QObject {
         }
         TForm1Ports ports;
         ports.settingsFolder = dir_->path();
+        ports.languageFolder = qEnvironmentVariable("RLC_SOURCE_DIR") + "/lang";
         return std::make_unique<TForm1>(std::move(ports));
     }
     QByteArray StoredFile() {
@@ -100,6 +102,8 @@ class StartupTest : public QObject {
         else
             QVERIFY(form->RB1->isChecked());
         QCOMPARE(form->LangCombo1->currentIndex(), expectedLanguage);
+        QCOMPARE(form->language->Engine().CurrentIndex(), expectedLanguage);
+        QCOMPARE(form->SB1->text() == "Создать", expectedLanguage == 0);
     }
 
     void anyNonZeroAutoConnectByteChecksTheBoxAndIsStoredAsOne() {
@@ -151,9 +155,12 @@ class StartupTest : public QObject {
         auto form =
             Start(SettingsBytes(bytes, storedLength ? storedLength : bytes.size(), 1, 1, 2));
         QVERIFY(form->state.ProfilePath.isEmpty());
-        QCOMPARE(form->JvP8->text(), QString("Профиль"));
+        // No profile name after the caption, which follows the stored language.
+        QCOMPARE(form->JvP8->text(), QString::fromStdString(form->lexicons.D1.GetItem(0)));
         QVERIFY(!form->SB3->isEnabled());
         // The other fields are still read.
+        QCOMPARE(form->LangCombo1->currentIndex(), 1);
+        QCOMPARE(form->JvP8->text(), QString("Profile"));
         QVERIFY(form->CheckBox_connect_auto->isChecked());
         QVERIFY(form->RB3->isChecked());
     }

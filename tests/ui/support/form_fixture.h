@@ -6,7 +6,8 @@
 #include "app/main.h"
 
 // A window with its settings file in a temporary folder, so tests never touch
-// the user's 1.dat, and with the given adapter locator (none by default).
+// the user's 1.dat, with the shipped language files and with the given adapter
+// locator (none by default).
 struct FormFixture {
     QTemporaryDir settingsDir;
     std::unique_ptr<TForm1> form;
@@ -17,6 +18,7 @@ struct FormFixture {
         ports.locator = std::move(locator);
         ports.ble = std::move(ble);
         ports.settingsFolder = settingsDir.path();
+        ports.languageFolder = qEnvironmentVariable("RLC_SOURCE_DIR") + "/lang";
         form = std::make_unique<TForm1>(std::move(ports));
     }
 };

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "i18n/english.h"
+#include "support/english.h"
 
 namespace display::testing {
 
 inline i18n::Translations English() {
-    return i18n::EnglishReadoutTexts();
+    return testing_support::English();
 }
 
 }  // namespace display::testing

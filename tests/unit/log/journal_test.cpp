@@ -9,7 +9,7 @@
 #include <limits>
 #include <random>
 
-#include "i18n/english.h"
+#include "support/english.h"
 
 namespace logcore {
 namespace {
@@ -220,7 +220,7 @@ TEST(JournalWriter, UnwritableFolderIsReportedOnce) {
         0u)
         << text;
     i18n::TLexicons en;
-    en.SetLanguage(i18n::EnglishReadoutTexts());
+    en.SetLanguage(testing_support::English());
     EXPECT_EQ(
         JournalFailureText(*failure, en).rfind("Journal not written: cannot create the folder", 0),
         0u);
@@ -357,7 +357,7 @@ TEST(JournalReader, HeaderProblems) {
 
 TEST(JournalReader, ProblemTexts) {
     i18n::TLexicons en;
-    en.SetLanguage(i18n::EnglishReadoutTexts());
+    en.SetLanguage(testing_support::English());
     EXPECT_EQ(JournalProblemText({7, K::BadValue, "Rs"}, en), "line 7: bad value in column Rs");
     EXPECT_EQ(JournalProblemText({3, K::IncompleteLastLine, ""}, en),
               "line 3: incomplete last line ignored");

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "i18n/english.h"
 #include "log/local_time.h"
+#include "support/english.h"
 
 namespace logcore {
 namespace {
@@ -105,7 +105,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(LogRow, EnglishLexiconsGiveTheCircuitAndMarks) {
     i18n::TLexicons lexicons;
-    lexicons.SetLanguage(i18n::EnglishReadoutTexts());
+    lexicons.SetLanguage(testing_support::English());
     lexicons.language.Set("Form1.Dlang2", 3, "Par");
     lexicons.language.Set("Form1.D3", 4, "ok");
     TLogRowInput in = Reading();

@@ -1,0 +1,74 @@
+#include "control/language_control.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+
+#include "app/main.h"
+
+LanguageControl::LanguageControl(TForm1& form, const QString& languageFolder, QObject* parent)
+    : QObject(parent), form_(form), client_(&form) {
+    // These show lexicon items, language names or the user's data.
+    for (QObject* o : std::initializer_list<QObject*>{form_.LangCombo1, form_.JvP8, form_.JvP1,
+                                                      form_.JvP11, form_.CBox6, form_.Memo1})
+        TLangManClient::MarkNotTranslatable(o);
+    client_.Capture();
+    if (!languageFolder.isEmpty()) engine_.ListLanguages(languageFolder.toStdString());
+    form_.LangCombo1->clear();
+    for (const i18n::TLanguageEntry& e : engine_.Languages())
+        form_.LangCombo1->addItem(QString::fromStdString(e.name));
+    form_.LangCombo1->setCurrentIndex(engine_.CurrentIndex());
+
+    i18n::TLangManEngine::Hooks hooks;
+    hooks.ChangeLangQuery = [this](bool&) { form_.LangManChangeLangQuery(); };
+    hooks.Apply = [this] {
+        form_.lexicons.SetLanguage(engine_.Tables().lexicons);
+        client_.Apply(engine_.Tables());
+        form_.LangCombo1->setCurrentIndex(engine_.CurrentIndex());
+    };
+    hooks.ChangeLanguage = [this] { form_.LangManChangeLanguage(); };
+    hooks.LoadFailed = [this](const i18n::TLanguageEntry& entry) {
+        form_.LangCombo1->setCurrentIndex(engine_.CurrentIndex());
+        form_.Memo1->appendPlainText(
+            QString::fromStdString(form_.lexicons.Dlng.GetItem(i18n::lngtext::LoadFailed)) +
+            QString::fromStdString(entry.file.filename().string()));
+    };
+    engine_.SetHooks(std::move(hooks));
+    connect(form_.LangCombo1, &QComboBox::activated, this, &LanguageControl::LangCombo1Change);
+}
+
+void LanguageControl::SetDefaultLanguage(const QString& name) {
+    engine_.SetLanguage(name.toStdString());
+}
+
+void LanguageControl::LangCombo1Change(int index) {
+    const auto& languages = engine_.Languages();
+    if (index < 0 || index >= static_cast<int>(languages.size())) return;
+    if (languages[static_cast<std::size_t>(index)].name == engine_.Current().name) return;
+    engine_.SetLanguage(languages[static_cast<std::size_t>(index)].name);
+}
+
+std::array<QComboBox*, 12> LanguageControl::StoredCombos() const {
+    const TForm1& f = form_;
+    return {f.CB1,   f.CBox51, f.CBox5,  f.CBox31, f.CBox11, f.CBox2,
+            f.CBox6, f.CBox10, f.CBox31, f.CBox1,  f.CBox3,  f.CBox4};
+}
+
+void LanguageControl::StoreComboSelections() {
+    const auto combos = StoredCombos();
+    for (std::size_t i = 0; i < combos.size(); ++i) {
+        QComboBox* c = combos[i];
+        savedIndex_[i] = c->currentIndex();
+        // Text typed into an editable box is no item: keep it as typed.
+        const bool typed = c->isEditable() && c->currentText() != c->itemText(c->currentIndex());
+        savedText_[i] = typed ? std::optional<QString>(c->currentText()) : std::nullopt;
+    }
+}
+
+void LanguageControl::RestoreComboSelections() {
+    const auto combos = StoredCombos();
+    for (std::size_t slot : {8, 9, 10, 11, 7, 6, 5, 4, 3, 2, 1, 0}) {
+        combos[slot]->setCurrentIndex(savedIndex_[slot]);
+        if (savedText_[slot]) combos[slot]->setEditText(*savedText_[slot]);
+    }
+}
