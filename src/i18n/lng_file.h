@@ -66,12 +66,16 @@ struct TPropertyLine {
     std::string text;  // stored form, control characters as '#NN'
     bool notrans = false;
     bool old = false;
+
+    bool operator==(const TPropertyLine&) const = default;
 };
 
 struct TLexiconBlock {
     std::string key;                                 // owner window "." lexicon name
     bool langman = false;                            // the engine's own lexicon
     std::vector<std::pair<int, std::string>> items;  // index, stored text
+
+    bool operator==(const TLexiconBlock&) const = default;
 };
 
 struct TLanguageFile {
@@ -82,6 +86,8 @@ struct TLanguageFile {
     std::vector<TPropertyLine> properties;
     std::vector<TLexiconBlock> lexicons;
     std::vector<std::uint8_t> flag;  // picture bytes; empty when none
+
+    bool operator==(const TLanguageFile&) const = default;
 };
 
 // A line that could not be understood; numbers count from 1.
