@@ -1,0 +1,270 @@
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "app/main.h"
+#include "control/language_control.h"
+#include "i18n/lang_engine.h"
+#include "support/form_fixture.h"
+
+namespace {
+
+QString ShippedLangFolder() {
+    return qEnvironmentVariable("RLC_SOURCE_DIR") + "/lang";
+}
+
+// The shipped English texts, read apart from the window.
+i18n::TTranslationTables ShippedEnglish() {
+    i18n::TLangManEngine engine;
+    engine.ListLanguages(ShippedLangFolder().toStdString());
+    i18n::TTranslationTables tables;
+    if (const auto index = engine.FindCode("en")) engine.Load(*index, tables);
+    return tables;
+}
+
+void Pick(TForm1& f, int index) {
+    f.LangCombo1->setCurrentIndex(index);
+    emit f.LangCombo1->activated(index);
+}
+
+// What a property shows now.
+QString Shown(TForm1& f, const i18n::TPropertyKey& key) {
+    QObject* o = key.component == "Form1"
+                     ? static_cast<QObject*>(&f)
+                     : f.findChild<QObject*>(QString::fromStdString(key.component));
+    if (!o) return "<no control>";
+    const int item = key.item.value_or(0);
+    if (key.property == i18n::kWindowTitle) return f.windowTitle();
+    if (auto* l = qobject_cast<QLabel*>(o)) return l->text();
+    if (auto* b = qobject_cast<QAbstractButton*>(o)) return b->text();
+    if (auto* g = qobject_cast<QGroupBox*>(o)) return g->title();
+    if (auto* c = qobject_cast<QComboBox*>(o)) return c->itemText(item);
+    if (auto* list = qobject_cast<QListWidget*>(o)) return list->item(item)->text();
+    return "<unknown kind>";
+}
+
+bool Visible(TForm1& f, const i18n::TPropertyKey& key) {
+    auto* w = f.findChild<QWidget*>(QString::fromStdString(key.component));
+    return key.component == "Form1" || (w && w->isVisible());
+}
+
+const QRegularExpression kCyrillic("[\\x{0400}-\\x{04FF}]");
+
+}  // namespace
+
+// Switching the window between Russian and the shipped English.
+class LanguageTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init() {
+        fixture_ = std::make_unique<FormFixture>();
+        f_ = fixture_->form.get();
+    }
+    void cleanup() { fixture_.reset(); }
+
+    void chooserListsRussianThenTheShippedFile() {
+        QCOMPARE(f_->LangCombo1->count(), 2);
+        QCOMPARE(f_->LangCombo1->itemText(0), QString("Русский"));
+        QCOMPARE(f_->LangCombo1->itemText(1), QString("English"));
+        QCOMPARE(f_->LangCombo1->currentIndex(), 0);
+    }
+
+    void roundTripKeepsEveryStoredComboSelection() {
+        TForm1& f = *f_;
+        struct Choice {
+            QComboBox* combo;
+            int index;
+        };
+        const Choice choices[] = {{f.CB1, 2},    {f.CBox51, 3}, {f.CBox5, 4},  {f.CBox31, 2},
+                                  {f.CBox11, 1}, {f.CBox2, 2},  {f.CBox10, 1}, {f.CBox1, 1},
+                                  {f.CBox3, 2},  {f.CBox4, 1}};
+        for (const Choice& c : choices) c.combo->setCurrentIndex(c.index);
+        QVERIFY(!f.CBox3->isVisibleTo(&f) && !f.CBox4->isVisibleTo(&f));
+        const i18n::TTranslationTables en = ShippedEnglish();
+
+        Pick(f, 1);
+        QCOMPARE(f.language->Engine().Current().name, std::string("English"));
+        for (const Choice& c : choices) QCOMPARE(c.combo->currentIndex(), c.index);
+        QCOMPARE(f.CBox3->itemText(2).toStdString(),
+                 *en.Property({i18n::kItems, "CBox3", "Form1", 2}));
+        QCOMPARE(f.CBox10->currentText().toStdString(),
+                 *en.Property({i18n::kItems, "CBox10", "Form1", 1}));
+
+        Pick(f, 0);
+        QCOMPARE(f.language->Engine().CurrentIndex(), 0);
+        for (const Choice& c : choices) QCOMPARE(c.combo->currentIndex(), c.index);
+        QCOMPARE(f.CBox3->itemText(2), QString("Гн"));
+        QCOMPARE(f.CBox10->currentText(), QString("Мульти"));
+    }
+
+    void typedToleranceSurvivesAndTheOffEntryFollows() {
+        TForm1& f = *f_;
+        f.CBox5->setEditText("1,5%");
+        QCOMPARE(f.CBox51->currentText(), QString("выкл."));
+        Pick(f, 1);
+        QCOMPARE(f.CBox5->currentText(), QString("1,5%"));
+        QCOMPARE(f.CBox51->currentText().toStdString(),
+                 *ShippedEnglish().Property({i18n::kItems, "CBox51", "Form1", 0}));
+    }
+
+    void pickingTheCurrentEntryDoesNothing() {
+        TForm1& f = *f_;
+        f.T3->stop();
+        f.SG->setItem(0, 0, new QTableWidgetItem("kept"));
+        Pick(f, 0);
+        QVERIFY(!f.T3->isActive());  // no query: the link was not dropped
+        QCOMPARE(QFile(fixture_->settingsDir.path() + "/1.dat").size(), 0);  // nothing stored
+        QVERIFY(f.SG->item(0, 0));  // no reload: the log is untouched
+        QCOMPARE(f.SG->item(0, 0)->text(), QString("kept"));
+
+        Pick(f, 1);
+        f.T3->stop();
+        f.SG->setItem(0, 0, new QTableWidgetItem("kept"));
+        Pick(f, 1);
+        QVERIFY(!f.T3->isActive());
+        QCOMPARE(f.SG->item(0, 0)->text(), QString("kept"));
+    }
+
+    void everyVisibleTextIsTheShippedEnglishAfterTheSwitch() {
+        TForm1& f = *f_;
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        Pick(f, 1);
+        const i18n::TTranslationTables en = ShippedEnglish();
+        int checked = 0;
+        for (const i18n::TDesignProperty& p : f.language->Client().DesignProperties()) {
+            if (!Visible(f, p.key)) continue;
+            const auto english = en.Property(p.key);
+            QVERIFY2(english,
+                     qPrintable("no English for " + QString::fromStdString(i18n::Describe(p.key))));
+            QCOMPARE(Shown(f, p.key).toStdString(), *english);
+            ++checked;
+        }
+        QVERIFY(checked > 0);
+        // Read-outs composed at run time follow at their next update.
+        QVERIFY(!f.windowTitle().contains(kCyrillic));
+    }
+
+    void englishTextsFitTheirControls() {
+        TForm1& f = *f_;
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        Pick(f, 1);
+        for (const i18n::TDesignProperty& p : f.language->Client().DesignProperties()) {
+            auto* w = f.findChild<QWidget*>(QString::fromStdString(p.key.component));
+            if (!w || !w->isVisible() || p.key.property != i18n::kCaption) continue;
+            const QString text = Shown(f, p.key);
+            int room = w->contentsRect().width();
+            if (qobject_cast<QPushButton*>(w)) room -= 8;  // the button's frame and padding
+            if (qobject_cast<QCheckBox*>(w)) room -= 20;   // the check mark
+            const int needed = w->fontMetrics().horizontalAdvance(text);
+            QVERIFY2(needed <= room, qPrintable(QString("%1 \"%2\" needs %3 px, has %4")
+                                                    .arg(w->objectName(), text)
+                                                    .arg(needed)
+                                                    .arg(room)));
+        }
+    }
+
+    void switchEmptiesTheLogAndRetitles() {
+        TForm1& f = *f_;
+        f.state.ProfileName = " a";
+        f.SG->setItem(3, 2, new QTableWidgetItem("12,5 кОм"));
+        f.SE1->setValue(40);
+        Pick(f, 1);
+        QVERIFY(!f.SG->item(3, 2) || f.SG->item(3, 2)->text().isEmpty());
+        QCOMPARE(f.SE1->value(), 1);
+        QCOMPARE(f.SG->horizontalHeaderItem(0)->text(), QString("Position"));
+        QCOMPARE(f.SG->horizontalHeaderItem(9)->text(), QString("Sec.% dev."));
+        QCOMPARE(f.JvP8->text(), QString("Profile a"));
+        QCOMPARE(f.JvP1->text(), QString("Reference data"));
+        QCOMPARE(f.JvP11->text(), QString("Data recording"));
+        Pick(f, 0);
+        QCOMPARE(f.SG->horizontalHeaderItem(0)->text(), QString("Позиция"));
+        QCOMPARE(f.JvP8->text(), QString("Профиль a"));
+    }
+
+    void captionChangedByItsOwnCodeIsLeftToIt() {
+        TForm1& f = *f_;
+        f.B2->setText(QString::fromStdString(f.lexicons.Dlang_connect.GetItem(1)));  // "Отключить"
+        Pick(f, 1);
+        QCOMPARE(f.B2->text(), QString("Отключить"));  // until its next update
+        QCOMPARE(f.SB1->text().toStdString(),
+                 *ShippedEnglish().Property({i18n::kCaption, "SB1", "Form1", {}}));
+    }
+
+    void extraFilesInTheFolderAddOnlyTheValidLanguage() {
+        QTemporaryDir dir;
+        QVERIFY(QFile::copy(ShippedLangFolder() + "/eng.lng", dir.filePath("eng.lng")));
+        i18n::TLanguageFile de;
+        de.name = "Deutsch";
+        de.code = "de";
+        de.lexicons = {{"Form1.D1", false, {{0, "Profil"}}}};
+        const std::string bytes = i18n::WriteLanguageFile(de);
+        QFile good(dir.filePath("z_deutsch.LNG"));
+        QVERIFY(good.open(QIODevice::WriteOnly));
+        good.write(bytes.data(), qint64(bytes.size()));
+        good.close();
+        QFile bad(dir.filePath("no_signature.lng"));
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write("0\t%LANGUAGE_NAME=\"Broken\"\r\n");
+        bad.close();
+
+        QTemporaryDir settings;
+        TForm1Ports ports;
+        ports.settingsFolder = settings.path();
+        ports.languageFolder = dir.path();
+        TForm1 f(std::move(ports));
+        QCOMPARE(f.LangCombo1->count(), 3);
+        QCOMPARE(f.LangCombo1->itemText(2), QString("Deutsch"));
+        Pick(f, 2);
+        QCOMPARE(f.JvP8->text(), QString("Profil"));
+        // What Deutsch does not translate keeps the design text.
+        QCOMPARE(f.SB1->text(), QString("Создать"));
+    }
+
+    void unreadableLanguageLeavesTheCurrentOneAndSaysSo() {
+        QTemporaryDir dir;
+        i18n::TLanguageFile cut;
+        cut.name = "Cut";
+        cut.lexicons = {{"Form1.D1", false, {{0, "first"}}}};
+        std::string bytes = i18n::WriteLanguageFile(cut);
+        bytes.resize(bytes.size() / 2);
+        QFile file(dir.filePath("cut.lng"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes.data(), qint64(bytes.size()));
+        file.close();
+        QTemporaryDir settings;
+        TForm1Ports ports;
+        ports.settingsFolder = settings.path();
+        ports.languageFolder = dir.path();
+        TForm1 f(std::move(ports));
+        QCOMPARE(f.LangCombo1->count(), 2);
+        Pick(f, 1);
+        QCOMPARE(f.language->Engine().CurrentIndex(), 0);
+        QCOMPARE(f.LangCombo1->currentIndex(), 0);
+        QVERIFY(f.Memo1->toPlainText().contains("cut.lng"));
+        QCOMPARE(QString::fromStdString(f.lexicons.D1.GetItem(0)), QString("Профиль"));
+    }
+
+  private:
+    std::unique_ptr<FormFixture> fixture_;
+    TForm1* f_ = nullptr;
+};
+
+QTEST_MAIN(LanguageTest)
+#include "test_language.moc"
