@@ -23,7 +23,7 @@ build/app/src/app/rlc-logger "$@" &
 app=$!
 id=""
 for _ in $(seq 100); do
-  id=$(xwininfo -root -tree 2>/dev/null | grep -m1 'Регистратор' | awk '{print $1}') || true
+  id=$(xwininfo -root -tree 2>/dev/null | grep -m1 -E 'Регистратор|RLC meters' | awk '{print $1}') || true
   [ -n "$id" ] && break
   sleep 0.1
 done

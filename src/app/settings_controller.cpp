@@ -88,10 +88,15 @@ bool SettingsController::LoadSettings() {
             RBClick(*plan.modelButton);
         }
     }
-    if (plan.languageIndex >= 0 && plan.languageIndex < form_.LangCombo1->count())
+    QString language = QString::fromStdString(plan.defaultLanguage);
+    if (plan.languageIndex >= 0 && plan.languageIndex < form_.LangCombo1->count()) {
         form_.LangCombo1->setCurrentIndex(plan.languageIndex);
-    if (hooks_.SetDefaultLanguage)
-        hooks_.SetDefaultLanguage(QString::fromStdString(plan.defaultLanguage));
+        // The index names the chooser's entry: 1 is English while eng.lng is the
+        // only file; with more files each keeps its own choice across the reload
+        // that every profile change runs.
+        if (plan.languageIndex > 0) language = form_.LangCombo1->itemText(plan.languageIndex);
+    }
+    if (hooks_.SetDefaultLanguage) hooks_.SetDefaultLanguage(language);
 
     if (!plan.profilePath) return false;
     const QString path = QString::fromStdString(*plan.profilePath);

@@ -160,8 +160,9 @@ void TLangManClient::Discover() {
     QList<QObject*> objects{root_};
     objects += root_->findChildren<QObject*>();
     for (QObject* o : objects) {
-        if (known_.contains(o) || !Translatable(o)) continue;
-        known_[o] = true;
+        if (auto it = known_.find(o); it != known_.end() && it->second) continue;
+        known_[o] = o;
+        if (!Translatable(o)) continue;
         const QWidget* owner = OwnerWindow(o);
         if (!owner || owner->objectName().isEmpty()) continue;
         for (TAccess& a : Properties(o)) {

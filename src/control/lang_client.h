@@ -53,5 +53,6 @@ class TLangManClient {
 
     QWidget* root_;
     std::vector<TSlot> slots_;
-    std::map<const QObject*, bool> known_;
+    // Controls already looked at; a dead entry lets a new control at the same address in.
+    std::map<const QObject*, QPointer<QObject>> known_;
 };

@@ -48,6 +48,10 @@ void LanguageControl::LangCombo1Change(int index) {
     engine_.SetLanguage(languages[static_cast<std::size_t>(index)].name);
 }
 
+void LanguageControl::TranslateNewControls() {
+    client_.Apply(engine_.Tables());
+}
+
 std::array<QComboBox*, 12> LanguageControl::StoredCombos() const {
     const TForm1& f = form_;
     return {f.CB1,   f.CBox51, f.CBox5,  f.CBox31, f.CBox11, f.CBox2,

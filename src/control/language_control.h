@@ -29,6 +29,10 @@ class LanguageControl : public QObject {
     // The user picked entry `index` of LangCombo1.
     void LangCombo1Change(int index);
 
+    // Puts the current language on controls built since the last change (a
+    // tool window opened later); controls already done are left as they are.
+    void TranslateNewControls();
+
     // The selections that a translation of the item lists must not lose.
     void StoreComboSelections();
     void RestoreComboSelections();

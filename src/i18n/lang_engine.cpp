@@ -22,6 +22,9 @@ void AddToTables(const TLanguageFile& file, TTranslationTables& tables) {
 }
 
 std::optional<std::string> ReadFileBytes(const std::filesystem::path& path) {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    if (ec || size > kMaxLanguageFileBytes) return std::nullopt;
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
     std::ostringstream bytes;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -86,7 +87,10 @@ class TLangManEngine {
     Hooks hooks_;
 };
 
-// Reads a whole file; nothing when it cannot be read.
+// Far beyond any real language file; a bigger file is not read at all.
+inline constexpr std::uintmax_t kMaxLanguageFileBytes = 16 * 1024 * 1024;
+
+// Reads a whole file; nothing when it cannot be read or is too big.
 std::optional<std::string> ReadFileBytes(const std::filesystem::path& path);
 
 }  // namespace i18n

@@ -17,6 +17,7 @@
 #include <QTimer>
 
 #include "app/main.h"
+#include "app/settings_controller.h"
 #include "control/language_control.h"
 #include "i18n/lang_engine.h"
 #include "support/form_fixture.h"
@@ -214,6 +215,7 @@ class LanguageTest : public QObject {
         de.name = "Deutsch";
         de.code = "de";
         de.lexicons = {{"Form1.D1", false, {{0, "Profil"}}}};
+        de.properties = {{{i18n::kCaption, "LateLabel", "Form1", {}}, "Spät", false, false}};
         const std::string bytes = i18n::WriteLanguageFile(de);
         QFile good(dir.filePath("z_deutsch.LNG"));
         QVERIFY(good.open(QIODevice::WriteOnly));
@@ -235,6 +237,44 @@ class LanguageTest : public QObject {
         QCOMPARE(f.JvP8->text(), QString("Profil"));
         // What Deutsch does not translate keeps the design text.
         QCOMPARE(f.SB1->text(), QString("Создать"));
+
+        // A control built later, by its name alone.
+        auto* late = new QLabel("Поздно", f.Panel2);
+        late->setObjectName("LateLabel");
+        f.language->TranslateNewControls();
+        QCOMPARE(late->text(), QString("Spät"));
+        Pick(f, 0);
+        QCOMPARE(late->text(), QString("Поздно"));
+    }
+
+    void aThirdLanguageStaysChosenWhenTheSettingsAreReadAgain() {
+        QTemporaryDir dir;
+        QVERIFY(QFile::copy(ShippedLangFolder() + "/eng.lng", dir.filePath("eng.lng")));
+        i18n::TLanguageFile pl;
+        pl.name = "Polski";
+        pl.code = "pl";
+        pl.lexicons = {{"Form1.D1", false, {{6, "Dane wzorca"}}}};
+        const std::string bytes = i18n::WriteLanguageFile(pl);
+        QFile file(dir.filePath("polski.lng"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes.data(), qint64(bytes.size()));
+        file.close();
+        QTemporaryDir settings;
+        auto start = [&] {
+            TForm1Ports ports;
+            ports.settingsFolder = settings.path();
+            ports.languageFolder = dir.path();
+            return std::make_unique<TForm1>(std::move(ports));
+        };
+        auto f = start();
+        QCOMPARE(f->LangCombo1->itemText(2), QString("Polski"));
+        Pick(*f, 2);
+        QCOMPARE(f->JvP1->text(), QString("Dane wzorca"));
+        f->settingsController->LoadSettings();  // as after a profile change
+        QCOMPARE(f->language->Engine().Current().name, std::string("Polski"));
+        f = start();
+        QCOMPARE(f->LangCombo1->currentIndex(), 2);
+        QCOMPARE(f->JvP1->text(), QString("Dane wzorca"));
     }
 
     void unreadableLanguageLeavesTheCurrentOneAndSaysSo() {
