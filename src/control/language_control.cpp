@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <filesystem>
 
 #include "app/main.h"
 
@@ -13,7 +14,8 @@ LanguageControl::LanguageControl(TForm1& form, const QString& languageFolder, QO
                                                       form_.JvP11, form_.CBox6, form_.Memo1})
         TLangManClient::MarkNotTranslatable(o);
     client_.Capture();
-    if (!languageFolder.isEmpty()) engine_.ListLanguages(languageFolder.toStdString());
+    if (!languageFolder.isEmpty())
+        engine_.ListLanguages(std::filesystem::path(languageFolder.toStdU16String()));
     form_.LangCombo1->clear();
     for (const i18n::TLanguageEntry& e : engine_.Languages())
         form_.LangCombo1->addItem(QString::fromStdString(e.name));
@@ -31,7 +33,7 @@ LanguageControl::LanguageControl(TForm1& form, const QString& languageFolder, QO
         form_.LangCombo1->setCurrentIndex(engine_.CurrentIndex());
         form_.Memo1->appendPlainText(
             QString::fromStdString(form_.lexicons.Dlng.GetItem(i18n::lngtext::LoadFailed)) +
-            QString::fromStdString(entry.file.filename().string()));
+            QString::fromStdU16String(entry.file.filename().u16string()));
     };
     engine_.SetHooks(std::move(hooks));
     connect(form_.LangCombo1, &QComboBox::activated, this, &LanguageControl::LangCombo1Change);
