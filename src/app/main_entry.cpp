@@ -13,6 +13,7 @@
 #include "app/demo_meter.h"
 #include "app/main.h"
 #include "link/connection_manager.h"
+#include "link/qt_ble_central.h"
 #include "sim/part.h"
 
 namespace {
@@ -84,6 +85,7 @@ int main(int argc, char** argv) {
     } else {
         ports.locator = std::make_unique<UsbAdapterLocator>();
     }
+    if (!ports.ble) ports.ble = std::make_unique<QtBleCentral>();
 
     TForm1 form(std::move(ports));
     form.show();

@@ -103,10 +103,17 @@ TLexicons::TLexicons()
           "Брак", "Основ.% откл.", "Допол.% откл.", "Наименование", "Основн. эталон",
           "Дополн.эталон", "Нач.позиция", "Интервал"},
          language),
-      D3("Form1.D3", {"п", "о", "ПН", "+", "-", "сек", "", "", "", "", "", "", "", ""}, language) {}
+      D3("Form1.D3", {"п", "о", "ПН", "+", "-", "сек", "", "", "", "", "", "", "", ""}, language),
+      Dble("Form1.Dble",
+           {"Bluetooth LE: нет радиомодуля или не запущена служба Bluetooth",
+            "Bluetooth LE: радиомодуль выключен",
+            "Bluetooth LE: нет разрешения на работу с Bluetooth",
+            "Bluetooth LE: поиск устройств здесь не поддерживается",
+            "Bluetooth LE: ошибка поиска устройств", "Bluetooth LE: прибор не найден"},
+           language) {}
 
 std::vector<const TDesignedLexicon*> TLexicons::All() const {
-    return {&Dlang_connect, &Dlang3, &Dlang1, &Dlang2, &D1, &D2, &D3};
+    return {&Dlang_connect, &Dlang3, &Dlang1, &Dlang2, &D1, &D2, &D3, &Dble};
 }
 
 }  // namespace i18n

@@ -63,6 +63,7 @@ struct TLexicons {
     TDesignedLexicon D1;             // profile and recording messages
     TDesignedLexicon D2;             // log table headers
     TDesignedLexicon D3;             // short signs
+    TDesignedLexicon Dble;           // direct Bluetooth LE link
 
     std::vector<const TDesignedLexicon*> All() const;
 };
@@ -80,6 +81,9 @@ enum : int {
     Economy,
     Asleep
 };
+}
+namespace ble {
+enum : int { NoRadio, RadioOff, PermissionRefused, Unsupported, DiscoveryFailed, MeterNotFound };
 }
 namespace unit {
 enum : int { Hertz, VoltsRms, Volt, Ohm, Henry, Farad, Rms, PeakToPeak, Max, Min };
