@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "app/demo_meter.h"
+#include "app/demo_radio.h"
 #include "app/main.h"
 #include "link/connection_manager.h"
 #include "link/qt_ble_central.h"
@@ -48,12 +49,14 @@ int main(int argc, char** argv) {
     options.setApplicationDescription("Data logger and remote control for КС RLC meters");
     options.addHelpOption();
     const QCommandLineOption demo("demo", "Run with a simulated meter.");
+    const QCommandLineOption demoBle(
+        "demo-ble", "Run with a simulated meter reached over a simulated Bluetooth LE radio.");
     const QCommandLineOption demoPart("demo-part", "Part the simulated meter measures.", "PART",
                                       "R=1k");
     const QCommandLineOption demoMode("demo-mode", "Display mode the simulated meter starts in.",
                                       "rlcd|rd|u", "rlcd");
     const QCommandLineOption port("port", "Use this serial port as the adapter.", "PATH");
-    options.addOptions({demo, demoPart, demoMode, port});
+    options.addOptions({demo, demoBle, demoPart, demoMode, port});
     options.process(app);
 
     QString instanceName;
@@ -71,15 +74,20 @@ int main(int argc, char** argv) {
 
     TForm1Ports ports;
     std::unique_ptr<DemoMeter> demoMeter;
-    if (options.isSet(demo)) {
+    const bool demoRun = options.isSet(demo) || options.isSet(demoBle);
+    if (demoRun) {
         sim::TSimConfig config;
         if (const auto part = sim::ParsePart(options.value(demoPart).toStdString()))
             config.part = *part;
         const QString mode = options.value(demoMode);
         if (mode == "rd") config.mode = protocol::TDisplayMode::Rd;
         if (mode == "u") config.mode = protocol::TDisplayMode::U;
-        demoMeter = std::make_unique<DemoMeter>(config);
-        ports.locator = std::make_unique<FixedPortLocator>(demoMeter->PortPath());
+        if (options.isSet(demoBle)) {
+            ports.ble = std::make_unique<DemoRadio>(config);  // and no adapter at all
+        } else {
+            demoMeter = std::make_unique<DemoMeter>(config);
+            ports.locator = std::make_unique<FixedPortLocator>(demoMeter->PortPath());
+        }
     } else if (options.isSet(port)) {
         ports.locator = std::make_unique<FixedPortLocator>(options.value(port));
     } else {
@@ -89,7 +97,7 @@ int main(int argc, char** argv) {
 
     TForm1 form(std::move(ports));
     form.show();
-    if (demoMeter) {
+    if (demoRun) {
         // Connect once the link watch has taken the port over after the probe.
         QTimer::singleShot(3000, &form, [&form] {
             if (form.B2->isEnabled() && !form.state.MeterConnected) form.connection->B2Click();
