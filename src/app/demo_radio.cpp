@@ -1,6 +1,7 @@
 #include "app/demo_radio.h"
 
 #include <QBluetoothUuid>
+#include <map>
 
 #include "link/ble_link.h"
 
@@ -85,15 +86,21 @@ TDiscoveryStart DemoRadio::StartDiscovery(int timeoutMs) {
     const unsigned search = ++search_;
     found_.clear();
     chosen_ = -1;
-    for (int i = 0; i < static_cast<int>(devices_.size()); ++i) {
-        const TRadioDevice& d = devices_[static_cast<std::size_t>(i)];
-        if (d.foundAfterMs >= timeoutMs) continue;
-        QTimer::singleShot(d.foundAfterMs, this, [this, search, i] {
+    // Devices due at the same moment are found together: the list holds all of
+    // them before the first of their events is handled.
+    std::map<int, QList<int>> due;
+    for (int i = 0; i < static_cast<int>(devices_.size()); ++i)
+        if (devices_[static_cast<std::size_t>(i)].foundAfterMs < timeoutMs)
+            due[devices_[static_cast<std::size_t>(i)].foundAfterMs].append(i);
+    for (const auto& [ms, indices] : due) {
+        QTimer::singleShot(ms, this, [this, search, indices] {
             if (search != search_) return;
-            // The meter advertises only while it is on and in reach.
-            if (devices_[static_cast<std::size_t>(i)].isMeter && !MeterReachable()) return;
-            found_.append(i);
-            gate_.Post([](BleCentralEvents& e) { e.BLEDiscoverLEDevice(); });
+            for (int i : indices) {
+                // The meter advertises only while it is on and in reach.
+                if (devices_[static_cast<std::size_t>(i)].isMeter && !MeterReachable()) continue;
+                found_.append(i);
+                gate_.Post([](BleCentralEvents& e) { e.BLEDiscoverLEDevice(); });
+            }
         });
     }
     QTimer::singleShot(timeoutMs, this, [this, search] {
