@@ -72,6 +72,9 @@ TDiscoveryStart QtBleCentral::StartDiscovery(int timeoutMs) {
     agent_->setLowEnergyDiscoveryTimeout(timeoutMs);
     connect(agent_, &QBluetoothDeviceDiscoveryAgent::deviceDiscovered, this,
             &QtBleCentral::OnDeviceDiscovered);
+    // A name can arrive after the device itself (in a later scan response).
+    connect(agent_, &QBluetoothDeviceDiscoveryAgent::deviceUpdated, this,
+            [this](const QBluetoothDeviceInfo& info) { OnDeviceDiscovered(info); });
     connect(agent_, &QBluetoothDeviceDiscoveryAgent::finished, this,
             [this] { gate_.Post([](BleCentralEvents& e) { e.BLEEndDiscoverDevices(); }); });
     connect(agent_, &QBluetoothDeviceDiscoveryAgent::errorOccurred, this,
