@@ -14,7 +14,7 @@ QBluetoothUuid GenericAccess() {
 }  // namespace
 
 DemoRadio::DemoRadio(sim::TSimConfig config, QObject* parent)
-    : QObject(parent), meter_(std::move(config)), devices_{{"RU15D", true, 200}} {
+    : QObject(parent), meter_(std::move(config)), devices_{{"RU15D", TRadioKind::Meter, 200}} {
     wake_.setSingleShot(true);
     connect(&wake_, &QTimer::timeout, this, [this] {
         CatchUp();
@@ -97,7 +97,9 @@ TDiscoveryStart DemoRadio::StartDiscovery(int timeoutMs) {
             if (search != search_) return;
             for (int i : indices) {
                 // The meter advertises only while it is on and in reach.
-                if (devices_[static_cast<std::size_t>(i)].isMeter && !MeterReachable()) continue;
+                if (devices_[static_cast<std::size_t>(i)].kind == TRadioKind::Meter &&
+                    !MeterReachable())
+                    continue;
                 found_.append(i);
                 gate_.Post([](BleCentralEvents& e) { e.BLEDiscoverLEDevice(); });
             }
@@ -126,9 +128,9 @@ void DemoRadio::ChooseDevice(int index) {
     chosen_ = found_.value(index, -1);
 }
 
-bool DemoRadio::MeterChosen() const {
-    return chosen_ >= 0 && chosen_ < static_cast<int>(devices_.size()) &&
-           devices_[static_cast<std::size_t>(chosen_)].isMeter;
+TRadioKind DemoRadio::ChosenKind() const {
+    if (chosen_ < 0 || chosen_ >= static_cast<int>(devices_.size())) return TRadioKind::Other;
+    return devices_[static_cast<std::size_t>(chosen_)].kind;
 }
 
 void DemoRadio::DiscoverServices() {
@@ -145,8 +147,10 @@ void DemoRadio::DiscoverServices() {
             linked_ = true;
             ScheduleNext();
         }
-        QList<QBluetoothUuid> services{GenericAccess()};
-        if (MeterChosen()) services.append(BleLink::ServiceUuid());
+        QList<QBluetoothUuid> services;
+        if (ChosenKind() != TRadioKind::NoServices) services.append(GenericAccess());
+        if (MeterChosen() || ChosenKind() == TRadioKind::NoNotify)
+            services.append(BleLink::ServiceUuid());
         const int times = servicesTwice_ ? 2 : 1;
         for (int i = 0; i < times; ++i)
             gate_.Post([services](BleCentralEvents& e) { e.BLEServicesDiscovered(services); });
@@ -154,14 +158,25 @@ void DemoRadio::DiscoverServices() {
 }
 
 bool DemoRadio::HasService(const QBluetoothUuid& service) const {
-    if (chosen_ < 0) return false;
-    return service == GenericAccess() || (linked_ && service == BleLink::ServiceUuid());
+    switch (ChosenKind()) {
+        case TRadioKind::NoServices:
+            return false;
+        case TRadioKind::NoNotify:
+            return service == GenericAccess() || service == BleLink::ServiceUuid();
+        default:
+            return chosen_ >= 0 &&
+                   (service == GenericAccess() || (linked_ && service == BleLink::ServiceUuid()));
+    }
 }
 
 bool DemoRadio::Subscribe(const QBluetoothUuid& service, const QBluetoothUuid& characteristic) {
-    if (!linked_ || service != BleLink::ServiceUuid() ||
-        characteristic != BleLink::CharacteristicUuid())
+    if (service != BleLink::ServiceUuid() || characteristic != BleLink::CharacteristicUuid())
         return false;
+    if (ChosenKind() == TRadioKind::NoNotify) {
+        gate_.Post([](BleCentralEvents& e) { e.BLESubscribeFailed(); });
+        return true;
+    }
+    if (!linked_) return false;
     if (++subscriptions_ == 1) gate_.Post([](BleCentralEvents& e) { e.BLEConnect(); });
     return true;
 }

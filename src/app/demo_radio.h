@@ -11,11 +11,17 @@
 #include "link/ble_event_gate.h"
 #include "sim/meter.h"
 
-// A device the simulated radio can find. Only the meter offers the meter's
-// service; any other device offers a generic one.
+// What a device the simulated radio can find offers once reached.
+enum class TRadioKind {
+    Meter,       // the simulated meter with its service and data characteristic
+    Other,       // a generic service only
+    NoServices,  // reached, but lists no service at all
+    NoNotify,    // the meter's service, but notifications cannot be switched on
+};
+
 struct TRadioDevice {
     QString name;
-    bool isMeter = false;
+    TRadioKind kind = TRadioKind::Other;
     int foundAfterMs = 100;  // into each discovery
 };
 
@@ -67,7 +73,8 @@ class DemoRadio : public QObject, public BleCentral {
     static constexpr int kServiceDelayMs = 50;
 
   private:
-    bool MeterChosen() const;
+    TRadioKind ChosenKind() const;
+    bool MeterChosen() const { return ChosenKind() == TRadioKind::Meter; }
     bool MeterReachable() const;
     void CatchUp();
     void Deliver();

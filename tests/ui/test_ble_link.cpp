@@ -16,6 +16,7 @@
 
 Q_DECLARE_METATYPE(std::vector<TRadioDevice>)
 Q_DECLARE_METATYPE(TBleFailure)
+Q_DECLARE_METATYPE(TRadioKind)
 
 using namespace ble_test;
 
@@ -27,10 +28,10 @@ QByteArray Frame(sim::TSimMeter& meter) {
 }
 
 TRadioDevice Other(const char* name, int ms) {
-    return {name, false, ms};
+    return {name, TRadioKind::Other, ms};
 }
 TRadioDevice Meter(const char* name, int ms) {
-    return {name, true, ms};
+    return {name, TRadioKind::Meter, ms};
 }
 
 }  // namespace
@@ -136,14 +137,28 @@ class BleLinkTest : public QObject {
         QCOMPARE(radio_->DiscoveriesStarted(), 2);
     }
 
-    void aDeviceWithoutTheMeterServiceIsLetGo() {
+    void aDeviceThatCarriesNoMeterDataIsLetGo_data() {
+        QTest::addColumn<TRadioKind>("kind");
+        QTest::addColumn<QStringList>("log");
+        QTest::newRow("no services at all")
+            << TRadioKind::NoServices
+            << QStringList{"Services tuning", "Services error", "Отключено"};
+        QTest::newRow("no meter service") << TRadioKind::Other
+                                          << QStringList{"Services tuning", "Characteristic tuning",
+                                                         "Characteristic error1", "Отключено"};
+        QTest::newRow("notifications refused")
+            << TRadioKind::NoNotify
+            << QStringList{"Services tuning", "Characteristic tuning", "Characteristic error",
+                           "Отключено"};
+    }
+    void aDeviceThatCarriesNoMeterDataIsLetGo() {
+        QFETCH(TRadioKind, kind);
+        QFETCH(QStringList, log);
         TForm1& f = *f_;
-        radio_->SetDevices({Other("RU15D", 30)});
+        radio_->SetDevices({{"RU15D", kind, 30}});
         f.connection->B2Click();
-        QTRY_VERIFY_WITH_TIMEOUT(LogLines(f).contains("Characteristic error1"), kLinkTimeoutMs);
-        QCOMPARE(LogFrom(f, "Services tuning"),
-                 (QStringList{"Services tuning", "Characteristic tuning", "Characteristic error1",
-                              "Отключено"}));
+        QTRY_VERIFY_WITH_TIMEOUT(LogLines(f).contains("Отключено"), kLinkTimeoutMs);
+        QCOMPARE(LogFrom(f, "Services tuning"), log);
         QVERIFY(!f.state.MeterConnected && !f.state.BleLinkUp);
         QCOMPARE(radio_->Subscriptions(), 0);
         // Not stuck: the button and the watch work again, the radio rests until then.
