@@ -12,10 +12,12 @@
 
 #include "app/demo_meter.h"
 #include "app/lang_folder.h"
+#include "app/demo_radio.h"
 #include "app/main.h"
 #include "app/self_test.h"
 #include "build_info.h"
 #include "link/connection_manager.h"
+#include "link/qt_ble_central.h"
 #include "sim/part.h"
 
 namespace {
@@ -41,6 +43,8 @@ int main(int argc, char** argv) {
     const QCommandLineOption help = options.addHelpOption();
     const QCommandLineOption version = options.addVersionOption();
     const QCommandLineOption demo("demo", "Run with a simulated meter.");
+    const QCommandLineOption demoBle(
+        "demo-ble", "Run with a simulated meter reached over a simulated Bluetooth LE radio.");
     const QCommandLineOption demoPart("demo-part", "Part the simulated meter measures.", "PART",
                                       "R=1k");
     const QCommandLineOption demoMode("demo-mode", "Display mode the simulated meter starts in.",
@@ -48,7 +52,7 @@ int main(int argc, char** argv) {
     const QCommandLineOption port("port", "Use this serial port as the adapter.", "PATH");
     const QCommandLineOption selfTest(
         "self-test", "Quit once a reading is shown, printing it (exit status 1 if none in 20 s).");
-    options.addOptions({demo, demoPart, demoMode, port, selfTest});
+    options.addOptions({demo, demoBle, demoPart, demoMode, port, selfTest});
 
     // Help and the version are answered without a display (over ssh, in a
     // package check). Qt's own options such as -platform are known only later.
@@ -81,26 +85,32 @@ int main(int argc, char** argv) {
 
     TForm1Ports ports;
     std::unique_ptr<DemoMeter> demoMeter;
-    if (options.isSet(demo)) {
+    const bool demoRun = options.isSet(demo) || options.isSet(demoBle);
+    if (demoRun) {
         sim::TSimConfig config;
         if (const auto part = sim::ParsePart(options.value(demoPart).toStdString()))
             config.part = *part;
         const QString mode = options.value(demoMode);
         if (mode == "rd") config.mode = protocol::TDisplayMode::Rd;
         if (mode == "u") config.mode = protocol::TDisplayMode::U;
-        demoMeter = std::make_unique<DemoMeter>(config);
-        ports.locator = std::make_unique<FixedPortLocator>(demoMeter->PortPath());
+        if (options.isSet(demoBle)) {
+            ports.ble = std::make_unique<DemoRadio>(config);  // and no adapter at all
+        } else {
+            demoMeter = std::make_unique<DemoMeter>(config);
+            ports.locator = std::make_unique<FixedPortLocator>(demoMeter->PortPath());
+        }
     } else if (options.isSet(port)) {
         ports.locator = std::make_unique<FixedPortLocator>(options.value(port));
     } else {
         ports.locator = std::make_unique<UsbAdapterLocator>();
     }
+    if (!ports.ble) ports.ble = std::make_unique<QtBleCentral>();
 
     TForm1 form(std::move(ports));
     form.show();
     if (options.isSet(selfTest))
         StartSelfTest(form, langFolder + "/eng.lng", std::chrono::seconds(20));
-    if (demoMeter) {
+    if (demoRun) {
         // Connect once the link watch has taken the port over after the probe.
         QTimer::singleShot(3000, &form, [&form] {
             if (form.B2->isEnabled() && !form.state.MeterConnected) form.connection->B2Click();
