@@ -1,6 +1,8 @@
 #include <QFile>
+#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -8,6 +10,8 @@
 
 #include "app/main.h"
 #include "app/settings_controller.h"
+#include "control/front_panel.h"
+#include "link/connection_manager.h"
 #include "protocol/frame.h"
 #include "protocol/settings.h"
 #include "support/form_fixture.h"
@@ -33,9 +37,9 @@ protocol::TMeasurementFrame RlcdFrame(int model, float rs = 1000.0f, float xs = 
     return protocol::BuildMeasurementFrame(f);
 }
 
-protocol::TMeasurementFrame SleepFrame(int model, std::uint16_t seconds) {
+protocol::TMeasurementFrame SleepFrame(int model, std::uint16_t seconds, int displayMode = 1) {
     TFrameFields f;
-    f.status.displayMode = 1;
+    f.status.displayMode = static_cast<std::uint8_t>(displayMode);
     f.status.model = static_cast<std::uint8_t>(model);
     f.status.powerSave = true;
     f.powerSave = {true, seconds};
@@ -170,6 +174,21 @@ class DisplayTest : public QObject {
         QVERIFY(f.L_righ2->text().contains("E"));
         QVERIFY(!f.L_righ1->text().isEmpty());
         QVERIFY(!f.L_righ4->text().isEmpty());
+    }
+
+    // The notice lies over all three display panels, so it shows on every screen.
+    void powerSaveNoticeShowsOnEveryScreen_data() {
+        QTest::addColumn<int>("displayMode");
+        QTest::newRow("RLCD") << 1;
+        QTest::newRow("RD") << 2;
+        QTest::newRow("U") << 3;
+    }
+    void powerSaveNoticeShowsOnEveryScreen() {
+        QFETCH(int, displayMode);
+        TForm1& f = *f_;
+        Feed(f, SleepFrame(0, 60, displayMode));
+        QVERIFY(f.JP5->isVisibleTo(&f));
+        QCOMPARE(f.JP5->text(), QString("Сон 60сек"));
     }
 
   private:
