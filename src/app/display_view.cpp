@@ -137,7 +137,12 @@ void DisplayView::DecodeMeasurementFrame(std::span<const std::uint8_t> frame) {
         const bool wasChecked = radios[radio]->isChecked();
         radios[radio]->setChecked(true);
         if (!wasChecked) {
-            RefreshModelLists();
+            // The frame's lists were rebuilt before its screen ran; rebuilding
+            // them again here would overwrite the level the screen just showed.
+            if (out.modelLists)
+                ApplyModelLists(*out.modelLists);
+            else
+                RefreshModelLists();
             form_.settingsController->SaveModel();
         }
     }

@@ -191,6 +191,24 @@ class DisplayTest : public QObject {
         QCOMPARE(f.JP5->text(), QString("Сон 60сек"));
     }
 
+    // The first frame of another model shows the level with its auto marker,
+    // exactly as the next frame of that model does.
+    void firstFrameOfAnotherModelShowsTheLevelMarker_data() {
+        QTest::addColumn<int>("model");
+        QTest::newRow("КС16") << 1;
+        QTest::newRow("КС17") << 2;
+        QTest::newRow("КС19") << 3;
+    }
+    void firstFrameOfAnotherModelShowsTheLevelMarker() {
+        QFETCH(int, model);
+        TForm1& f = *f_;
+        Feed(f, RlcdFrame(model));
+        const QString first = f.L_Level_RLC->text();
+        Feed(f, RlcdFrame(model));
+        QCOMPARE(first, f.L_Level_RLC->text());
+        QCOMPARE(QString::fromStdString(*f.screen.Text("L_Level_RLC")), first);
+    }
+
   private:
     std::unique_ptr<FormFixture> fixture_;
     TForm1* f_ = nullptr;
