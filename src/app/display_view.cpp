@@ -24,21 +24,28 @@ void SetControlText(QWidget* w, const QString& text) {
         edit->setText(text);
 }
 
-// Every frame rebuilds the model's lists; leave them alone when nothing changed,
-// so the selection and scroll position stay put.
-bool SameItemsFrom(const QListWidget* list, int first, const std::vector<std::string>& items) {
-    if (list->count() != first + static_cast<int>(items.size())) return false;
-    for (std::size_t i = 0; i < items.size(); ++i)
-        if (list->item(first + static_cast<int>(i))->text().toStdString() != items[i]) return false;
-    return true;
-}
-
-void ReplaceItemsFrom(QListWidget* list, int first, const std::vector<std::string>& items) {
-    if (SameItemsFrom(list, first, items)) return;
-    while (list->count() > first) {
+// The model's lists: items from `first` to `keep` are rewritten in place, the
+// items from `keep` on are deleted and appended again. Deleting the selected
+// item drops the selection; Qt would move it to a neighbour instead. Every
+// frame rebuilds the lists, so items already right are left alone and the
+// selection and scroll position stay put.
+void RebuildItems(QListWidget* list, int first, int keep, const std::vector<std::string>& items) {
+    const int wanted = first + static_cast<int>(items.size());
+    auto itemText = [&](int row) {
+        return QString::fromStdString(items[static_cast<std::size_t>(row - first)]);
+    };
+    for (int row = first; row < keep && row < wanted && row < list->count(); ++row)
+        if (const QString text = itemText(row); list->item(row)->text() != text)
+            list->item(row)->setText(text);
+    bool same = list->count() == wanted;
+    for (int row = keep; same && row < wanted; ++row)
+        same = list->item(row)->text() == itemText(row);
+    if (same) return;
+    if (list->currentRow() >= keep) list->setCurrentRow(-1);
+    while (list->count() > keep) {
         const std::unique_ptr<QListWidgetItem> taken(list->takeItem(list->count() - 1));
     }
-    for (const std::string& item : items) list->addItem(QString::fromStdString(item));
+    for (int row = list->count(); row < wanted; ++row) list->addItem(itemText(row));
 }
 
 }  // namespace
@@ -75,8 +82,8 @@ void DisplayView::ApplyAllTexts() {
 
 void DisplayView::ApplyModelLists(const display::TModelLists& lists) {
     form_.P16->setVisible(lists.P16_Visible);
-    ReplaceItemsFrom(form_.ListBox_freq_RLC, 6, lists.frequencyItemsFrom6);
-    ReplaceItemsFrom(form_.ListBox_Level_RLC, 1, lists.levelItemsFrom1);
+    RebuildItems(form_.ListBox_freq_RLC, 6, 6, lists.frequencyItemsFrom6);
+    RebuildItems(form_.ListBox_Level_RLC, 1, 3, lists.levelItemsFrom1);
     form_.L_Level_RLC->setText(QString::fromStdString(lists.L_Level_RLC));
     form_.L_Source_RLC->setVisible(lists.L_Source_RLC_Visible);
 }

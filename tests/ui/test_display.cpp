@@ -209,6 +209,29 @@ class DisplayTest : public QObject {
         QCOMPARE(QString::fromStdString(*f.screen.Text("L_Level_RLC")), first);
     }
 
+    void startUpSelectsTheStoredLevel() {
+        TForm1& f = *f_;
+        // The default record has a fixed level: its item, not "Автовыбор".
+        QVERIFY(f.screen.Settings().LevelAuto() == 0);
+        QCOMPARE(f.ListBox_Level_RLC->currentRow(),
+                 protocol::PickerSelection(f.screen.Settings()).level);
+        QCOMPARE(f.ListBox_freq_RLC->currentRow(),
+                 protocol::PickerSelection(f.screen.Settings()).freq);
+    }
+
+    // A model with fewer frequencies drops the selection of a frequency it no
+    // longer has instead of moving it to another one.
+    void shorterFrequencyListDropsAVanishedSelection() {
+        TForm1& f = *f_;
+        QVERIFY(f.RB1->isChecked());
+        QCOMPARE(f.ListBox_freq_RLC->count(), 15);
+        f.ListBox_freq_RLC->setCurrentRow(8);
+        f.RB3->click();
+        QCOMPARE(f.ListBox_freq_RLC->count(), 6);
+        QCOMPARE(f.ListBox_freq_RLC->currentRow(), -1);
+        QVERIFY(f.ListBox_freq_RLC->selectedItems().isEmpty());
+    }
+
   private:
     std::unique_ptr<FormFixture> fixture_;
     TForm1* f_ = nullptr;
