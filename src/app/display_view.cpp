@@ -114,7 +114,16 @@ void DisplayView::ShowSettings() {
     form_.screen.SetProfileEditing(form_.SB4->isChecked());
     ApplyButtons(form_.screen.ShowSettingsNow().buttons);
     form_.screen.ShowCircuitNow();
-    ApplyAllTexts();
+    // The indicators only: readings stay as they are (cleared ones stay cleared).
+    ApplyTexts({"L_RLC_avto", "L_freq_RLC", "L_Level_RLC", "L_Prim_RLC", "L_RQD_avto", "L_Sec_RLC",
+                "L_SER_PER", "L_SER_PER1"});
+}
+
+void DisplayView::ClearReadings(std::initializer_list<const char*> controls) {
+    for (const char* name : controls) {
+        form_.screen.ClearText(name);
+        if (QWidget* w = Control(name)) SetControlText(w, QString());
+    }
 }
 
 void DisplayView::RefreshModelLists() {
@@ -183,9 +192,6 @@ void DisplayView::DecodeMeasurementFrame(std::span<const std::uint8_t> frame) {
 void DisplayView::T33Timer() {
     form_.screen.ClearStaleReadings();
     form_.JP5->hide();
-    for (QLabel* l : {form_.L_sec_n, form_.L_prim_n, form_.L_righ1, form_.L_righ2, form_.L_righ3,
-                      form_.L_righ4})
-        l->clear();
-    form_.L_righ5->clear();
-    form_.L_righ6->clear();
+    ClearReadings(
+        {"L_sec_n", "L_prim_n", "L_righ1", "L_righ2", "L_righ3", "L_righ4", "L_righ5", "L_righ6"});
 }

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QString>
 #include <cstdint>
+#include <initializer_list>
 #include <span>
 #include <string>
 #include <vector>
@@ -29,6 +30,9 @@ class DisplayView {
     void SyncPickers();
     // Puts the screen state's texts of these controls onto their widgets.
     void ApplyTexts(const std::vector<std::string>& controls);
+    // Empties these read-outs on the window and in the screen state alike, so
+    // nothing re-shows them later.
+    void ClearReadings(std::initializer_list<const char*> controls);
 
   private:
     void ApplyAllTexts();

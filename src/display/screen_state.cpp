@@ -207,6 +207,10 @@ void TScreenState::ClearStaleReadings() {
         texts_[control] = "";
 }
 
+void TScreenState::ClearText(std::string_view control) {
+    if (auto it = texts_.find(control); it != texts_.end()) it->second.clear();
+}
+
 std::optional<std::string> TScreenState::Text(std::string_view control) const {
     auto it = texts_.find(control);
     if (it == texts_.end()) return std::nullopt;

@@ -57,6 +57,8 @@ class TScreenState {
 
     // The display watchdog ran out: stale readings are cleared, JP5 hidden.
     void ClearStaleReadings();
+    // A read-out emptied outside a frame (disconnection, port error).
+    void ClearText(std::string_view control);
 
     // Re-show the indicators of the current record (after a picker or a
     // profile entry changed it).

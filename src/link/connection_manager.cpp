@@ -181,9 +181,7 @@ void ConnectionManager::EnterDisconnectedState() {
     form_.B2->setText(Item(Connect));
     Log(Disconnected);
     EnableTimer(form_.T3);
-    for (QLabel* l : {form_.L_prim_n, form_.L_sec_n, form_.L_righ1, form_.L_righ2, form_.L_righ3,
-                      form_.L_righ4})
-        l->clear();
+    form_.view.ClearReadings({"L_prim_n", "L_sec_n", "L_righ1", "L_righ2", "L_righ3", "L_righ4"});
     form_.Button_Add->setEnabled(true);
     form_.Button_DEL->setEnabled(true);
     form_.BB1->setEnabled(true);

@@ -159,15 +159,12 @@ void SerialAdapterLink::ComPortBeforeClose() {
     form_.B2->setText(QString::fromStdString(form_.lexicons.Dlang_connect.GetItem(0)));
     Log(QString::fromStdString(form_.lexicons.Dlang_connect.GetItem(5)));
     EnableTimer(form_.T3);
-    for (QLabel* l : {form_.L_prim_n, form_.L_sec_n, form_.L_righ1, form_.L_righ2, form_.L_righ3,
-                      form_.L_righ4})
-        l->clear();
-    form_.L_righ5->clear();
-    form_.L_righ6->clear();
+    form_.view.ClearReadings(
+        {"L_prim_n", "L_sec_n", "L_righ1", "L_righ2", "L_righ3", "L_righ4", "L_righ5", "L_righ6"});
 }
 
 void SerialAdapterLink::ComPortException() {
-    form_.L_righ4->clear();
+    form_.view.ClearReadings({"L_righ4"});
 }
 
 void SerialAdapterLink::Log(const QString& line) {

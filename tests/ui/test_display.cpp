@@ -232,6 +232,22 @@ class DisplayTest : public QObject {
         QVERIFY(f.ListBox_freq_RLC->selectedItems().isEmpty());
     }
 
+    // "По умолчанию" writes the indicators only; readings cleared by the
+    // disconnection stay cleared.
+    void defaultsDoNotBringClearedReadingsBack() {
+        TForm1& f = *f_;
+        Feed(f, RlcdFrame(0));
+        QVERIFY(!f.L_prim_n->text().isEmpty());
+        f.connection->EnterDisconnectedState();
+        QVERIFY(f.L_prim_n->text().isEmpty());
+        f.frontPanel->SBe1Click();
+        QVERIFY(f.L_prim_n->text().isEmpty());
+        QVERIFY(f.L_sec_n->text().isEmpty());
+        QVERIFY(f.L_righ1->text().isEmpty());
+        QVERIFY(f.screen.Text("L_prim_n").value_or("").empty());
+        QCOMPARE(f.L_Prim_RLC->text(), QString("C"));  // the defaults' indicators are shown
+    }
+
   private:
     std::unique_ptr<FormFixture> fixture_;
     TForm1* f_ = nullptr;
