@@ -178,7 +178,8 @@ void DisplayView::DecodeMeasurementFrame(std::span<const std::uint8_t> frame) {
     if (out.rlcd) {
         const display::TRlcScreen& s = out.rlcd->screen;
         if (s.Panel_RLCD_Red)
-            form_.SetDisplayColour(*s.Panel_RLCD_Red ? kRejectColour : TForm1::kDisplayColour);
+            form_.SetDisplayColour(form_.Panel_RLCD,
+                                   *s.Panel_RLCD_Red ? kRejectColour : TForm1::kDisplayColour);
         ApplyButtons(out.rlcd->buttons);
         form_.L_Source_RLC->setVisible(screen.SourceVisible());
         SyncPickers();

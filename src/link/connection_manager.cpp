@@ -66,7 +66,7 @@ void ConnectionManager::StartBleDiscovery(bool stopWatchOnErrorOnlyWhenPortOpen)
 
 void ConnectionManager::B2Click() {
     form_.B2->setEnabled(false);
-    form_.SetDisplayColour(TForm1::kDisplayColour);
+    form_.SetDisplayColour(form_.Panel_RLCD, TForm1::kDisplayColour);
     if (ConnectCaptionShown()) {
         form_.B2->setText(" ");
         if (serial_->FindAdapterPort()) {

@@ -248,6 +248,19 @@ class DisplayTest : public QObject {
         QCOMPARE(f.L_Prim_RLC->text(), QString("C"));  // the defaults' indicators are shown
     }
 
+    // A reject paints the RLC panel only; the other two keep the display colour.
+    void rejectPaintsOnlyTheRlcPanel() {
+        TForm1& f = *f_;
+        f.screen.SetToleranceCheck([](const auto&, const auto&) { return 1; });
+        Feed(f, RlcdFrame(0));
+        QCOMPARE(f.Panel_RLCD->palette().color(QPalette::Window), QColor(255, 0, 0));
+        QCOMPARE(f.Panel_RD->palette().color(QPalette::Window), TForm1::kDisplayColour);
+        QCOMPARE(f.Panel_U->palette().color(QPalette::Window), TForm1::kDisplayColour);
+        f.screen.SetToleranceCheck([](const auto&, const auto&) { return 0; });
+        Feed(f, RlcdFrame(0));
+        QCOMPARE(f.Panel_RLCD->palette().color(QPalette::Window), TForm1::kDisplayColour);
+    }
+
   private:
     std::unique_ptr<FormFixture> fixture_;
     TForm1* f_ = nullptr;
