@@ -38,7 +38,7 @@ std::string FormatRange(double value, const TTextContext& ctx);
 
 // "мк" or "Ом" when the current language keeps exactly these texts, else the
 // Greek letters.
-std::string MicroPrefix(const i18n::TLexicons& lexicons);
-std::string OhmSymbol(const i18n::TLexicons& lexicons);
+const std::string& MicroPrefix(const i18n::TLexicons& lexicons);
+const std::string& OhmSymbol(const i18n::TLexicons& lexicons);
 
 }  // namespace display
