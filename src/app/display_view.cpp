@@ -18,17 +18,22 @@ namespace {
 const QColor kRejectColour(255, 0, 0);
 
 void SetControlText(QWidget* w, const QString& text) {
-    if (auto* label = qobject_cast<QLabel*>(w))
+    if (auto* label = qobject_cast<QLabel*>(w)) {
         label->setText(text);
-    else if (auto* edit = qobject_cast<QLineEdit*>(w))
-        edit->setText(text);
+    } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+        // Setting an edit's text resets its cursor and selection even when equal.
+        if (edit->text() != text) edit->setText(text);
+    }
+}
+
+void SelectRow(QListWidget* list, int row) {
+    if (list->currentRow() != row) list->setCurrentRow(row);
 }
 
 // The model's lists: items from `first` to `keep` are rewritten in place, the
 // items from `keep` on are deleted and appended again. Deleting the selected
-// item drops the selection; Qt would move it to a neighbour instead. Every
-// frame rebuilds the lists, so items already right are left alone and the
-// selection and scroll position stay put.
+// item drops the selection; Qt would move it to a neighbour instead. Items
+// already right are left alone, so the selection and scroll position stay put.
 void RebuildItems(QListWidget* list, int first, int keep, const std::vector<std::string>& items) {
     const int wanted = first + static_cast<int>(items.size());
     auto itemText = [&](int row) {
@@ -60,31 +65,40 @@ void DisplayView::Start() {
 }
 
 void DisplayView::ApplyTexts(const std::vector<std::string>& controls) {
-    for (const std::string& name : controls) {
-        QWidget* w = Control(name);
-        if (const auto text = form_.screen.Text(name); w && text)
-            SetControlText(w, QString::fromStdString(*text));
-    }
+    for (const std::string& name : controls)
+        if (const auto control = display::ControlByName(name)) ApplyText(*control);
 }
 
-QWidget* DisplayView::Control(const std::string& name) {
-    const QString key = QString::fromStdString(name);
-    auto it = controls_.find(key);
-    if (it == controls_.end()) it = controls_.insert(key, form_.findChild<QWidget*>(key));
-    return it.value();
+void DisplayView::ApplyTexts(const std::vector<display::TControl>& controls) {
+    for (display::TControl control : controls) ApplyText(control);
+}
+
+void DisplayView::ApplyText(display::TControl control) {
+    QWidget* w = Control(control);
+    if (const auto& text = form_.screen.Text(control); w && text)
+        SetControlText(w, QString::fromStdString(*text));
+}
+
+QWidget* DisplayView::Control(display::TControl control) {
+    if (!controlsFound_) {
+        for (std::size_t i = 0; i < display::kControlCount; ++i)
+            controls_[i] = form_.findChild<QWidget*>(
+                QString::fromLatin1(display::ControlName(static_cast<display::TControl>(i))));
+        controlsFound_ = true;
+    }
+    return controls_[static_cast<std::size_t>(control)];
 }
 
 void DisplayView::ApplyAllTexts() {
-    std::vector<std::string> names;
-    for (const auto& [name, text] : form_.screen.Texts()) names.push_back(name);
-    ApplyTexts(names);
+    for (std::size_t i = 0; i < display::kControlCount; ++i)
+        ApplyText(static_cast<display::TControl>(i));
 }
 
 void DisplayView::ApplyModelLists(const display::TModelLists& lists) {
     form_.P16->setVisible(lists.P16_Visible);
     RebuildItems(form_.ListBox_freq_RLC, 6, 6, lists.frequencyItemsFrom6);
     RebuildItems(form_.ListBox_Level_RLC, 1, 3, lists.levelItemsFrom1);
-    form_.L_Level_RLC->setText(QString::fromStdString(lists.L_Level_RLC));
+    ApplyText(display::TControl::L_Level_RLC);
     form_.L_Source_RLC->setVisible(lists.L_Source_RLC_Visible);
 }
 
@@ -103,11 +117,11 @@ void DisplayView::ShowPanel(display::TPanel panel) {
 
 void DisplayView::SyncPickers() {
     const protocol::TPickerSelection sel = protocol::PickerSelection(form_.screen.Settings());
-    form_.ListBox_freq_RLC->setCurrentRow(sel.freq);
-    form_.ListBox_prim_RLC->setCurrentRow(sel.prim);
-    form_.ListBox_sec_RLC->setCurrentRow(sel.sec);
-    form_.ListBox_Level_RLC->setCurrentRow(sel.level);
-    form_.ListBox_ser_per->setCurrentRow(sel.circuit);
+    SelectRow(form_.ListBox_freq_RLC, sel.freq);
+    SelectRow(form_.ListBox_prim_RLC, sel.prim);
+    SelectRow(form_.ListBox_sec_RLC, sel.sec);
+    SelectRow(form_.ListBox_Level_RLC, sel.level);
+    SelectRow(form_.ListBox_ser_per, sel.circuit);
 }
 
 void DisplayView::ShowSettings() {
@@ -122,7 +136,8 @@ void DisplayView::ShowSettings() {
 void DisplayView::ClearReadings(std::initializer_list<const char*> controls) {
     for (const char* name : controls) {
         form_.screen.ClearText(name);
-        if (QWidget* w = Control(name)) SetControlText(w, QString());
+        if (const auto control = display::ControlByName(name))
+            if (QWidget* w = Control(*control)) SetControlText(w, QString());
     }
 }
 
@@ -170,7 +185,12 @@ void DisplayView::DecodeMeasurementFrame(std::span<const std::uint8_t> frame) {
         form_.T33->stop();
         form_.T33->start();
     }
-    if (out.modelLists) ApplyModelLists(*out.modelLists);
+    // The lists change with the model or the language only; the model chooser
+    // closes with every refresh.
+    if (out.modelLists)
+        ApplyModelLists(*out.modelLists);
+    else if (out.modelListsRefreshed)
+        form_.P16->hide();
     ApplyTexts(out.changedTexts);
     ShowPanel(screen.VisiblePanel());
     // Hold exists only on the RLCD screen.
