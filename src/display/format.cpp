@@ -69,6 +69,25 @@ char DigitAt(const TDecimal& d, int index) {
     return d.digits[index];
 }
 
+// Text under construction on the stack; separators are short UTF-8 texts.
+class TTextBuffer {
+  public:
+    void Put(char c) {
+        if (n_ < sizeof buf_) buf_[n_++] = c;
+    }
+    void Put(const char* s, std::size_t count) {
+        count = std::min(count, sizeof buf_ - n_);
+        std::memcpy(buf_ + n_, s, count);
+        n_ += count;
+    }
+    void Put(const std::string& s) { Put(s.data(), s.size()); }
+    std::string Text() const { return std::string(buf_, n_); }
+
+  private:
+    char buf_[160];
+    std::size_t n_ = 0;
+};
+
 std::string FormatDecimal(double value, int precision, int digits, const TSeparators& sep,
                           bool grouped) {
     if (std::isnan(value)) return "NAN";
@@ -82,46 +101,45 @@ std::string FormatDecimal(double value, int precision, int digits, const TSepara
         RoundTo(d, d.pointPos + decimalsKept);
     }
     const bool zero = IsZero(d);
-    std::string text;
-    text.reserve(32);
-    if (value < 0 && !zero) text += '-';
+    TTextBuffer text;
+    if (value < 0 && !zero) text.Put('-');
 
     if (!zero && d.pointPos > precision) {
         int significant = d.count;
         while (significant > 1 && d.digits[significant - 1] == '0') --significant;
-        text += d.digits[0];
+        text.Put(d.digits[0]);
         if (significant > 1) {
-            text += sep.decimal;
-            text.append(d.digits + 1, static_cast<std::size_t>(significant - 1));
+            text.Put(sep.decimal);
+            text.Put(d.digits + 1, static_cast<std::size_t>(significant - 1));
         }
         const int exponent = d.pointPos - 1;
         char expDigits[16];
         const auto expEnd =
             std::to_chars(expDigits, expDigits + sizeof expDigits, std::abs(exponent)).ptr;
         const int expCount = static_cast<int>(expEnd - expDigits);
-        text += 'E';
-        if (exponent < 0) text += '-';
-        if (digits <= 4 && expCount < digits)
-            text.append(static_cast<std::size_t>(digits - expCount), '0');
-        text.append(expDigits, static_cast<std::size_t>(expCount));
-        return text;
+        text.Put('E');
+        if (exponent < 0) text.Put('-');
+        if (digits <= 4)
+            for (int i = expCount; i < digits; ++i) text.Put('0');
+        text.Put(expDigits, static_cast<std::size_t>(expCount));
+        return text.Text();
     }
 
     // Integer part, grouped in threes from the right.
     const int integerDigits = zero ? 0 : std::max(d.pointPos, 0);
     if (integerDigits == 0) {
-        text += '0';
+        text.Put('0');
     } else {
         for (int i = 0; i < integerDigits; ++i) {
-            if (grouped && i > 0 && (integerDigits - i) % 3 == 0) text += sep.group;
-            text += DigitAt(d, i);
+            if (grouped && i > 0 && (integerDigits - i) % 3 == 0) text.Put(sep.group);
+            text.Put(DigitAt(d, i));
         }
     }
     if (digits > 0) {
-        text += sep.decimal;
-        for (int i = 0; i < digits; ++i) text += zero ? '0' : DigitAt(d, d.pointPos + i);
+        text.Put(sep.decimal);
+        for (int i = 0; i < digits; ++i) text.Put(zero ? '0' : DigitAt(d, d.pointPos + i));
     }
-    return text;
+    return text.Text();
 }
 
 }  // namespace

@@ -78,11 +78,11 @@ TRlcResult ShowRlcdMode(const protocol::TMeasurementFrame& frame, const TRlcInpu
     protocol::UpdateFrequency(st, s);
     const bool blank = (frame[protocol::fb::Status] & 0x80) != 0;
 
-    const std::string ohm = OhmSymbol(lex);
-    const std::string micro = MicroPrefix(lex);
-    const std::string milli = lex.Dlang1.GetItem(prefix::Milli);
-    const std::string farad = lex.Dlang3.GetItem(unit::Farad);
-    const std::string henry = lex.Dlang3.GetItem(unit::Henry);
+    const std::string& ohm = OhmSymbol(lex);
+    const std::string& micro = MicroPrefix(lex);
+    const std::string& milli = lex.Dlang1.GetItem(prefix::Milli);
+    const std::string& farad = lex.Dlang3.GetItem(unit::Farad);
+    const std::string& henry = lex.Dlang3.GetItem(unit::Henry);
 
     TRlcTexts t;
     if (blank) {
@@ -102,7 +102,7 @@ TRlcResult ShowRlcdMode(const protocol::TMeasurementFrame& frame, const TRlcInpu
         st.TestLevel = TestLevelFactor(st.Model, s.LevelIndex()) * st.Z /
                        (st.Z + SourceResistanceOhms(st.Model, s.SourceIndex()));
 
-        const std::string rms = lex.Dlang3.GetItem(unit::VoltsRms);
+        const std::string& rms = lex.Dlang3.GetItem(unit::VoltsRms);
         t.v = st.TestLevel < 100 ? FormatNumber(st.TestLevel, 4, 1, sep) + milli + rms
                                  : FormatNumber(st.TestLevel / 1000, 1, 3, sep) + rms;
         t.j = FormatNumber(st.TestLevel / st.Z, 4, 1, sep) + milli + "A" +
@@ -112,23 +112,30 @@ TRlcResult ShowRlcdMode(const protocol::TMeasurementFrame& frame, const TRlcInpu
         const double r = series ? st.Rs : st.Rp;
         const double reactance = series ? st.Xs : st.Xp;
 
-        if (series && st.DcMode && r > 1e6)
-            t.r = ">1" + sep.decimal + "000 " + "M" + ohm;
-        else
-            t.r = FormatRange(r, ctx) + ohm;
+        // R, L and C texts only for the read-outs that show them.
+        if (s.PrimIndex() == 1 || s.SecIndex() == 1) {
+            if (series && st.DcMode && r > 1e6)
+                t.r = ">1" + sep.decimal + "000 " + "M" + ohm;
+            else
+                t.r = FormatRange(r, ctx) + ohm;
+        }
 
-        const double l = reactance / omega;
-        t.l = l > 500 ? ">500 " + henry : FormatSiValue(l, true, st.FrequencyHz, ctx) + henry;
+        if (s.PrimIndex() == 3) {
+            const double l = reactance / omega;
+            t.l = l > 500 ? ">500 " + henry : FormatSiValue(l, true, st.FrequencyHz, ctx) + henry;
+        }
 
-        const double c = 1 / (omega * reactance);
-        if (series && below40mF)
-            t.c = "<40" + sep.decimal + "00 " + milli + farad;
-        else if (series && st.DcMode && c < 4.5e-7)
-            t.c = "<0" + sep.decimal + "50 " + micro + farad;
-        else if (c >= 0.001)
-            t.c = FormatNumber(c * 1e6, 7, 0, sep) + " " + micro + farad;
-        else
-            t.c = FormatSiValue(c, false, st.FrequencyHz, ctx) + farad;
+        if (s.PrimIndex() == 2) {
+            const double c = 1 / (omega * reactance);
+            if (series && below40mF)
+                t.c = "<40" + sep.decimal + "00 " + milli + farad;
+            else if (series && st.DcMode && c < 4.5e-7)
+                t.c = "<0" + sep.decimal + "50 " + micro + farad;
+            else if (c >= 0.001)
+                t.c = FormatNumber(c * 1e6, 7, 0, sep) + " " + micro + farad;
+            else
+                t.c = FormatSiValue(c, false, st.FrequencyHz, ctx) + farad;
+        }
 
         if (!st.DcMode) {
             t.z = FormatRange(st.Z, ctx) + ohm;
