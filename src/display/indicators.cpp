@@ -83,7 +83,7 @@ TSettingsIndicators ShowSettings(const protocol::TMeterSettings& settings, TMete
     }
 
     if (settings.FreqIndex() == 0) {
-        out.L_freq_RLC = "";  // DC: no frequency, the log keeps the last one
+        out.L_freq_RLC.emplace("");  // DC: no frequency, the log keeps the last one
     } else {
         out.memory.FrequencyText = frequencyHz > 999
                                        ? KiloHertz(std::to_string(frequencyHz / 1000), lex)
@@ -96,16 +96,16 @@ TSettingsIndicators ShowSettings(const protocol::TMeterSettings& settings, TMete
 
     switch (settings.PrimIndex()) {
         case 1:
-            out.L_Prim_RLC = "R";
+            out.L_Prim_RLC.emplace("R");
             break;
         case 2:
-            out.L_Prim_RLC = "C";
+            out.L_Prim_RLC.emplace("C");
             break;
         case 3:
-            out.L_Prim_RLC = "L";
+            out.L_Prim_RLC.emplace("L");
             break;
         case 4:
-            out.L_Prim_RLC = "Z";
+            out.L_Prim_RLC.emplace("Z");
             break;
         default:
             break;  // the capacitance ranges keep the symbol shown
@@ -114,19 +114,19 @@ TSettingsIndicators ShowSettings(const protocol::TMeterSettings& settings, TMete
     out.L_RQD_avto = AutoMarker(settings.SecAuto());
     switch (settings.SecIndex()) {
         case 0:
-            out.L_Sec_RLC = " ";
+            out.L_Sec_RLC.emplace(" ");
             break;
         case 1:
-            out.L_Sec_RLC = "R";
+            out.L_Sec_RLC.emplace("R");
             break;
         case 2:
-            out.L_Sec_RLC = "Q";
+            out.L_Sec_RLC.emplace("Q");
             break;
         case 3:
-            out.L_Sec_RLC = "D";
+            out.L_Sec_RLC.emplace("D");
             break;
         case 4:
-            out.L_Sec_RLC = "\u019F";
+            out.L_Sec_RLC.emplace("\u019F");
             break;
         default:
             break;

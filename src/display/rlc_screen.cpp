@@ -154,7 +154,7 @@ TRlcResult ShowRlcdMode(const protocol::TMeasurementFrame& frame, const TRlcInpu
 
     const std::string sign = s.Negative() == 1 ? "-" : " ";
     if (s.PrimIndex() == 4) {
-        scr.L_SER_PER1 = "";
+        scr.L_SER_PER1.emplace("");
         scr.L_prim_n = t.z;
     } else {
         scr.L_SER_PER1 = CircuitLetter(s);
@@ -173,10 +173,10 @@ TRlcResult ShowRlcdMode(const protocol::TMeasurementFrame& frame, const TRlcInpu
         }
     }
 
-    scr.L_SER_PER = " ";
+    scr.L_SER_PER.emplace(" ");
     switch (s.SecIndex()) {
         case 0:
-            scr.L_sec_n = " ";
+            scr.L_sec_n.emplace(" ");
             break;
         case 1:
             scr.L_SER_PER = s.PrimIndex() == 4 ? "" : CircuitLetter(s);
@@ -207,7 +207,8 @@ TRlcResult ShowRlcdMode(const protocol::TMeasurementFrame& frame, const TRlcInpu
     out.memory = ind.memory;
 
     if (s.FreqIndex() == 0 || blank) {
-        scr.L_righ1 = scr.L_righ2 = scr.L_righ3 = scr.L_righ4 = scr.L_righ5 = scr.L_righ6 = "";
+        scr.L_righ1 = scr.L_righ2 = scr.L_righ3 = scr.L_righ4 = scr.L_righ5 =
+            scr.L_righ6.emplace("");
     } else {
         scr.L_righ1 = "Z " + t.z;
         scr.L_righ2 = "D " + t.d;
