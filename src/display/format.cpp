@@ -1,8 +1,10 @@
 #include "display/format.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -69,6 +71,57 @@ char DigitAt(const TDecimal& d, int index) {
     return d.digits[index];
 }
 
+// Exact powers of ten as doubles (10^22 is the last one a double holds exactly).
+constexpr std::array<double, 23> kPowersOfTen = [] {
+    std::array<double, 23> p{};
+    double v = 1;
+    for (double& x : p) {
+        x = v;
+        v *= 10;
+    }
+    return p;
+}();
+
+// The common case of ToDecimal + RoundTo without the shortest text: the digits
+// kept, scaled to an integer, are far enough from a rounding tie that the
+// shortest text and the double itself round alike. Returns false (and leaves
+// the slow path to decide) near a tie, for few kept digits and outside the
+// range of exact powers of ten.
+bool RoundedQuickly(double magnitude, int precision, int digits, TDecimal& d) {
+    if (!(magnitude >= 1e-15 && magnitude < 1e15)) return false;
+    // 10^(pointPos - 1) <= magnitude < 10^pointPos, by exact comparisons.
+    int pointPos = 1;
+    if (magnitude >= 1) {
+        while (pointPos < 16 && magnitude >= kPowersOfTen[static_cast<std::size_t>(pointPos)])
+            ++pointPos;
+    } else {
+        pointPos = 0;
+        while (magnitude * kPowersOfTen[static_cast<std::size_t>(-pointPos + 1)] < 1) --pointPos;
+        // The products are rounded: leave a value this close to a power of ten
+        // to the slow path.
+        const double lower = magnitude * kPowersOfTen[static_cast<std::size_t>(-pointPos + 1)];
+        const double upper = magnitude * kPowersOfTen[static_cast<std::size_t>(-pointPos)];
+        if (lower < 1 + 1e-12 || upper > 1 - 1e-12) return false;
+    }
+    const int keep = pointPos + std::min(digits, precision - pointPos);
+    if (keep < 1 || keep > 12) return false;
+    const int shift = keep - pointPos;  // scale so the kept digits are the integer part
+    if (std::abs(shift) > 22) return false;
+    const double scaled = shift >= 0 ? magnitude * kPowersOfTen[static_cast<std::size_t>(shift)]
+                                     : magnitude / kPowersOfTen[static_cast<std::size_t>(-shift)];
+    const double whole = std::floor(scaled);
+    const double fraction = scaled - whole;
+    if (std::fabs(fraction - 0.5) < 1e-3) return false;
+    auto rounded = static_cast<std::uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
+    char buf[24];
+    const auto end = std::to_chars(buf, buf + sizeof buf, rounded).ptr;
+    d.count = static_cast<int>(end - buf);
+    if (d.count != keep && d.count != keep + 1) return false;  // scaling was off: be safe
+    std::memcpy(d.digits, buf, static_cast<std::size_t>(d.count));
+    d.pointPos = pointPos + (d.count - keep);  // a carry adds a digit in front
+    return true;
+}
+
 // Text under construction on the stack; separators are short UTF-8 texts.
 class TTextBuffer {
   public:
@@ -95,10 +148,13 @@ std::string FormatDecimal(double value, int precision, int digits, const TSepara
     precision = std::clamp(precision, 2, 18);
     digits = std::clamp(digits, 0, 18);
 
-    TDecimal d = ToDecimal(std::fabs(value));
-    if (d.count > 0) {
-        const int decimalsKept = std::min(digits, precision - d.pointPos);
-        RoundTo(d, d.pointPos + decimalsKept);
+    TDecimal d;
+    if (!RoundedQuickly(std::fabs(value), precision, digits, d)) {
+        d = ToDecimal(std::fabs(value));
+        if (d.count > 0) {
+            const int decimalsKept = std::min(digits, precision - d.pointPos);
+            RoundTo(d, d.pointPos + decimalsKept);
+        }
     }
     const bool zero = IsZero(d);
     TTextBuffer text;
