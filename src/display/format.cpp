@@ -200,15 +200,6 @@ std::string FormatDecimal(double value, int precision, int digits, const TSepara
 
 }  // namespace
 
-std::string Concat(std::initializer_list<std::string_view> parts) {
-    std::size_t size = 0;
-    for (std::string_view part : parts) size += part.size();
-    std::string text;
-    text.reserve(size);
-    for (std::string_view part : parts) text.append(part);
-    return text;
-}
-
 std::string FormatNumber(double value, int precision, int digits, const TSeparators& separators) {
     return FormatDecimal(value, precision, digits, separators, true);
 }

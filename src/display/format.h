@@ -1,6 +1,5 @@
 #pragma once
 
-#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -25,7 +24,13 @@ struct TTextContext {
 
 // The parts joined, with one allocation. Also spares GCC 12 its false
 // overlap warnings on a literal added in front of a temporary string.
-std::string Concat(std::initializer_list<std::string_view> parts);
+template <typename... Parts>
+std::string Concat(const Parts&... parts) {
+    std::string text;
+    text.reserve((std::string_view(parts).size() + ...));
+    (text.append(std::string_view(parts)), ...);
+    return text;
+}
 
 // Fixed-point text with at most `precision` significant digits and exactly
 // `digits` decimals, grouped in threes; exponent form when the integer part

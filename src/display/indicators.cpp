@@ -14,11 +14,11 @@ const std::string& Unit(const i18n::TLexicons& lex, int item) {
 }
 
 std::string KiloHertz(std::string_view number, const i18n::TLexicons& lex) {
-    return Concat({number, lex.Dlang1.GetItem(i18n::prefix::Kilo), Unit(lex, i18n::unit::Hertz)});
+    return Concat(number, lex.Dlang1.GetItem(i18n::prefix::Kilo), Unit(lex, i18n::unit::Hertz));
 }
 
 std::string VoltsRms(const char* number, const i18n::TLexicons& lex) {
-    return Concat({number, Unit(lex, i18n::unit::VoltsRms)});
+    return Concat(number, Unit(lex, i18n::unit::VoltsRms));
 }
 
 // The decimal text of a non-negative count.
@@ -97,16 +97,15 @@ TSettingsIndicators ShowSettings(const protocol::TMeterSettings& settings, TMete
     } else {
         char digits[16];
         out.memory.FrequencyText =
-            frequencyHz > 999
-                ? KiloHertz(Decimal(frequencyHz / 1000, digits), lex)
-                : Concat({Decimal(frequencyHz, digits), Unit(lex, i18n::unit::Hertz)});
+            frequencyHz > 999 ? KiloHertz(Decimal(frequencyHz / 1000, digits), lex)
+                              : Concat(Decimal(frequencyHz, digits), Unit(lex, i18n::unit::Hertz));
         out.L_freq_RLC.emplace(
-            Concat({settings.FreqAuto() == 1 ? "A" : " ", out.memory.FrequencyText}));
+            Concat(settings.FreqAuto() == 1 ? "A" : " ", out.memory.FrequencyText));
     }
 
     if (auto level = LevelTextFor(model, settings.LevelIndex(), lex))
         out.memory.LevelText = std::move(*level);
-    out.L_Level_RLC.emplace(Concat({settings.LevelAuto() == 1 ? "A" : " ", out.memory.LevelText}));
+    out.L_Level_RLC.emplace(Concat(settings.LevelAuto() == 1 ? "A" : " ", out.memory.LevelText));
 
     switch (settings.PrimIndex()) {
         case 1:

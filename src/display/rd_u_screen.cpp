@@ -46,9 +46,9 @@ TRdScreen ShowRdMode(const protocol::TMeasurementFrame& frame, const TTextContex
     } else {
         out.Joo = lex.D3.GetItem(sub == 0 ? 1 : 0);
         out.J_prim.emplace("I");
-        out.RD_J = Concat({"=", FormatMicroMilliAmps(i1, ctx)});
+        out.RD_J = Concat("=", FormatMicroMilliAmps(i1, ctx));
     }
-    out.RD_J1 = j1 ? Concat({"I", lex.D3.GetItem(0), "=", FormatMicroMilliAmps(i2, ctx)}) : " ";
+    out.RD_J1 = j1 ? Concat("I", lex.D3.GetItem(0), "=", FormatMicroMilliAmps(i2, ctx)) : " ";
 
     if (lo >= 2) {
         if (sub == 1) {

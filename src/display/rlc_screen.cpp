@@ -103,10 +103,10 @@ TRlcResult ShowRlcdMode(const protocol::TMeasurementFrame& frame, const TRlcInpu
                        (st.Z + SourceResistanceOhms(st.Model, s.SourceIndex()));
 
         const std::string& rms = lex.Dlang3.GetItem(unit::VoltsRms);
-        t.v = st.TestLevel < 100 ? Concat({FormatNumber(st.TestLevel, 4, 1, sep), milli, rms})
-                                 : Concat({FormatNumber(st.TestLevel / 1000, 1, 3, sep), rms});
-        t.j = Concat({FormatNumber(st.TestLevel / st.Z, 4, 1, sep), milli, "A",
-                      lex.Dlang3.GetItem(unit::Rms)});
+        t.v = st.TestLevel < 100 ? Concat(FormatNumber(st.TestLevel, 4, 1, sep), milli, rms)
+                                 : Concat(FormatNumber(st.TestLevel / 1000, 1, 3, sep), rms);
+        t.j = Concat(FormatNumber(st.TestLevel / st.Z, 4, 1, sep), milli, "A",
+                     lex.Dlang3.GetItem(unit::Rms));
 
         const bool series = s.Series() == 1;
         const double r = series ? st.Rs : st.Rp;
@@ -210,12 +210,12 @@ TRlcResult ShowRlcdMode(const protocol::TMeasurementFrame& frame, const TRlcInpu
         scr.L_righ1 = scr.L_righ2 = scr.L_righ3 = scr.L_righ4 = scr.L_righ5 =
             scr.L_righ6.emplace("");
     } else {
-        scr.L_righ1 = Concat({"Z ", t.z});
-        scr.L_righ2 = Concat({"D ", t.d});
-        scr.L_righ3 = Concat({"Q ", t.q});
-        scr.L_righ4 = Concat({"\u019F ", t.phase});
-        scr.L_righ5 = Concat({"V ", t.v});
-        scr.L_righ6 = Concat({"J ", t.j});
+        scr.L_righ1 = Concat("Z ", t.z);
+        scr.L_righ2 = Concat("D ", t.d);
+        scr.L_righ3 = Concat("Q ", t.q);
+        scr.L_righ4 = Concat("\u019F ", t.phase);
+        scr.L_righ5 = Concat("V ", t.v);
+        scr.L_righ6 = Concat("J ", t.j);
     }
 
     if (!blank) {
