@@ -199,6 +199,7 @@ TFrameOutcome TScreenState::Feed(std::span<const std::uint8_t> bytes) {
     state_ = out.decode.state;
     const protocol::TFrameEffects& e = out.decode.effects;
     TChanged& changed = out.changedTexts;
+    changed.reserve(kControlCount);  // one allocation instead of one per doubling
 
     jp5Visible_ = e.jp5Visible;
     if (e.jp5Visible) Put(changed, TControl::JP5, e.jp5Text);
