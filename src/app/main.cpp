@@ -104,12 +104,11 @@ TForm1::~TForm1() {
     connection->CloseLinks();
 }
 
-void TForm1::SetDisplayColour(const QColor& colour) {
-    for (QFrame* p : {Panel_RLCD, Panel_RD, Panel_U}) {
-        QPalette pal = p->palette();
-        pal.setColor(QPalette::Window, colour);
-        p->setPalette(pal);
-    }
+void TForm1::SetDisplayColour(QFrame* panel, const QColor& colour) {
+    QPalette pal = panel->palette();
+    if (pal.color(QPalette::Window) == colour) return;
+    pal.setColor(QPalette::Window, colour);
+    panel->setPalette(pal);
 }
 
 void TForm1::FormCreate() {

@@ -52,9 +52,9 @@ class TForm1 : public QMainWindow {
     explicit TForm1(TForm1Ports ports = {}, QWidget* parent = nullptr);
     ~TForm1() override;
 
-    // The meter's screen colour, and the colour a reject paints it.
+    // The meter's screen colour; a reject paints the RLC panel red.
     static const QColor kDisplayColour;
-    void SetDisplayColour(const QColor& colour);
+    void SetDisplayColour(QFrame* panel, const QColor& colour);
 
     // Start-up and shut-down steps.
     void FormCreate();

@@ -1,11 +1,45 @@
 #include "i18n/lexicon.h"
 
+#include <atomic>
 #include <cstdint>
 
 namespace i18n {
 
+std::uint64_t Translations::NextVersion() {
+    static std::atomic<std::uint64_t> last{0};
+    return ++last;
+}
+
+Translations::Translations(const Translations& other)
+    : texts_(other.texts_), version_(NextVersion()) {}
+
+Translations::Translations(Translations&& other) noexcept
+    : texts_(std::move(other.texts_)), version_(NextVersion()) {
+    other.texts_.clear();
+    other.version_ = NextVersion();
+}
+
+Translations& Translations::operator=(const Translations& other) {
+    if (this != &other) {
+        texts_ = other.texts_;
+        version_ = NextVersion();
+    }
+    return *this;
+}
+
+Translations& Translations::operator=(Translations&& other) noexcept {
+    if (this != &other) {
+        texts_ = std::move(other.texts_);
+        other.texts_.clear();
+        other.version_ = NextVersion();
+        version_ = NextVersion();
+    }
+    return *this;
+}
+
 void Translations::Set(const std::string& key, int index, std::string text) {
     texts_[{key, index}] = std::move(text);
+    version_ = NextVersion();
 }
 
 const std::string* Translations::Find(const std::string& key, int index) const {
@@ -79,10 +113,19 @@ TDesignedLexicon::TDesignedLexicon(std::string key, std::vector<std::string> des
                                    const Translations& language)
     : key_(std::move(key)), items_(std::move(designItems)), language_(language) {}
 
-std::string TDesignedLexicon::GetItem(int index) const {
-    if (index < 0 || index >= Count()) return {};
-    const std::string* translated = language_.Find(key_, index);
-    return ExpandCharacterCodes(translated ? *translated : items_[static_cast<std::size_t>(index)]);
+const std::string& TDesignedLexicon::GetItem(int index) const {
+    static const std::string kNone;
+    if (index < 0 || index >= Count()) return kNone;
+    if (expandedVersion_ != language_.Version()) {
+        expanded_.clear();
+        for (int i = 0; i < Count(); ++i) {
+            const std::string* translated = language_.Find(key_, i);
+            expanded_.push_back(ExpandCharacterCodes(
+                translated ? *translated : items_[static_cast<std::size_t>(i)]));
+        }
+        expandedVersion_ = language_.Version();
+    }
+    return expanded_[static_cast<std::size_t>(index)];
 }
 
 TLexicons::TLexicons()

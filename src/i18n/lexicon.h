@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <string_view>
@@ -13,12 +14,24 @@ namespace i18n {
 // Translations of the current language, addressed by lexicon key and item index.
 class Translations {
   public:
+    Translations() = default;
+    Translations(const Translations& other);
+    Translations(Translations&& other) noexcept;
+    Translations& operator=(const Translations& other);
+    Translations& operator=(Translations&& other) noexcept;
+
     void Set(const std::string& key, int index, std::string text);
     const std::string* Find(const std::string& key, int index) const;
     bool Empty() const { return texts_.empty(); }
+    // Changes whenever the texts may have changed, so lexicons know when to
+    // expand their items again.
+    std::uint64_t Version() const { return version_; }
 
   private:
     std::map<std::pair<std::string, int>, std::string, std::less<>> texts_;
+    std::uint64_t version_ = NextVersion();
+
+    static std::uint64_t NextVersion();
 };
 
 // Expands '#13#10' style character-code runs of a stored text.
@@ -32,8 +45,10 @@ class TDesignedLexicon {
     TDesignedLexicon(const TDesignedLexicon&) = delete;
     TDesignedLexicon& operator=(const TDesignedLexicon&) = delete;
 
-    // Item in the current language; empty text for an index outside the lexicon.
-    std::string GetItem(int index) const;
+    // Item in the current language; empty text for an index outside the
+    // lexicon. The items are expanded once per language; the reference holds
+    // until the language changes.
+    const std::string& GetItem(int index) const;
 
     const std::string& Key() const { return key_; }
     int Count() const { return static_cast<int>(items_.size()); }
@@ -43,6 +58,8 @@ class TDesignedLexicon {
     std::string key_;
     std::vector<std::string> items_;
     const Translations& language_;
+    mutable std::vector<std::string> expanded_;
+    mutable std::uint64_t expandedVersion_ = 0;  // no version is 0
 };
 
 // The window's lexicons. Switching language replaces `language`; the lexicons

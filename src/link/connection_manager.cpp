@@ -93,7 +93,7 @@ void ConnectionManager::BleMeterNotFound() {
 
 void ConnectionManager::B2Click() {
     form_.B2->setEnabled(false);
-    form_.SetDisplayColour(TForm1::kDisplayColour);
+    form_.SetDisplayColour(form_.Panel_RLCD, TForm1::kDisplayColour);
     if (ConnectCaptionShown()) {
         form_.B2->setText(" ");
         if (serial_->FindAdapterPort()) {
@@ -209,9 +209,7 @@ void ConnectionManager::EnterDisconnectedState() {
     form_.B2->setText(Item(Connect));
     Log(Disconnected);
     EnableTimer(form_.T3);
-    for (QLabel* l : {form_.L_prim_n, form_.L_sec_n, form_.L_righ1, form_.L_righ2, form_.L_righ3,
-                      form_.L_righ4})
-        l->clear();
+    form_.view.ClearReadings({"L_prim_n", "L_sec_n", "L_righ1", "L_righ2", "L_righ3", "L_righ4"});
     form_.Button_Add->setEnabled(true);
     form_.Button_DEL->setEnabled(true);
     form_.BB1->setEnabled(true);

@@ -47,6 +47,7 @@ bool SerialAdapterLink::FindAdapterPort() {
     if (state_.AdapterPortOpen) return true;
     if (IsOpen()) Close();
     ComPort->setPortName(query.PortName);
+    portName_ = query.PortName;  // Qt shortens it ("pts/0"); messages name it as found
     Open();
     form_.P5->setEnabled(true);
     state_.AdapterPortOpen = IsOpen();
@@ -97,8 +98,9 @@ void SerialAdapterLink::ChunkEnded() {
     QByteArray chunk = pending_.left(kMaxChunk);
     pending_.remove(0, chunk.size());
     if (probeStep_ != ProbeStep::Idle) {
+        if (probeStep_ == ProbeStep::FirstAt) return;  // cleared before the second "AT"
         probeReply_.append(chunk);
-        if (probeStep_ == ProbeStep::SecondAt) FinishProbe();
+        if (probeStep_ == ProbeStep::LateReply && !probeReply_.isEmpty()) FinishProbe();
         return;
     }
     HandleSerialInput(chunk);
@@ -157,23 +159,22 @@ void SerialAdapterLink::ComPortBeforeClose() {
     form_.B2->setText(QString::fromStdString(form_.lexicons.Dlang_connect.GetItem(0)));
     Log(QString::fromStdString(form_.lexicons.Dlang_connect.GetItem(5)));
     EnableTimer(form_.T3);
-    for (QLabel* l : {form_.L_prim_n, form_.L_sec_n, form_.L_righ1, form_.L_righ2, form_.L_righ3,
-                      form_.L_righ4})
-        l->clear();
-    form_.L_righ5->clear();
-    form_.L_righ6->clear();
+    form_.view.ClearReadings(
+        {"L_prim_n", "L_sec_n", "L_righ1", "L_righ2", "L_righ3", "L_righ4", "L_righ5", "L_righ6"});
 }
 
 void SerialAdapterLink::ComPortException() {
-    form_.L_righ4->clear();
+    form_.view.ClearReadings({"L_righ4"});
 }
 
 void SerialAdapterLink::Log(const QString& line) {
     form_.Memo1->appendPlainText(line);
 }
 
-// The probe: "AT", 200 ms, clear; "AT" again, 200 ms, then the reply must hold
-// "OK". It runs on timers so the window (and a meter simulated in-process) keep going.
+// The probe: "AT", 200 ms, clear; "AT" again, then everything that arrives in
+// the next 200 ms must hold "OK". When nothing has come by then, the first
+// reply still counts. It runs on timers so the window (and a meter simulated
+// in-process) keep going.
 void SerialAdapterLink::ProbeAdapter() {
     if (!FindAdapterPort()) return;
     Close();
@@ -186,12 +187,24 @@ void SerialAdapterLink::ProbeAdapter() {
 
 void SerialAdapterLink::ProbeTick() {
     if (probeStep_ == ProbeStep::FirstAt) {
+        // A reply to the first "AT" still gathering must not end the second wait.
+        chunkTimer_.stop();
         ClearBuffers();
         probeReply_.clear();
         probeStep_ = ProbeStep::SecondAt;
         Write("AT");
-        probeTimer_.start(kProbeSettleMs + kProbeReplyTimeoutMs);
+        probeTimer_.start(kProbeSettleMs);
         return;
+    }
+    if (probeStep_ == ProbeStep::SecondAt) {
+        chunkTimer_.stop();
+        probeReply_.append(pending_);
+        pending_.clear();
+        if (probeReply_.isEmpty()) {
+            probeStep_ = ProbeStep::LateReply;
+            probeTimer_.start(kProbeReplyTimeoutMs);
+            return;
+        }
     }
     FinishProbe();
 }
@@ -204,7 +217,7 @@ void SerialAdapterLink::FinishProbe() {
     if (linkcore::ProbeAnswered(
             std::string_view(reply.constData(), static_cast<std::size_t>(reply.size()))))
         return;
-    const QString port = ComPort->portName();
+    const QString port = portName_;
     Close();
     emit ProbeUnanswered(port);
 }

@@ -63,7 +63,7 @@ class SerialAdapterLink : public QObject {
     void ProbeUnanswered(const QString& portName);
 
   private:
-    enum class ProbeStep { Idle, FirstAt, SecondAt };
+    enum class ProbeStep { Idle, FirstAt, SecondAt, LateReply };
 
     void ComPortRxChar();
     void ChunkEnded();
@@ -84,4 +84,5 @@ class SerialAdapterLink : public QObject {
     QTimer probeTimer_;
     ProbeStep probeStep_ = ProbeStep::Idle;
     QByteArray probeReply_;
+    QString portName_;  // as the locator gave it
 };

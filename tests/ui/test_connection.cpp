@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -37,6 +38,42 @@ QString LastLogLine(const TForm1& f) {
     const QStringList lines = f.Memo1->toPlainText().split('\n');
     return lines.isEmpty() ? QString() : lines.last();
 }
+
+// An adapter on the far side of the pseudo-terminal that answers every "AT"
+// after `delayMs`, in the given pieces a `gapMs` pause apart.
+class AnsweringAdapter : public QObject {
+  public:
+    AnsweringAdapter(PtyPort& port, int delayMs, QList<QByteArray> pieces, int gapMs = 0)
+        : port_(port), delayMs_(delayMs), pieces_(std::move(pieces)), gapMs_(gapMs) {
+        poll_.setInterval(1);
+        connect(&poll_, &QTimer::timeout, this, [this] {
+            const auto bytes = port_.pty.ReadAvailable();
+            if (QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                           static_cast<qsizetype>(bytes.size()))
+                    .contains("AT"))
+                Answer();
+        });
+        poll_.start();
+    }
+
+  private:
+    void Answer() {
+        int at = delayMs_;
+        for (const QByteArray& piece : pieces_) {
+            QTimer::singleShot(at, Qt::PreciseTimer, this, [this, piece] {
+                port_.pty.Write(std::span(reinterpret_cast<const std::uint8_t*>(piece.constData()),
+                                          static_cast<std::size_t>(piece.size())));
+            });
+            at += gapMs_;
+        }
+    }
+
+    PtyPort& port_;
+    int delayMs_;
+    QList<QByteArray> pieces_;
+    int gapMs_;
+    QTimer poll_;
+};
 
 }  // namespace
 
@@ -232,6 +269,41 @@ class ConnectionTest : public QObject {
         f.L_righ4->setText("Ɵ 1,0°");
         f.connection->Serial().Write("AT");  // the port is closed
         QVERIFY(f.L_righ4->text().isEmpty());
+    }
+
+    // The start-up probe takes an answer that comes late in its wait or in
+    // pieces; only a silent adapter gets the message, naming the port it was
+    // found on.
+    void probeAcceptsLateAndSplitAnswers_data() {
+        QTest::addColumn<int>("delayMs");
+        QTest::addColumn<int>("gapMs");
+        QTest::addColumn<QByteArrayList>("pieces");
+        for (int delay = 186; delay <= 200; delay += 2)
+            QTest::addRow("OK after %d ms", delay) << delay << 0 << QByteArrayList{"OK"};
+        QTest::newRow("O, pause, K") << 20 << 40 << QByteArrayList{"O", "K"};
+        QTest::newRow("O, pause, K+LOST") << 50 << 30 << QByteArrayList{"O", "K+LOST"};
+    }
+    void probeAcceptsLateAndSplitAnswers() {
+        QFETCH(int, delayMs);
+        QFETCH(int, gapMs);
+        QFETCH(QByteArrayList, pieces);
+        SerialAdapterLink& serial = f_->connection->Serial();
+        QSignalSpy unanswered(&serial, &SerialAdapterLink::ProbeUnanswered);
+        AnsweringAdapter adapter(*port_, delayMs, pieces, gapMs);
+        serial.ProbeAdapter();
+        QTRY_VERIFY_WITH_TIMEOUT(!serial.ProbeRunning(), 3000);
+        QCOMPARE(unanswered.count(), 0);
+        QVERIFY(serial.IsOpen());
+    }
+
+    void silentAdapterIsReportedByItsPortName() {
+        SerialAdapterLink& serial = f_->connection->Serial();
+        QSignalSpy unanswered(&serial, &SerialAdapterLink::ProbeUnanswered);
+        serial.ProbeAdapter();
+        QTRY_VERIFY_WITH_TIMEOUT(!serial.ProbeRunning(), 3000);
+        QCOMPARE(unanswered.count(), 1);
+        QCOMPARE(unanswered.at(0).at(0).toString(), port_->Path());
+        QVERIFY(!serial.IsOpen());
     }
 
   private:
