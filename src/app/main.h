@@ -26,7 +26,11 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
-class QTableWidget;
+class LogGrid;
+class LogTable;
+class RecordingControl;
+class ReferenceEditor;
+class StepSpinBox;
 class QTimer;
 class ConnectionManager;
 class SettingsController;
@@ -86,6 +90,9 @@ class TForm1 : public QMainWindow {
     SettingsController* settingsController;
     PickerControl* pickers;
     FrontPanel* frontPanel;
+    ReferenceEditor* reference;
+    LogTable* log;
+    RecordingControl* recording;
 
     // Areas.
     QFrame *Panel_top, *Panel3, *Panel6, *Panel1, *Panel5, *Panel4, *P5, *JvPanel5, *JvPanel1,
@@ -129,7 +136,7 @@ class TForm1 : public QMainWindow {
 
     // Reference area.
     QPushButton *BB1, *Button_DEL, *Button_Add, *BB2;
-    QSpinBox* SE2;
+    StepSpinBox* SE2;
     QComboBox *CBox6, *CBox2, *CBox5, *CBox1, *CBox3, *CBox4;
     QLineEdit* E2;
     QComboBox *CBox11, *CBox51, *CBox31;
@@ -141,7 +148,7 @@ class TForm1 : public QMainWindow {
     QComboBox* CB1;
     QPushButton *SP1, *Button4, *B5;
 
-    QTableWidget* SG;
+    LogGrid* SG;
 
     QTimer *T2, *T3, *T4, *T14, *T33, *T34, *T50, *Timer_TX;
 
