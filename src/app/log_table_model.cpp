@@ -1,5 +1,7 @@
 #include "app/log_table_model.h"
 
+#include "log/log_row.h"
+
 #include <QColor>
 #include <algorithm>
 #include <limits>
@@ -9,9 +11,6 @@ namespace {
 const QColor kRejectColour(255, 0, 0);
 const QColor kPassColour(0, 128, 0);
 constexpr std::size_t kMaxRowBytes = std::numeric_limits<std::uint16_t>::max();
-
-bool PrimaryOut(int verdict) { return verdict == 1 || verdict == 3; }
-bool SecondaryOut(int verdict) { return verdict == 2 || verdict == 3; }
 
 }  // namespace
 
@@ -95,13 +94,6 @@ int LogTableModel::RowVerdict(int row) const {
     return rows_[static_cast<std::size_t>(row)].verdict;
 }
 
-void LogTableModel::SetMarks(const QString& reject, const QString& pass) {
-    rejectMark_ = reject.toStdString();
-    passMark_ = pass.toStdString();
-    if (RowCount() > 1)
-        emit dataChanged(index(0, kRejectColumn), index(RowCount() - 2, kColumns - 1));
-}
-
 void LogTableModel::Changed(int row, int firstColumn, int lastColumn) {
     if (row == 0)
         emit headerDataChanged(Qt::Horizontal, firstColumn, lastColumn);
@@ -110,17 +102,15 @@ void LogTableModel::Changed(int row, int firstColumn, int lastColumn) {
 }
 
 std::optional<QColor> LogTableModel::Background(int row, int column) const {
-    if (column < kRejectColumn) return std::nullopt;
+    if (column < kRejectColumn || !lexicons_) return std::nullopt;
     const TRow& r = rows_[static_cast<std::size_t>(row)];
-    const std::string_view mark = CellView(r, kRejectColumn);
-    if (mark.empty()) return std::nullopt;
-    if (mark == rejectMark_) {
-        if (column == kRejectColumn) return kRejectColour;
-        if (column == kRejectColumn + 1 && PrimaryOut(r.verdict)) return kRejectColour;
-        if (column == kRejectColumn + 2 && SecondaryOut(r.verdict)) return kRejectColour;
-        return std::nullopt;
-    }
-    if (mark == passMark_ && column == kRejectColumn) return kPassColour;
+    const logcore::TRowPaint paint = logcore::RowPaint(CellView(r, kRejectColumn), r.verdict, *lexicons_);
+    using TFill = logcore::TRowPaint::TFill;
+    const bool red = (column == kRejectColumn && paint.column7 == TFill::Red) ||
+                     (column == kRejectColumn + 1 && paint.column8Red) ||
+                     (column == kRejectColumn + 2 && paint.column9Red);
+    if (red) return kRejectColour;
+    if (column == kRejectColumn && paint.column7 == TFill::Green) return kPassColour;
     return std::nullopt;
 }
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "i18n/lexicon.h"
+
 // The cells of the log grid. Row 0 holds the header texts like any other row
 // (the export copies it as the sheet's header); the view shows it as its fixed
 // header, so the model's own rows are grid rows 1 and on.
@@ -40,8 +42,8 @@ class LogTableModel : public QAbstractTableModel {
     // Verdict the row was written with (0 when it never was).
     void SetRowVerdict(int row, int verdict);
     int RowVerdict(int row) const;
-    // The reject column's marks in the current language ("+" and "-").
-    void SetMarks(const QString& reject, const QString& pass);
+    // The reject marks are read in these lexicons' current language.
+    void SetLexicons(const i18n::TLexicons* lexicons) { lexicons_ = lexicons; }
 
     // QAbstractTableModel
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -62,6 +64,5 @@ class LogTableModel : public QAbstractTableModel {
     void Changed(int row, int firstColumn, int lastColumn);
 
     std::vector<TRow> rows_;
-    std::string rejectMark_ = "+";
-    std::string passMark_ = "-";
+    const i18n::TLexicons* lexicons_ = nullptr;
 };

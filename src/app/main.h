@@ -10,6 +10,8 @@
 
 #include "app/display_view.h"
 #include "app/program_state.h"
+#include "app/step_spin_box.h"
+#include "control/profile_seam.h"
 #include "display/screen_state.h"
 #include "i18n/lexicon.h"
 #include "link/adapter_locator.h"
@@ -30,7 +32,7 @@ class LogGrid;
 class LogTable;
 class RecordingControl;
 class ReferenceEditor;
-class StepSpinBox;
+
 class QTimer;
 class ConnectionManager;
 class SettingsController;
@@ -84,6 +86,8 @@ class TForm1 : public QMainWindow {
     // The meter state, the settings record and the texts of the display.
     display::TScreenState screen;
     TProgramState state;
+    // The open profile as recording and the log grid see it.
+    TProfileSeam profiles;
     DisplayView view{*this};
 
     ConnectionManager* connection;
@@ -174,6 +178,8 @@ class TForm1 : public QMainWindow {
     void BuildRecordingArea(QFrame* area);
     void BuildTimers();
     void LayoutDisplay();
+    // Profile operations until a profile editor provides them: no entries.
+    void UseEmptyProfile();
 
     bool modelChooserClickEnabled_ = true;
     bool shown_ = false;

@@ -8,6 +8,7 @@
 #include <QSpinBox>
 
 #include "app/main.h"
+#include "app/step_spin_box.h"
 
 namespace {
 
