@@ -33,3 +33,13 @@ std::vector<std::string_view> SplitCharacters(std::string_view text) {
 }
 
 }  // namespace logcore
+
+namespace logcore {
+
+bool IsValidUtf8(std::string_view text) {
+    for (std::string_view c : SplitCharacters(text))
+        if (c.size() == 1 && static_cast<unsigned char>(c[0]) >= 0x80) return false;
+    return true;
+}
+
+}  // namespace logcore

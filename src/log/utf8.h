@@ -11,3 +11,9 @@ namespace logcore {
 std::vector<std::string_view> SplitCharacters(std::string_view text);
 
 }  // namespace logcore
+
+namespace logcore {
+
+bool IsValidUtf8(std::string_view text);
+
+}  // namespace logcore
