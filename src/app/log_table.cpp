@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLocale>
+#include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QSpinBox>
 
@@ -13,6 +14,7 @@
 #include "control/recording_control.h"
 #include "control/reference_editor.h"
 #include "log/local_time.h"
+#include "log/journal.h"
 #include "log/log_row.h"
 
 namespace {
@@ -38,11 +40,13 @@ std::string Utf8(const QLabel* label) { return label->text().toStdString(); }
 
 }  // namespace
 
-struct LogTable::TJournalState {};
+struct LogTable::TJournalState {
+    explicit TJournalState(const QString& folder) : writer(folder.toStdString()) {}
+    logcore::TJournalWriter writer;
+};
 
 LogTable::LogTable(TForm1& form, const QString& journalFolder, QObject* parent)
-    : QObject(parent), form_(form), journal_(std::make_unique<TJournalState>()) {
-    (void)journalFolder;
+    : QObject(parent), form_(form), journal_(std::make_unique<TJournalState>(journalFolder)) {
     form_.SG->Cells().SetLexicons(&form_.lexicons);
     form_.SG->SelectionAllowed = [this] { return SGSelectCell(); };
     form_.SG->MouseUp = [this](int row, int column) { SGMouseUp(row, column); };
@@ -51,7 +55,7 @@ LogTable::LogTable(TForm1& form, const QString& journalFolder, QObject* parent)
 LogTable::~LogTable() = default;
 
 QString LogTable::JournalPath() const {
-    return {};
+    return QString::fromStdString(journal_->writer.CurrentFile().string());
 }
 
 void LogTable::ResetLogTable(int rows) {
@@ -59,6 +63,7 @@ void LogTable::ResetLogTable(int rows) {
     LogTableModel& cells = form_.SG->Cells();
     cells.SetRowCount(rows);
     cells.ClearRows(1, rows);
+    journal_->writer.StartNewLog();
 }
 
 void LogTable::SetLogHeaders() {
@@ -84,6 +89,7 @@ void LogTable::AppendLogRow() {
     if (position + 1 >= cells.RowCount()) cells.SetRowCount(position + 1);
     if (position > 2) form_.SG->MoveCursor(position, form_.SG->Col());
 
+    const logcore::TLocalTime now = logcore::LocalTimeNow();
     logcore::TLogRowInput in;
     in.shown = {Utf8(form_.L_Prim_RLC), Utf8(form_.L_prim_n), Utf8(form_.L_Sec_RLC),
                 Utf8(form_.L_sec_n)};
@@ -96,7 +102,7 @@ void LogTable::AppendLogRow() {
     in.secondaryOn = form_.reference->SecondaryOn();
     in.mode = multi ? logcore::TLogMode::Multi : logcore::TLogMode::Single;
     in.position = position;
-    in.timeText = logcore::LogTimeText(logcore::LocalTimeNow(), TimeSeparator());
+    in.timeText = logcore::LogTimeText(now, TimeSeparator());
     in.decimalSeparator = QString(QLocale().decimalPoint()).toStdString();
     const logcore::TLogRowCells row = logcore::BuildLogRowCells(in, form_.lexicons);
     cells.WriteRow(position, row.cells);
@@ -104,12 +110,32 @@ void LogTable::AppendLogRow() {
 
     logPosition_ = position + 1;
     if (!multi) form_.SE1->setValue(position + 1);
-    Journal(position, position);
+    Journal(position, in.mode, now);
 }
 
-void LogTable::Journal(int row, int position) {
-    (void)row;
-    (void)position;
+void LogTable::Journal(int position, logcore::TLogMode mode, const logcore::TLocalTime& time) {
+    const LogTableModel& cells = form_.SG->Cells();
+    const protocol::TMeterState& st = form_.screen.State();
+    const protocol::TMeterSettings& set = form_.screen.Settings();
+    logcore::TJournalRow row;
+    row.time = time;
+    row.mode = mode;
+    row.position = position;
+    if (mode == logcore::TLogMode::Multi) row.name = cells.CellUtf8(position, 1);
+    for (int c = 0; c < LogTableModel::kColumns; ++c)
+        row.cells[static_cast<std::size_t>(c)] = cells.CellUtf8(position, c);
+    row.Rs = st.Rs;
+    row.Xs = st.Xs;
+    row.Rp = st.Rp;
+    row.Xp = st.Xp;
+    row.frequencyHz = st.FrequencyHz;
+    const logcore::TShownValues shown = logcore::ShownSiValues(st, set);
+    row.primary = shown.primary;
+    row.secondary = shown.secondary;
+    row.verdict = st.ToleranceVerdict;
+    if (const auto failure = journal_->writer.Append(row))
+        form_.Memo1->appendPlainText(
+            QString::fromStdString(logcore::JournalFailureText(*failure, form_.lexicons)));
 }
 
 void LogTable::SelectGridCell(int row, int column) {

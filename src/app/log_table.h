@@ -4,6 +4,9 @@
 #include <QString>
 #include <memory>
 
+#include "log/local_time.h"
+#include "log/log_row.h"
+
 class TForm1;
 
 // The log grid's operations: its two layouts, the row append, the cursor, and
@@ -30,7 +33,7 @@ class LogTable : public QObject {
     QString JournalPath() const;
 
   private:
-    void Journal(int row, int position);
+    void Journal(int position, logcore::TLogMode mode, const logcore::TLocalTime& time);
 
     TForm1& form_;
     int logPosition_ = 0;
