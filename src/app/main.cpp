@@ -15,11 +15,11 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "app/settings_controller.h"
-#include "app/widget_factory.h"
 #include "app/log_grid.h"
 #include "app/log_table.h"
 #include "app/log_table_model.h"
+#include "app/settings_controller.h"
+#include "app/widget_factory.h"
 #include "control/front_panel.h"
 #include "control/picker_control.h"
 #include "control/recording_control.h"
@@ -96,10 +96,8 @@ TForm1::TForm1(TForm1Ports ports, QWidget* parent)
         });
     SettingsController::Hooks settingsHooks;
     settingsHooks.RefreshModelLists = [this] { view.RefreshModelLists(); };
-    settingsController = new SettingsController(
-        *this, state,
-        SettingsStore(settingsFolder),
-        std::move(settingsHooks), this);
+    settingsController = new SettingsController(*this, state, SettingsStore(settingsFolder),
+                                                std::move(settingsHooks), this);
     UseEmptyProfile();
     connect(T33, &QTimer::timeout, this, [this] { view.T33Timer(); });
     connect(LangCombo1, &QComboBox::activated, this, [this] { LangManChangeLangQuery(); });
