@@ -110,10 +110,17 @@ TLexicons::TLexicons()
             "первая строка не заголовок журнала", "нет столбца ", "неверное число полей",
             "неверное значение в столбце ", "текст не в UTF-8",
             "неполная последняя строка пропущена", "файл не читается: "},
+           language),
+      Dble("Form1.Dble",
+           {"Bluetooth LE: нет радиомодуля или не запущена служба Bluetooth",
+            "Bluetooth LE: радиомодуль выключен",
+            "Bluetooth LE: нет разрешения на работу с Bluetooth",
+            "Bluetooth LE: поиск устройств здесь не поддерживается",
+            "Bluetooth LE: ошибка поиска устройств", "Bluetooth LE: прибор не найден"},
            language) {}
 
 std::vector<const TDesignedLexicon*> TLexicons::All() const {
-    return {&Dlang_connect, &Dlang3, &Dlang1, &Dlang2, &D1, &D2, &D3, &Dlog};
+    return {&Dlang_connect, &Dlang3, &Dlang1, &Dlang2, &D1, &D2, &D3, &Dlog, &Dble};
 }
 
 }  // namespace i18n

@@ -64,6 +64,7 @@ struct TLexicons {
     TDesignedLexicon D2;             // log table headers
     TDesignedLexicon D3;             // short signs
     TDesignedLexicon Dlog;           // journal messages
+    TDesignedLexicon Dble;           // direct Bluetooth LE link
 
     std::vector<const TDesignedLexicon*> All() const;
 };
@@ -81,6 +82,9 @@ enum : int {
     Economy,
     Asleep
 };
+}
+namespace ble {
+enum : int { NoRadio, RadioOff, PermissionRefused, Unsupported, DiscoveryFailed, MeterNotFound };
 }
 namespace unit {
 enum : int { Hertz, VoltsRms, Volt, Ohm, Henry, Farad, Rms, PeakToPeak, Max, Min };
