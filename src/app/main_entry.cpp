@@ -11,8 +11,8 @@
 #include <memory>
 
 #include "app/demo_meter.h"
-#include "app/lang_folder.h"
 #include "app/demo_radio.h"
+#include "app/lang_folder.h"
 #include "app/main.h"
 #include "app/self_test.h"
 #include "build_info.h"
@@ -52,7 +52,8 @@ int main(int argc, char** argv) {
     const QCommandLineOption port("port", "Use this serial port as the adapter.", "PATH");
     const QCommandLineOption selfTest(
         "self-test", "Quit once a reading is shown, printing it (exit status 1 if none in 20 s).");
-    options.addOptions({demo, demoBle, demoPart, demoMode, port, selfTest});
+    const QCommandLineOption record("record", "Start recording as soon as the meter is connected.");
+    options.addOptions({demo, demoBle, demoPart, demoMode, port, selfTest, record});
 
     // Help and the version are answered without a display (over ssh, in a
     // package check). Qt's own options such as -platform are known only later.
@@ -115,6 +116,16 @@ int main(int argc, char** argv) {
         QTimer::singleShot(3000, &form, [&form] {
             if (form.B2->isEnabled() && !form.state.MeterConnected) form.connection->B2Click();
         });
+    }
+    if (options.isSet(record)) {
+        // Presses "Пуск" once, as soon as the meter is connected and it can be pressed.
+        auto* pressStart = new QTimer(&form);
+        QObject::connect(pressStart, &QTimer::timeout, &form, [&form, pressStart] {
+            if (!form.state.MeterConnected || !form.SP1->isEnabled()) return;
+            if (!form.SP1->isChecked()) form.SP1->click();
+            pressStart->stop();
+        });
+        pressStart->start(200);
     }
     return app.exec();
 }
