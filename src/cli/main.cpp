@@ -9,7 +9,9 @@ namespace {
 void PrintUsage() {
     std::fputs(
         "usage: rlc-meter decode [--lang ru|en] [--decimal C] [--group C] [--model N] [FILE|-]\n"
-        "       rlc-meter simulate [--model N] [--mode rlcd|rd|u] [--part PART]\n",
+        "       rlc-meter simulate [--model N] [--mode rlcd|rd|u] [--part PART]\n"
+        "       rlc-meter profile FILE.hex1 [--lang ru|en] [--model N]\n"
+        "       rlc-meter export JOURNAL.csv OUT.xlsx\n",
         stderr);
 }
 
@@ -24,6 +26,8 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 2, argv + argc);
     if (command == "decode") return cli::RunDecode(args);
     if (command == "simulate") return cli::RunSimulate(args);
+    if (command == "profile") return cli::RunProfile(args);
+    if (command == "export") return cli::RunExport(args);
     PrintUsage();
     return 2;
 }
