@@ -187,10 +187,10 @@ int RunExport(const std::vector<std::string>& args) {
 
     exporter::TSheetOptions sheet;
     sheet.decimal = opt.decimal ? *opt.decimal : SystemDecimal();
-    auto writer = exporter::TXlsxWriter::Start(outPath, sheet, error);
-    bool ok = writer != nullptr;
-    for (std::size_t r = 0; ok && r < grid.rows.size(); ++r) ok = writer->WriteRow(grid.rows[r]);
-    if (writer && !writer->Finish(error)) ok = false;
+    const bool ok = exporter::WriteWorkbook(
+        outPath, sheet, static_cast<int>(grid.rows.size()),
+        [&](int r, exporter::TGridRow& cells) { cells = grid.rows[static_cast<std::size_t>(r)]; },
+        error);
     if (!ok) {
         std::cerr << "rlc-meter export: cannot write " << outPath << ": " << error << "\n";
         return 1;

@@ -27,18 +27,21 @@ int DaysInMonth(int y, int m) {
 }  // namespace
 
 bool ParseLocaleNumber(std::string_view text, std::string_view decimal, double& value) {
-    std::string plain;
-    plain.reserve(text.size());
+    // Built in a small buffer: this runs for every cell of an export, and
+    // most cells fail on their first character.
+    char plain[64];
+    std::size_t n = 0;
+    if (text.empty() || text.size() >= sizeof plain) return false;
     std::size_t i = 0;
-    if (i < text.size() && text[i] == '-') plain += text[i++];
+    if (text[i] == '-') plain[n++] = text[i++];
     std::size_t mantissaDigits = 0;
     bool separatorSeen = false;
     while (i < text.size()) {
         if (IsDigit(text[i])) {
-            plain += text[i++];
+            plain[n++] = text[i++];
             ++mantissaDigits;
         } else if (!separatorSeen && !decimal.empty() && text.substr(i).starts_with(decimal)) {
-            plain += '.';
+            plain[n++] = '.';
             i += decimal.size();
             separatorSeen = true;
         } else {
@@ -47,20 +50,20 @@ bool ParseLocaleNumber(std::string_view text, std::string_view decimal, double& 
     }
     if (mantissaDigits == 0) return false;
     if (i < text.size() && (text[i] == 'E' || text[i] == 'e')) {
-        plain += 'e';
+        plain[n++] = 'e';
         ++i;
-        if (i < text.size() && (text[i] == '+' || text[i] == '-')) plain += text[i++];
+        if (i < text.size() && (text[i] == '+' || text[i] == '-')) plain[n++] = text[i++];
         std::size_t exponentDigits = 0;
         while (i < text.size() && IsDigit(text[i])) {
-            plain += text[i++];
+            plain[n++] = text[i++];
             ++exponentDigits;
         }
         if (exponentDigits == 0) return false;
     }
     if (i != text.size()) return false;
     double v = 0;
-    const auto [end, ec] = std::from_chars(plain.data(), plain.data() + plain.size(), v);
-    if (ec != std::errc{} || end != plain.data() + plain.size()) return false;
+    const auto [end, ec] = std::from_chars(plain, plain + n, v);
+    if (ec != std::errc{} || end != plain + n) return false;
     value = v;
     return true;
 }

@@ -12,7 +12,6 @@ struct TXlsxWriter::TImpl {
     lxw_workbook* workbook = nullptr;
     lxw_worksheet* sheet = nullptr;
     lxw_format* dateTime = nullptr;
-    lxw_format* blank = nullptr;
     TSheetOptions options;
     lxw_row_t row = 0;
     lxw_error firstError = LXW_NO_ERROR;
@@ -54,9 +53,6 @@ std::unique_ptr<TXlsxWriter> TXlsxWriter::Start(const std::string& path,
     worksheet_set_margins(impl->sheet, kLeftMarginInches, kRightMarginInches, -1, -1);
     impl->dateTime = workbook_add_format(impl->workbook);
     format_set_num_format(impl->dateTime, "dd.mm.yy hh:mm:ss");
-    // An empty cell still belongs to the table: a plain format makes the
-    // writer keep it, so the sheet is as wide and long as the grid.
-    impl->blank = workbook_add_format(impl->workbook);
     return std::unique_ptr<TXlsxWriter>(new TXlsxWriter(std::move(impl)));
 }
 
@@ -77,9 +73,7 @@ bool TXlsxWriter::WriteRow(std::span<const std::string, kSheetColumns> cells) {
             e = worksheet_write_datetime(w.sheet, w.row, col, &dt, w.dateTime);
         } else if (std::holds_alternative<TText>(cell)) {
             e = worksheet_write_string(w.sheet, w.row, col, text.c_str(), nullptr);
-        } else {
-            e = worksheet_write_blank(w.sheet, w.row, col, w.blank);
-        }
+        }  // an empty cell is left out, as an empty text typed into a sheet is
         if (e != LXW_NO_ERROR) {
             w.firstError = e;
             return false;
@@ -114,6 +108,19 @@ bool TXlsxWriter::Finish(std::string& error) {
         return false;
     }
     return true;
+}
+
+bool WriteWorkbook(const std::string& path, const TSheetOptions& options, int rowCount,
+                   const std::function<void(int row, TGridRow& cells)>& fill, std::string& error) {
+    auto writer = TXlsxWriter::Start(path, options, error);
+    if (!writer) return false;
+    TGridRow cells;
+    for (int r = 0; r < rowCount; ++r) {
+        for (std::string& c : cells) c.clear();
+        fill(r, cells);
+        if (!writer->WriteRow(cells)) break;
+    }
+    return writer->Finish(error);
 }
 
 }  // namespace exporter

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -37,6 +38,12 @@ class TXlsxWriter {
     explicit TXlsxWriter(std::unique_ptr<TImpl> impl);
     std::unique_ptr<TImpl> impl_;
 };
+
+// The whole export: `fill(r, cells)` gives grid row r, for r = 0 .. rowCount - 1.
+// False with the reason when the workbook could not be written; no file is
+// left behind then.
+bool WriteWorkbook(const std::string& path, const TSheetOptions& options, int rowCount,
+                   const std::function<void(int row, TGridRow& cells)>& fill, std::string& error);
 
 // Margins in inches, as the writer wants them.
 inline constexpr double kLeftMarginInches = 30.0 / 72.0;
