@@ -12,10 +12,17 @@
 
 #include "app/main.h"
 #include "app/settings_controller.h"
+#include "control/recording_control.h"
 
 namespace {
 
 const QColor kRejectColour(255, 0, 0);
+
+void SetPanelColour(QFrame* panel, const QColor& colour) {
+    QPalette pal = panel->palette();
+    pal.setColor(QPalette::Window, colour);
+    panel->setPalette(pal);
+}
 
 void SetControlText(QWidget* w, const QString& text) {
     if (auto* label = qobject_cast<QLabel*>(w))
@@ -156,11 +163,14 @@ void DisplayView::DecodeMeasurementFrame(std::span<const std::uint8_t> frame) {
     form_.SP3->setEnabled(screen.Sp3Enabled());
     if (out.rlcd) {
         const display::TRlcScreen& s = out.rlcd->screen;
+        // Only the RLC screen shows the verdict.
         if (s.Panel_RLCD_Red)
-            form_.SetDisplayColour(*s.Panel_RLCD_Red ? kRejectColour : TForm1::kDisplayColour);
+            SetPanelColour(form_.Panel_RLCD,
+                           *s.Panel_RLCD_Red ? kRejectColour : TForm1::kDisplayColour);
         ApplyButtons(out.rlcd->buttons);
         form_.L_Source_RLC->setVisible(screen.SourceVisible());
         SyncPickers();
+        form_.recording->RlcFrameShown(out.rlcd->appendLogRow);
     }
     if (out.rd) {
         if (const auto image = screen.Image(); image && *image >= 0 && *image < 3)

@@ -7,10 +7,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "app/log_grid.h"
 #include "app/main.h"
+#include "app/step_spin_box.h"
 #include "app/widget_factory.h"
 
 using widgets::Button;
@@ -37,6 +38,10 @@ QComboBox* ToleranceCombo(QWidget* parent, const char* name) {
     c->setMaxVisibleItems(16);
     c->setCurrentText("выкл.");
     c->setFixedWidth(72);
+    // Typed tolerances are filtered as they are typed; nothing is completed or
+    // added to the list.
+    c->setInsertPolicy(QComboBox::NoInsert);
+    c->setCompleter(nullptr);
     return c;
 }
 
@@ -77,7 +82,7 @@ void TForm1::BuildBottomArea(QWidget* parent) {
     column->addWidget(Panel10, 1);
     auto* grid = new QVBoxLayout(Panel10);
     grid->setContentsMargins(0, 0, 0, 0);
-    SG = new QTableWidget(Panel10);
+    SG = new LogGrid(Panel10);
     SG->setObjectName("SG");
     widgets::SetPixelFont(SG, 15, false);
     grid->addWidget(SG);
@@ -99,7 +104,7 @@ void TForm1::BuildReferenceArea(QFrame* area) {
     Button_Add = Button(area, "Button_Add", "Добавить", 68, 26);
     BB2 = Button(area, "BB2", "Чтение", 59, 26);
     BB2->hide();
-    SE2 = new QSpinBox(area);
+    SE2 = new StepSpinBox(area);
     SE2->setObjectName("SE2");
     SE2->setRange(1, 2);
     SE2->setValue(1);

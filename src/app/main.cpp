@@ -17,8 +17,13 @@
 
 #include "app/settings_controller.h"
 #include "app/widget_factory.h"
+#include "app/log_grid.h"
+#include "app/log_table.h"
+#include "app/log_table_model.h"
 #include "control/front_panel.h"
 #include "control/picker_control.h"
+#include "control/recording_control.h"
+#include "control/reference_editor.h"
 #include "link/adapter_locator.h"
 #include "link/ble_central.h"
 #include "link/connection_manager.h"
@@ -80,13 +85,22 @@ TForm1::TForm1(TForm1Ports ports, QWidget* parent)
                                        std::move(linkHooks), this);
     pickers = new PickerControl(*this, this);
     frontPanel = new FrontPanel(*this, this);
+    reference = new ReferenceEditor(*this, this);
+    recording = new RecordingControl(*this, this);
+    const QString settingsFolder =
+        ports.settingsFolder.isEmpty() ? SettingsStore::DefaultFolder() : ports.settingsFolder;
+    log = new LogTable(*this, settingsFolder + "/journal", this);
+    screen.SetToleranceCheck(
+        [this](const protocol::TMeterState& st, const protocol::TMeterSettings& set) {
+            return reference->CheckTolerance(st, set);
+        });
     SettingsController::Hooks settingsHooks;
     settingsHooks.RefreshModelLists = [this] { view.RefreshModelLists(); };
     settingsController = new SettingsController(
         *this, state,
-        SettingsStore(ports.settingsFolder.isEmpty() ? SettingsStore::DefaultFolder()
-                                                     : ports.settingsFolder),
+        SettingsStore(settingsFolder),
         std::move(settingsHooks), this);
+    UseEmptyProfile();
     connect(T33, &QTimer::timeout, this, [this] { view.T33Timer(); });
     connect(LangCombo1, &QComboBox::activated, this, [this] { LangManChangeLangQuery(); });
     connect(&connection->Serial(), &SerialAdapterLink::ProbeUnanswered, this,
@@ -127,6 +141,7 @@ void TForm1::FormCreate() {
     JvP1->setText(QString::fromStdString(lexicons.D1.GetItem(6)));
     JvP11->setText(QString::fromStdString(lexicons.D1.GetItem(1)));
     CBox10->setCurrentIndex(0);
+    log->SetLogHeaders();
     SP1->setEnabled(false);
     view.RefreshModelLists();
 }
@@ -163,6 +178,7 @@ void TForm1::FormCloseQuery() {
 }
 
 void TForm1::FormClose() {
+    recording->FormClose();
     P5->setEnabled(false);
 }
 
@@ -225,4 +241,20 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         L_righ5MouseMove();
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::UseEmptyProfile() {
+    profiles.ProfileCount = [this] { return state.ProfileCount; };
+    profiles.ShowProfileInGrid = [this](int first) {
+        if (first != 0) return;
+        // The profile layout's headers over an empty list of entries.
+        log->ResetLogTable(profiles.ProfileCount() + 1);
+        LogTableModel& cells = SG->Cells();
+        const std::pair<int, int> headers[] = {{1, 11}, {2, 12}, {3, 13}, {7, 15}, {8, 14}};
+        for (const auto& [column, item] : headers)
+            cells.SetCell(0, column, QString::fromStdString(lexicons.D2.GetItem(item)));
+        cells.SetCell(0, 9, QString());
+    };
+    profiles.LoadProfileEntry = [](int) {};
+    profiles.ReopenProfile = [this] { return settingsController->LoadSettings(); };
 }

@@ -10,6 +10,8 @@
 
 #include "app/display_view.h"
 #include "app/program_state.h"
+#include "app/step_spin_box.h"
+#include "control/profile_seam.h"
 #include "display/screen_state.h"
 #include "i18n/lexicon.h"
 #include "link/adapter_locator.h"
@@ -26,7 +28,11 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
-class QTableWidget;
+class LogGrid;
+class LogTable;
+class RecordingControl;
+class ReferenceEditor;
+
 class QTimer;
 class ConnectionManager;
 class SettingsController;
@@ -80,12 +86,17 @@ class TForm1 : public QMainWindow {
     // The meter state, the settings record and the texts of the display.
     display::TScreenState screen;
     TProgramState state;
+    // The open profile as recording and the log grid see it.
+    TProfileSeam profiles;
     DisplayView view{*this};
 
     ConnectionManager* connection;
     SettingsController* settingsController;
     PickerControl* pickers;
     FrontPanel* frontPanel;
+    ReferenceEditor* reference;
+    LogTable* log;
+    RecordingControl* recording;
 
     // Areas.
     QFrame *Panel_top, *Panel3, *Panel6, *Panel1, *Panel5, *Panel4, *P5, *JvPanel5, *JvPanel1,
@@ -129,7 +140,7 @@ class TForm1 : public QMainWindow {
 
     // Reference area.
     QPushButton *BB1, *Button_DEL, *Button_Add, *BB2;
-    QSpinBox* SE2;
+    StepSpinBox* SE2;
     QComboBox *CBox6, *CBox2, *CBox5, *CBox1, *CBox3, *CBox4;
     QLineEdit* E2;
     QComboBox *CBox11, *CBox51, *CBox31;
@@ -141,7 +152,7 @@ class TForm1 : public QMainWindow {
     QComboBox* CB1;
     QPushButton *SP1, *Button4, *B5;
 
-    QTableWidget* SG;
+    LogGrid* SG;
 
     QTimer *T2, *T3, *T4, *T14, *T33, *T34, *T50, *Timer_TX;
 
@@ -167,6 +178,8 @@ class TForm1 : public QMainWindow {
     void BuildRecordingArea(QFrame* area);
     void BuildTimers();
     void LayoutDisplay();
+    // Profile operations until a profile editor provides them: no entries.
+    void UseEmptyProfile();
 
     bool modelChooserClickEnabled_ = true;
     bool shown_ = false;

@@ -3,10 +3,7 @@
 
 #include <charconv>
 #include <clocale>
-#include <fstream>
 #include <iostream>
-#include <iterator>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +13,7 @@
 #include "export/xlsx_writer.h"
 #include "i18n/english.h"
 #include "i18n/lexicon.h"
+#include "log/journal.h"
 
 namespace cli {
 namespace {
@@ -72,89 +70,19 @@ std::string SystemDecimal() {
     return decimal;
 }
 
-// Complete CRLF-terminated records of a ';'-separated file with quoted
-// fields; an unterminated last record is left out.
-std::vector<std::vector<std::string>> CsvRecords(std::string_view text) {
-    std::vector<std::vector<std::string>> records;
-    std::vector<std::string> fields;
-    std::string field;
-    bool quoted = false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (quoted) {
-            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
-                field += '"';
-                ++i;
-            } else if (c == '"') {
-                quoted = false;
-            } else {
-                field += c;
-            }
-        } else if (c == '"') {
-            quoted = true;
-        } else if (c == ';') {
-            fields.push_back(std::move(field));
-            field.clear();
-        } else if (c == '\n') {
-            if (!field.empty() && field.back() == '\r') field.pop_back();
-            fields.push_back(std::move(field));
-            field.clear();
-            records.push_back(std::move(fields));
-            fields.clear();
-        } else {
-            field += c;
-        }
-    }
-    return records;
-}
-
-struct TReadJournal {
+std::vector<exporter::TJournalGridRow> GridRows(const logcore::TJournalContents& journal) {
     std::vector<exporter::TJournalGridRow> rows;
-    std::vector<std::string> problems;
-};
-
-TReadJournal ReadJournalRows(std::string_view text) {
-    TReadJournal out;
-    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
-    const auto records = CsvRecords(text);
-    if (records.empty()) {
-        out.problems.push_back("no header line");
-        return out;
-    }
-    std::map<std::string, std::size_t> column;
-    for (std::size_t i = 0; i < records[0].size(); ++i) column[records[0][i]] = i;
-    std::vector<std::string> needed{"mode", "position"};
-    for (int c = 0; c < exporter::kSheetColumns; ++c) needed.push_back("col" + std::to_string(c));
-    for (const std::string& name : needed) {
-        if (!column.count(name)) {
-            out.problems.push_back("header has no column " + name);
-            return out;
-        }
-    }
-    for (std::size_t line = 1; line < records.size(); ++line) {
-        const auto& rec = records[line];
-        auto get = [&](const std::string& name) -> const std::string* {
-            const std::size_t i = column[name];
-            return i < rec.size() ? &rec[i] : nullptr;
-        };
+    rows.reserve(journal.rows.size());
+    for (const logcore::TJournalRow& j : journal.rows) {
         exporter::TJournalGridRow row;
-        const std::string* mode = get("mode");
-        const std::string* position = get("position");
-        int pos = 0;
-        if (!mode || !position ||
-            std::from_chars(position->data(), position->data() + position->size(), pos).ec !=
-                std::errc{}) {
-            out.problems.push_back("line " + std::to_string(line + 1) + ": no position");
-            continue;
-        }
-        row.multi = *mode == "multi";
-        row.position = pos;
-        for (int c = 0; c < exporter::kSheetColumns; ++c)
-            if (const std::string* cell = get("col" + std::to_string(c)))
-                row.cells[static_cast<std::size_t>(c)] = *cell;
-        out.rows.push_back(std::move(row));
+        row.multi = j.mode == logcore::TLogMode::Multi;
+        row.position = j.position < 1 || j.position > exporter::kMaxPosition
+                           ? 0
+                           : static_cast<std::int32_t>(j.position);
+        for (std::size_t c = 0; c < row.cells.size(); ++c) row.cells[c] = j.cells[c];
+        rows.push_back(std::move(row));
     }
-    return out;
+    return rows;
 }
 
 }  // namespace
@@ -168,19 +96,19 @@ int RunExport(const std::vector<std::string>& args) {
     }
     const std::string& journalPath = opt.files[0];
     const std::string& outPath = opt.files[1];
-    std::ifstream in(journalPath, std::ios::binary);
-    if (!in) {
-        std::cerr << "rlc-meter export: cannot open " << journalPath << "\n";
-        return 2;
-    }
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    const TReadJournal journal = ReadJournalRows(text);
-    for (const std::string& p : journal.problems)
-        std::cerr << "rlc-meter export: " << journalPath << ": " << p << "\n";
-
     i18n::TLexicons lexicons;
     if (opt.lang == "en") lexicons.SetLanguage(i18n::EnglishProfileTexts());
-    const exporter::TJournalGrid grid = exporter::GridFromJournal(journal.rows, lexicons);
+    const logcore::TJournalContents journal = logcore::ReadJournalFile(journalPath);
+    // A last line cut off by a crash is expected and only reported; any other
+    // problem makes the exit status 1, though the readable rows are exported.
+    bool problems = false;
+    for (const logcore::TJournalProblem& p : journal.problems) {
+        std::cerr << "rlc-meter export: " << journalPath << ": "
+                  << logcore::JournalProblemText(p, lexicons) << "\n";
+        if (p.kind == logcore::TJournalProblem::TKind::CannotRead) return 2;
+        if (p.kind != logcore::TJournalProblem::TKind::IncompleteLastLine) problems = true;
+    }
+    const exporter::TJournalGrid grid = exporter::GridFromJournal(GridRows(journal), lexicons);
     if (grid.skipped)
         std::cerr << "rlc-meter export: " << journalPath << ": " << grid.skipped
                   << " rows with a position outside 1.." << exporter::kMaxPosition << " left out\n";
@@ -195,7 +123,7 @@ int RunExport(const std::vector<std::string>& args) {
         std::cerr << "rlc-meter export: cannot write " << outPath << ": " << error << "\n";
         return 1;
     }
-    return journal.problems.empty() ? 0 : 1;
+    return problems ? 1 : 0;
 }
 
 }  // namespace cli

@@ -8,10 +8,12 @@ namespace {
 
 void PrintUsage() {
     std::fputs(
-        "usage: rlc-meter decode [--lang ru|en] [--decimal C] [--group C] [--model N] [FILE|-]\n"
+        "usage: rlc-meter decode [--lang ru|en] [--decimal C] [--group C] [--model N]\n"
+        "                        [--ref R|L|C=VALUE --tol TOL] [--ref2 R|Q|D=VALUE --tol2 TOL]\n"
+        "                        [FILE|-]\n"
         "       rlc-meter simulate [--model N] [--mode rlcd|rd|u] [--part PART]\n"
         "       rlc-meter profile FILE.hex1 [--lang ru|en] [--model N]\n"
-        "       rlc-meter export JOURNAL.csv OUT.xlsx\n",
+        "       rlc-meter export JOURNAL.csv OUT.xlsx [--lang ru|en] [--decimal C]\n",
         stderr);
 }
 

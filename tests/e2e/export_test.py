@@ -112,7 +112,7 @@ def main():
     bad = os.path.join(work, "bad.csv")
     with open(bad, "wb") as f:
         f.write(b"garbage;\x00\xff\"unterminated\r\nmore\r\n")
-    r = export(tool, bad, os.path.join(work, "bad.xlsx"))
+    r = export(tool, bad, os.path.join(work, "bad.xlsx"), "--lang", "en")
     expect(r.returncode, 1, "journal without a header")
     check("header" in r.stderr, f"problem named: {r.stderr!r}")
 

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <memory>
+
+#include "log/local_time.h"
+#include "log/log_row.h"
+
+class TForm1;
+
+// The log grid's operations: its two layouts, the row append, the cursor, and
+// the mouse and selection rules. Every appended row also goes to a journal
+// file at once, one file per log (from one emptying of the grid to the next).
+class LogTable : public QObject {
+    Q_OBJECT
+
+  public:
+    LogTable(TForm1& form, const QString& journalFolder, QObject* parent);
+    ~LogTable() override;
+
+    void ResetLogTable(int rows);
+    void SetLogHeaders();
+    void AppendLogRow();
+    void SelectGridCell(int row, int column);
+    void SGMouseUp(int row, int column);
+    // Whether the user may move the grid's cursor now.
+    bool SGSelectCell() const;
+
+    // Position after the last written row; the export reads it.
+    int LogPosition() const { return logPosition_; }
+    // Journal file of the current log; empty until its first row.
+    QString JournalPath() const;
+
+  private:
+    void Journal(int position, logcore::TLogMode mode, const logcore::TLocalTime& time);
+
+    TForm1& form_;
+    int logPosition_ = 0;
+    struct TJournalState;
+    std::unique_ptr<TJournalState> journal_;
+};
