@@ -44,6 +44,20 @@ inline Translations EnglishProfileTexts() {
                              "Prim.% dev.",    "Sec.% dev.", "Name",    "Prim. reference",
                              "Sec. reference", "Start pos.", "Interval"};
     for (int i = 1; i <= 15; ++i) t.Set("Form1.D2", i, headers[i - 1]);
+    const char* messages[] = {"Damaged profile: ",
+                              "the file is shorter than 4 bytes",
+                              "negative entry count",
+                              "the header counts more entries than the file holds",
+                              "No entry numbered ",
+                              "The profile is empty, nothing to delete",
+                              "No profile is open",
+                              "Profile not written: ",
+                              "Table written to: ",
+                              "Table not written: ",
+                              "Profile cannot be read: ",
+                              "Error",
+                              ", entries in the profile: "};
+    for (int i = 0; i < 13; ++i) t.Set("Form1.Dprof", i, messages[i]);
     return t;
 }
 

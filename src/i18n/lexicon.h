@@ -64,6 +64,7 @@ struct TLexicons {
     TDesignedLexicon D2;             // log table headers
     TDesignedLexicon D3;             // short signs
     TDesignedLexicon Dlog;           // journal messages
+    TDesignedLexicon Dprof;          // profile and export messages
 
     std::vector<const TDesignedLexicon*> All() const;
 };
@@ -87,6 +88,23 @@ enum : int { Hertz, VoltsRms, Volt, Ohm, Henry, Farad, Rms, PeakToPeak, Max, Min
 }
 namespace prefix {
 enum : int { Mega, Kilo, Milli, Micro, Nano, Pico };
+}
+namespace proftext {
+enum : int {
+    Damaged,
+    ShortFile,
+    NegativeCount,
+    CountPastEnd,
+    NoSuchEntry,
+    EmptyProfile,
+    NoProfile,
+    CannotWrite,
+    Exported,
+    CannotExport,
+    CannotRead,
+    ErrorTitle,
+    CountLabel
+};
 }
 namespace logtext {
 enum : int {
