@@ -13,8 +13,8 @@
 #include "app/step_spin_box.h"
 #include "control/recording_control.h"
 #include "control/reference_editor.h"
-#include "log/local_time.h"
 #include "log/journal.h"
+#include "log/local_time.h"
 #include "log/log_row.h"
 
 namespace {
@@ -36,7 +36,9 @@ std::string TimeSeparator() {
     return ":";
 }
 
-std::string Utf8(const QLabel* label) { return label->text().toStdString(); }
+std::string Utf8(const QLabel* label) {
+    return label->text().toStdString();
+}
 
 }  // namespace
 
@@ -46,7 +48,11 @@ struct LogTable::TJournalState {
 };
 
 LogTable::LogTable(TForm1& form, const QString& journalFolder, QObject* parent)
-    : QObject(parent), form_(form), journal_(std::make_unique<TJournalState>(journalFolder)) {
+    : QObject(parent),
+      form_(form),
+      decimalSeparator_(QString(QLocale().decimalPoint()).toStdString()),
+      timeSeparator_(TimeSeparator()),
+      journal_(std::make_unique<TJournalState>(journalFolder)) {
     form_.SG->Cells().SetLexicons(&form_.lexicons);
     form_.SG->SelectionAllowed = [this] { return SGSelectCell(); };
     form_.SG->MouseUp = [this](int row, int column) { SGMouseUp(row, column); };
@@ -70,7 +76,8 @@ void LogTable::SetLogHeaders() {
     ResetLogTable(kSinglePartRows);
     LogTableModel& cells = form_.SG->Cells();
     for (int c = 0; c < LogTableModel::kColumns; ++c)
-        cells.SetCell(0, c, QString::fromStdString(form_.lexicons.D2.GetItem(kFirstHeaderItem + c)));
+        cells.SetCell(0, c,
+                      QString::fromStdString(form_.lexicons.D2.GetItem(kFirstHeaderItem + c)));
 }
 
 void LogTable::AppendLogRow() {
@@ -102,8 +109,8 @@ void LogTable::AppendLogRow() {
     in.secondaryOn = form_.reference->SecondaryOn();
     in.mode = multi ? logcore::TLogMode::Multi : logcore::TLogMode::Single;
     in.position = position;
-    in.timeText = logcore::LogTimeText(now, TimeSeparator());
-    in.decimalSeparator = QString(QLocale().decimalPoint()).toStdString();
+    in.timeText = logcore::LogTimeText(now, timeSeparator_);
+    in.decimalSeparator = decimalSeparator_;
     const logcore::TLogRowCells row = logcore::BuildLogRowCells(in, form_.lexicons);
     cells.WriteRow(position, row.cells);
     if (row.cells[LogTableModel::kRejectColumn]) cells.SetRowVerdict(position, in.verdict);

@@ -52,7 +52,8 @@ int main(int argc, char** argv) {
     const QCommandLineOption demoMode("demo-mode", "Display mode the simulated meter starts in.",
                                       "rlcd|rd|u", "rlcd");
     const QCommandLineOption port("port", "Use this serial port as the adapter.", "PATH");
-    options.addOptions({demo, demoPart, demoMode, port});
+    const QCommandLineOption record("record", "Start recording as soon as the meter is connected.");
+    options.addOptions({demo, demoPart, demoMode, port, record});
     options.process(app);
 
     QString instanceName;
@@ -92,6 +93,16 @@ int main(int argc, char** argv) {
         QTimer::singleShot(3000, &form, [&form] {
             if (form.B2->isEnabled() && !form.state.MeterConnected) form.connection->B2Click();
         });
+    }
+    if (options.isSet(record)) {
+        // Presses "Пуск" once, as soon as the meter is connected and it can be pressed.
+        auto* pressStart = new QTimer(&form);
+        QObject::connect(pressStart, &QTimer::timeout, &form, [&form, pressStart] {
+            if (!form.state.MeterConnected || !form.SP1->isEnabled()) return;
+            if (!form.SP1->isChecked()) form.SP1->click();
+            pressStart->stop();
+        });
+        pressStart->start(200);
     }
     return app.exec();
 }

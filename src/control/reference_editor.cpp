@@ -29,7 +29,8 @@ int Utf16Before(const QString& text, int codePoints) {
 
 }  // namespace
 
-ReferenceEditor::ReferenceEditor(TForm1& form, QObject* parent) : QObject(parent), form_(form) {
+ReferenceEditor::ReferenceEditor(TForm1& form, QObject* parent)
+    : QObject(parent), form_(form), separator_(Utf8(QLocale().decimalPoint())) {
     FillToleranceLists();
     // Only what the user does runs the filters and focus moves; the program's
     // own changes (a profile entry loading) are already clean.
@@ -43,10 +44,6 @@ ReferenceEditor::ReferenceEditor(TForm1& form, QObject* parent) : QObject(parent
             &ReferenceEditor::ShowPrimaryUnitBox);
     connect(form_.CBox11, &QComboBox::currentIndexChanged, this,
             &ReferenceEditor::ShowSecondaryUnitBox);
-}
-
-std::string ReferenceEditor::Separator() const {
-    return Utf8(QLocale().decimalPoint());
 }
 
 void ReferenceEditor::FillToleranceLists() {
