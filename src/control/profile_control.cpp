@@ -338,8 +338,8 @@ void ProfileControl::BB2Click() {
     LoadProfileEntry(form_.SE2->value());
 }
 
-void ProfileControl::CBox6Click() {
-    const int n = form_.CBox6->currentIndex() + 1;
+void ProfileControl::CBox6Click(int index) {
+    const int n = index + 1;
     if (n < 1) return;
     form_.SE2->setValue(n);
     LoadProfileEntry(n);

@@ -42,7 +42,8 @@ class ProfileControl : public QObject {
     void Button_AddClick();
     void Button_DELClick();
     void BB2Click();
-    void CBox6Click();
+    // `index`: the list item picked.
+    void CBox6Click(int index);
     void CBox6DropDown();
     void SB1Click();
     void SB2Click();
