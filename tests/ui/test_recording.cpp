@@ -95,6 +95,20 @@ class RecordingTest : public QObject {
         QCOMPARE(f.SG->Cells().Cell(1, 2), QString());
     }
 
+    // With no profile entries the grid is the header alone; the entry's row is
+    // added rather than written where no one can see it.
+    void multiRowBeyondTheGridIsAdded() {
+        TForm1& f = *w_->form;
+        f.CBox10->setCurrentIndex(1);
+        f.recording->CBox10Click();
+        QCOMPARE(f.SG->Cells().RowCount(), 1);
+        FeedRlcd(f, {});
+        PressSpace(f);
+        QCOMPARE(f.SG->Cells().RowCount(), 2);
+        QCOMPARE(f.SG->Cells().Cell(1, 0), QString("1"));
+        QCOMPARE(f.SG->model()->rowCount(), 1);
+    }
+
     // Running: every shown report without hold is a row; stopped: only held ones.
     void appendRuleFollowsStartStopAndHold_data() {
         QTest::addColumn<bool>("running");
