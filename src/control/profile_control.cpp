@@ -217,6 +217,8 @@ void ProfileControl::FillEntryNames() {
     const std::optional<QByteArray> bytes = ReadOpenProfile();
     if (!bytes) return;
     const profiles::TProfile profile = profiles::ReadProfile(Bytes(*bytes));
+    // The file may have changed since it was opened: its own count wins.
+    if (profile.Count() != form_.state.ProfileCount) CountChanged(profile.Count());
     {
         const QSignalBlocker block(form_.CBox6);
         form_.CBox6->clear();

@@ -255,6 +255,22 @@ class ProfilesTest : public QObject {
         QCOMPARE(int(*cmd.sourceIndex), 0);
     }
 
+    void openingTheEntryListRereadsTheNames() {
+        TForm1& f = *w_->form;
+        const QString path = Write("a.hex1", ProfileBytes({"R1", "C2"}));
+        Open(path);
+        f.SE1->setValue(77);
+        Write("a.hex1", ProfileBytes({"X1", "Y2", "Z3"}));  // changed behind the window's back
+        f.CBox6->showPopup();
+        QCOMPARE(f.CBox6->count(), 3);
+        QCOMPARE(f.CBox6->itemText(2), QString("Z3"));
+        QCOMPARE(f.state.ProfileCount, 3);
+        QCOMPARE(f.SE2->maximum(), 4);
+        QCOMPARE(f.CBox6->currentText(), QString("X1"));
+        QCOMPARE(f.SE1->value(), 5);  // entry 1 loaded again
+        f.CBox6->hidePopup();
+    }
+
     void entryLoadSendsNothingWhileEditing() {
         TForm1& f = *w_->form;
         Open(Write("a.hex1", ProfileBytes({"R1", "C2"})));
