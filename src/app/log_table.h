@@ -30,6 +30,8 @@ class LogTable : public QObject {
 
     // Position after the last written row; the export reads it.
     int LogPosition() const { return logPosition_; }
+    // The multi-mode export counts the whole profile as logged.
+    void SetLogPosition(int position) { logPosition_ = position; }
     // Journal file of the current log; empty until its first row.
     QString JournalPath() const;
 

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QEvent>
 #include <QFrame>
 #include <QLabel>
@@ -13,6 +14,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include "app/log_grid.h"
@@ -20,8 +22,10 @@
 #include "app/log_table_model.h"
 #include "app/settings_controller.h"
 #include "app/widget_factory.h"
+#include "control/export_control.h"
 #include "control/front_panel.h"
 #include "control/picker_control.h"
+#include "control/profile_control.h"
 #include "control/recording_control.h"
 #include "control/reference_editor.h"
 #include "link/adapter_locator.h"
@@ -96,9 +100,17 @@ TForm1::TForm1(TForm1Ports ports, QWidget* parent)
         });
     SettingsController::Hooks settingsHooks;
     settingsHooks.RefreshModelLists = [this] { view.RefreshModelLists(); };
+    settingsHooks.OpenProfile = [this](const QString& path) {
+        return profileControl->OpenProfile(path);
+    };
     settingsController = new SettingsController(*this, state, SettingsStore(settingsFolder),
                                                 std::move(settingsHooks), this);
-    UseEmptyProfile();
+    profileControl = new ProfileControl(*this, this);
+    auto opener = ports.openDocument ? std::move(ports.openDocument) : [](const QString& path) {
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    };
+    exportControl = new ExportControl(*this, settingsFolder + "/exports", std::move(opener), this);
+    ConnectProfileSeam();
     connect(T33, &QTimer::timeout, this, [this] { view.T33Timer(); });
     connect(LangCombo1, &QComboBox::activated, this, [this] { LangManChangeLangQuery(); });
     connect(&connection->Serial(), &SerialAdapterLink::ProbeUnanswered, this,
@@ -240,18 +252,9 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TForm1::UseEmptyProfile() {
+void TForm1::ConnectProfileSeam() {
     profiles.ProfileCount = [this] { return state.ProfileCount; };
-    profiles.ShowProfileInGrid = [this](int first) {
-        if (first != 0) return;
-        // The profile layout's headers over an empty list of entries.
-        log->ResetLogTable(profiles.ProfileCount() + 1);
-        LogTableModel& cells = SG->Cells();
-        const std::pair<int, int> headers[] = {{1, 11}, {2, 12}, {3, 13}, {7, 15}, {8, 14}};
-        for (const auto& [column, item] : headers)
-            cells.SetCell(0, column, QString::fromStdString(lexicons.D2.GetItem(item)));
-        cells.SetCell(0, 9, QString());
-    };
-    profiles.LoadProfileEntry = [](int) {};
+    profiles.ShowProfileInGrid = [this](int first) { profileControl->ShowProfileInGrid(first); };
+    profiles.LoadProfileEntry = [this](int n) { profileControl->LoadProfileEntry(n); };
     profiles.ReopenProfile = [this] { return settingsController->LoadSettings(); };
 }

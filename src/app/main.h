@@ -5,6 +5,7 @@
 #include <QPixmap>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 
@@ -31,6 +32,8 @@ class QSpinBox;
 class LogGrid;
 class LogTable;
 class RecordingControl;
+class ProfileControl;
+class ExportControl;
 class ReferenceEditor;
 
 class QTimer;
@@ -47,6 +50,8 @@ struct TForm1Ports {
     std::unique_ptr<BleCentral> ble;
     // Folder of 1.dat; empty for the platform's folder.
     QString settingsFolder;
+    // Opens an exported workbook; empty for the desktop's default program.
+    std::function<bool(const QString& path)> openDocument;
 };
 
 // The one window of the program. Controls keep their role-prefixed names; each
@@ -97,6 +102,8 @@ class TForm1 : public QMainWindow {
     ReferenceEditor* reference;
     LogTable* log;
     RecordingControl* recording;
+    ProfileControl* profileControl;
+    ExportControl* exportControl;
 
     // Areas.
     QFrame *Panel_top, *Panel3, *Panel6, *Panel1, *Panel5, *Panel4, *P5, *JvPanel5, *JvPanel1,
@@ -178,8 +185,8 @@ class TForm1 : public QMainWindow {
     void BuildRecordingArea(QFrame* area);
     void BuildTimers();
     void LayoutDisplay();
-    // Profile operations until a profile editor provides them: no entries.
-    void UseEmptyProfile();
+    // Recording and the log grid reach the open profile through its control.
+    void ConnectProfileSeam();
 
     bool modelChooserClickEnabled_ = true;
     bool shown_ = false;

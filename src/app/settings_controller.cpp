@@ -94,21 +94,5 @@ bool SettingsController::LoadSettings() {
         hooks_.SetDefaultLanguage(QString::fromStdString(plan.defaultLanguage));
 
     if (!plan.profilePath) return false;
-    const QString path = QString::fromStdString(*plan.profilePath);
-    if (!QFileInfo(path).isFile()) return false;  // a folder is no profile
-    state_.ProfilePath = path;
-    const QString name = QString::fromStdString(settings::ProfileNameFromPath(*plan.profilePath));
-    state_.ProfileName = " " + name;
-    form_.JvP8->setText(QString::fromStdString(form_.lexicons.D1.GetItem(0)) + " " + name);
-    QFile profile(path);
-    if (!profile.open(QIODevice::ReadOnly)) return false;
-    const QByteArray header = profile.read(4);
-    const auto count = settings::ProfileCountFromHeader(
-        std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(header.constData()),
-                                      static_cast<std::size_t>(header.size())));
-    if (!count) return false;
-    state_.ProfileCount = *count;
-    form_.SE2->setMaximum(settings::EntrySpinnerMaximum(*count));
-    if (form_.CBox10->currentIndex() == 0 && hooks_.FillEntryNames) hooks_.FillEntryNames();
-    return true;
+    return hooks_.OpenProfile && hooks_.OpenProfile(QString::fromStdString(*plan.profilePath));
 }

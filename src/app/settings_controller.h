@@ -17,7 +17,8 @@ class SettingsController : public QObject {
   public:
     struct Hooks {
         std::function<void()> RefreshModelLists;
-        std::function<void()> FillEntryNames;
+        // Makes the remembered profile the open one; true when it is.
+        std::function<bool(const QString& path)> OpenProfile;
         std::function<void(const QString& language)> SetDefaultLanguage;
     };
 

@@ -8,4 +8,6 @@
 namespace cli {
 int RunDecode(const std::vector<std::string>& args);
 int RunSimulate(const std::vector<std::string>& args);
+int RunProfile(const std::vector<std::string>& args);
+int RunExport(const std::vector<std::string>& args);
 }  // namespace cli

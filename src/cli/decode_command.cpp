@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/json.h"
 #include "display/screen_state.h"
 #include "i18n/english.h"
 #include "i18n/lexicon.h"
@@ -271,38 +272,6 @@ bool ParseFrameLine(const std::string& line, std::vector<std::uint8_t>& bytes, s
         return false;
     }
     return true;
-}
-
-std::string JsonString(const std::string& s) {
-    std::string out = "\"";
-    for (unsigned char c : s) {
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (c < 0x20 || c == 0x7F) {
-                    char buf[8];
-                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                    out += buf;
-                } else {
-                    out += static_cast<char>(c);  // UTF-8 passes through
-                }
-        }
-    }
-    return out + "\"";
 }
 
 std::string JsonNumber(double v) {

@@ -13,6 +13,8 @@ constexpr const char* kUsage =
     "                        [--ref R|L|C=VALUE --tol TOL] [--ref2 R|Q|D=VALUE --tol2 TOL]\n"
     "                        [FILE|-]\n"
     "       rlc-meter simulate [--model N] [--mode rlcd|rd|u] [--part PART]\n"
+    "       rlc-meter profile FILE.hex1 [--lang ru|en] [--model N]\n"
+    "       rlc-meter export JOURNAL.csv OUT.xlsx [--lang ru|en] [--decimal C]\n"
     "       rlc-meter --help | --version\n";
 
 constexpr const char* kHelp =
@@ -23,6 +25,10 @@ constexpr const char* kHelp =
     "  simulate   run a simulated adapter and meter on a pseudo-terminal and\n"
     "             print its path; lines on standard input (sleep, eco, wake,\n"
     "             on, off, part PART) work the meter's buttons\n"
+    "  profile    print a .hex1 profile as JSON: every stored field and the\n"
+    "             texts of its row in the profile view\n"
+    "  export     turn a journal file into a spreadsheet (.xlsx) laid out\n"
+    "             like the window's export\n"
     "\n"
     "Exit status: 0 on success, 1 when some input was bad, 2 on wrong usage.\n"
     "See rlc-meter(1) for the options.\n";
@@ -45,6 +51,8 @@ int main(int argc, char** argv) {
     }
     if (command == "decode") return cli::RunDecode(args);
     if (command == "simulate") return cli::RunSimulate(args);
+    if (command == "profile") return cli::RunProfile(args);
+    if (command == "export") return cli::RunExport(args);
     if (command == "--version" || command == "-V") {
         std::puts("rlc-meter " RLC_VERSION);
         return 0;

@@ -34,4 +34,31 @@ inline Translations EnglishReadoutTexts() {
     return t;
 }
 
+// The read-out texts plus those of the profile view and its messages.
+inline Translations EnglishProfileTexts() {
+    Translations t = EnglishReadoutTexts();
+    const char* circuit[] = {"Series", "Parallel", "S", "P"};
+    for (int i = 0; i < 4; ++i) t.Set("Form1.Dlang2", i, circuit[i]);
+    const char* headers[] = {"Position",       "Time",       "Primary", "Secondary",
+                             "Circuit",        "Frequency",  "Level",   "Reject",
+                             "Prim.% dev.",    "Sec.% dev.", "Name",    "Prim. reference",
+                             "Sec. reference", "Start pos.", "Interval"};
+    for (int i = 1; i <= 15; ++i) t.Set("Form1.D2", i, headers[i - 1]);
+    const char* messages[] = {"Damaged profile: ",
+                              "the file is shorter than 4 bytes",
+                              "negative entry count",
+                              "the header counts more entries than the file holds",
+                              "No entry numbered ",
+                              "The profile is empty, nothing to delete",
+                              "No profile is open",
+                              "Profile not written: ",
+                              "Table written to: ",
+                              "Table not written: ",
+                              "Profile cannot be read: ",
+                              "Error",
+                              ", entries in the profile: "};
+    for (int i = 0; i < 13; ++i) t.Set("Form1.Dprof", i, messages[i]);
+    return t;
+}
+
 }  // namespace i18n

@@ -160,10 +160,17 @@ TLexicons::TLexicons()
             "Bluetooth LE: нет разрешения на работу с Bluetooth",
             "Bluetooth LE: поиск устройств здесь не поддерживается",
             "Bluetooth LE: ошибка поиска устройств", "Bluetooth LE: прибор не найден"},
-           language) {}
+           language),
+      Dprof("Form1.Dprof",
+            {"Профиль повреждён: ", "файл короче 4 байт", "отрицательное число записей",
+             "записей в заголовке больше, чем в файле", "Нет записи с номером ",
+             "Профиль пуст, удалять нечего", "Профиль не открыт",
+             "Профиль не записан: ", "Таблица записана в файл: ", "Таблица не записана: ",
+             "Профиль не читается: ", "Ошибка", ", записей в профиле: "},
+            language) {}
 
 std::vector<const TDesignedLexicon*> TLexicons::All() const {
-    return {&Dlang_connect, &Dlang3, &Dlang1, &Dlang2, &D1, &D2, &D3, &Dlog, &Dble};
+    return {&Dlang_connect, &Dlang3, &Dlang1, &Dlang2, &D1, &D2, &D3, &Dlog, &Dble, &Dprof};
 }
 
 }  // namespace i18n

@@ -82,6 +82,7 @@ struct TLexicons {
     TDesignedLexicon D3;             // short signs
     TDesignedLexicon Dlog;           // journal messages
     TDesignedLexicon Dble;           // direct Bluetooth LE link
+    TDesignedLexicon Dprof;          // profile and export messages
 
     std::vector<const TDesignedLexicon*> All() const;
 };
@@ -108,6 +109,23 @@ enum : int { Hertz, VoltsRms, Volt, Ohm, Henry, Farad, Rms, PeakToPeak, Max, Min
 }
 namespace prefix {
 enum : int { Mega, Kilo, Milli, Micro, Nano, Pico };
+}
+namespace proftext {
+enum : int {
+    Damaged,
+    ShortFile,
+    NegativeCount,
+    CountPastEnd,
+    NoSuchEntry,
+    EmptyProfile,
+    NoProfile,
+    CannotWrite,
+    Exported,
+    CannotExport,
+    CannotRead,
+    ErrorTitle,
+    CountLabel
+};
 }
 namespace logtext {
 enum : int {

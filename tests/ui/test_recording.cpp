@@ -308,6 +308,7 @@ class RecordingTest : public QObject {
     static void UseProfile(TForm1& f, const QStringList& names) {
         const int count = static_cast<int>(names.size());
         f.profiles.ProfileCount = [count] { return count; };
+        f.state.ProfileCount = count;
         f.profiles.ReopenProfile = [] { return false; };
         f.CBox6->clear();
         f.CBox6->addItems(names);

@@ -57,7 +57,8 @@ class StartupTest : public QObject {
     QString WriteProfile(const QString& name, qint32 count) {
         const QString path = dir_->path() + "/" + name;
         QFile f(path);
-        if (f.open(QIODevice::WriteOnly)) f.write(Int32(count) + QByteArray(64, '\0'));
+        // Header and `count` empty entries.
+        if (f.open(QIODevice::WriteOnly)) f.write(Int32(count) + QByteArray(96 + count * 72, '\0'));
         return path;
     }
 
