@@ -422,7 +422,7 @@ void ProfileControl::SB3Click() {
 }
 
 void ProfileControl::SB4Click() {
-    form_.SetDisplayColour(TForm1::kDisplayColour);
+    form_.SetDisplayColour(form_.Panel_RLCD, TForm1::kDisplayColour);
     const bool editing = form_.SB4->isChecked();
     for (QPushButton* b : {form_.Button_Add, form_.Button_DEL, form_.BB1}) b->setEnabled(editing);
     if (editing) {
