@@ -103,10 +103,17 @@ TLexicons::TLexicons()
           "Брак", "Основ.% откл.", "Допол.% откл.", "Наименование", "Основн. эталон",
           "Дополн.эталон", "Нач.позиция", "Интервал"},
          language),
-      D3("Form1.D3", {"п", "о", "ПН", "+", "-", "сек", "", "", "", "", "", "", "", ""}, language) {}
+      D3("Form1.D3", {"п", "о", "ПН", "+", "-", "сек", "", "", "", "", "", "", "", ""}, language),
+      Dlink("Form1.Dlink",
+            {"Адаптер потерян, порт закрыт:", "Порт не найден:", "Это не последовательный порт:",
+             "Нет доступа к порту:",
+             "добавьте пользователя в группу dialout (sudo usermod -aG dialout $USER) и войдите "
+             "в систему заново",
+             "Порт не открывается:", "Настройки не сохраняются:"},
+            language) {}
 
 std::vector<const TDesignedLexicon*> TLexicons::All() const {
-    return {&Dlang_connect, &Dlang3, &Dlang1, &Dlang2, &D1, &D2, &D3};
+    return {&Dlang_connect, &Dlang3, &Dlang1, &Dlang2, &D1, &D2, &D3, &Dlink};
 }
 
 }  // namespace i18n

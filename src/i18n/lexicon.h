@@ -63,6 +63,7 @@ struct TLexicons {
     TDesignedLexicon D1;             // profile and recording messages
     TDesignedLexicon D2;             // log table headers
     TDesignedLexicon D3;             // short signs
+    TDesignedLexicon Dlink;          // adapter port and settings file problems
 
     std::vector<const TDesignedLexicon*> All() const;
 };
@@ -79,6 +80,18 @@ enum : int {
     ScanFailed,
     Economy,
     Asleep
+};
+}
+// Dlink: each line names the port or file after the text.
+namespace link {
+enum : int {
+    AdapterLost,
+    PortNotFound,
+    NotASerialPort,
+    PortPermissionDenied,
+    DialoutHint,
+    PortCannotOpen,
+    SettingsNotSaved
 };
 }
 namespace unit {

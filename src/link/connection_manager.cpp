@@ -172,6 +172,9 @@ void ConnectionManager::EnterDisconnectedState() {
     form_.L_righ5->hide();
     form_.L_righ6->hide();
     form_.T50->stop();
+    // No wake command goes out without a link.
+    form_.T4->stop();
+    form_.T34->stop();
     form_.LangCombo1->show();
     form_.SP5->hide();
     state_.MeterConnected = false;

@@ -28,11 +28,38 @@ SerialAdapterLink::SerialAdapterLink(TForm1& form, TProgramState& state,
     connect(ComPort, &QSerialPort::readyRead, this, &SerialAdapterLink::ComPortRxChar);
     connect(&chunkTimer_, &QTimer::timeout, this, &SerialAdapterLink::ChunkEnded);
     connect(&probeTimer_, &QTimer::timeout, this, &SerialAdapterLink::ProbeTick);
-    connect(ComPort, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) {
-        // Pseudo-terminals refuse the modem lines; that is no port failure.
-        if (e != QSerialPort::NoError && e != QSerialPort::UnsupportedOperationError)
-            ComPortException();
-    });
+    connect(ComPort, &QSerialPort::errorOccurred, this,
+            [this](QSerialPort::SerialPortError e) { OnPortError(e); });
+}
+
+void SerialAdapterLink::OnPortError(int error) {
+    const auto e = static_cast<QSerialPort::SerialPortError>(error);
+    // Pseudo-terminals refuse the modem lines; that is no port failure.
+    if (e == QSerialPort::NoError || e == QSerialPort::UnsupportedOperationError) return;
+    ComPortException();
+    // A read that fails or ends means the device is gone. Its notifier keeps
+    // firing until the port is closed; close it from the event loop, not from
+    // inside the port's own notification.
+    if ((e == QSerialPort::ResourceError || e == QSerialPort::ReadError) && IsOpen() &&
+        !lostPending_) {
+        lostPending_ = true;
+        QMetaObject::invokeMethod(this, &SerialAdapterLink::AdapterLost, Qt::QueuedConnection);
+    }
+}
+
+void SerialAdapterLink::AdapterLost() {
+    lostPending_ = false;
+    if (!IsOpen()) return;
+    Log(QString::fromStdString(form_.lexicons.Dlink.GetItem(i18n::link::AdapterLost)) + " " +
+        portPath_);
+    // Connected, the window's own disconnection runs and logs the line the
+    // closing would log again.
+    const bool connected = state_.MeterConnected;
+    if (connected) events_.EnterDisconnectedState();
+    deviceGone_ = true;
+    quietClose_ = connected;
+    Close();
+    deviceGone_ = quietClose_ = false;
 }
 
 bool SerialAdapterLink::IsOpen() const {
@@ -46,6 +73,7 @@ bool SerialAdapterLink::FindAdapterPort() {
     if (!state_.AdapterFound) return false;
     if (state_.AdapterPortOpen) return true;
     if (IsOpen()) Close();
+    portPath_ = query.PortName;
     ComPort->setPortName(query.PortName);
     Open();
     form_.P5->setEnabled(true);
@@ -147,15 +175,18 @@ void SerialAdapterLink::ComPortAfterOpen() {
 void SerialAdapterLink::ComPortBeforeClose() {
     state_.MeterConnected = false;
     state_.AdapterPortOpen = false;
-    if (IsOpen()) {
+    if (IsOpen() && !deviceGone_) {
         ComPort->write("AT");  // drops the adapter's radio link
         ComPort->waitForBytesWritten(300);
     }
+    // No wake command goes out without a link.
+    form_.T4->stop();
+    form_.T34->stop();
     form_.B2->setEnabled(false);
     form_.SP1->setEnabled(false);
     EnableTimer(form_.T2);
     form_.B2->setText(QString::fromStdString(form_.lexicons.Dlang_connect.GetItem(0)));
-    Log(QString::fromStdString(form_.lexicons.Dlang_connect.GetItem(5)));
+    if (!quietClose_) Log(QString::fromStdString(form_.lexicons.Dlang_connect.GetItem(5)));
     EnableTimer(form_.T3);
     for (QLabel* l : {form_.L_prim_n, form_.L_sec_n, form_.L_righ1, form_.L_righ2, form_.L_righ3,
                       form_.L_righ4})

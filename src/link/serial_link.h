@@ -41,6 +41,9 @@ class SerialAdapterLink : public QObject {
     bool IsOpen() const;
     void Open();
     void Close();
+    // The device under the open port is gone (unplugged adapter, closed
+    // pseudo-terminal): close without a drop command, disconnect, say so.
+    void AdapterLost();
     void SendConnect() { Write("AT+CONNL"); }
     void SendDrop() { Write("AT"); }
     void Write(const QByteArray& bytes);
@@ -69,6 +72,7 @@ class SerialAdapterLink : public QObject {
     void ChunkEnded();
     void ComPortAfterOpen();
     void ComPortBeforeClose();
+    void OnPortError(int error);
     void ComPortException();
     void ClearBuffers();
     void ProbeTick();
@@ -84,4 +88,8 @@ class SerialAdapterLink : public QObject {
     QTimer probeTimer_;
     ProbeStep probeStep_ = ProbeStep::Idle;
     QByteArray probeReply_;
+    QString portPath_;         // as the locator reported it
+    bool deviceGone_ = false;  // set while closing a port whose device vanished
+    bool quietClose_ = false;  // the disconnection was logged already
+    bool lostPending_ = false;
 };

@@ -12,6 +12,7 @@
 #include "link/command_sender.h"
 #include "link/connection_manager.h"
 #include "support/form_fixture.h"
+#include "support/process_cpu.h"
 #include "support/pty_port.h"
 
 namespace {
@@ -48,7 +49,9 @@ class ConnectionTest : public QObject {
   private slots:
     void init() {
         port_ = std::make_unique<PtyPort>();
-        fixture_ = std::make_unique<FormFixture>(std::make_unique<FixedPortLocator>(port_->Path()));
+        auto locator = std::make_unique<FixedPortLocator>(port_->Path());
+        locator_ = locator.get();
+        fixture_ = std::make_unique<FormFixture>(std::move(locator));
         f_ = fixture_->form.get();
         QVERIFY(f_->connection->Serial().FindAdapterPort());
         port_->Drain();
@@ -226,6 +229,37 @@ class ConnectionTest : public QObject {
         QVERIFY(f.T3->isActive());
     }
 
+    // The adapter pulled out while connected: the port is closed at once (its
+    // notifier would otherwise fire for ever), the window disconnects and says
+    // why, and the watch runs again so the adapter is taken back when it returns.
+    void unpluggedAdapterDisconnectsAndIsTakenBack() {
+        TForm1& f = *f_;
+        SerialAdapterLink& serial = f.connection->Serial();
+        serial.HandleSerialInput("OK+CONN");
+        f.connection->T4Timer();
+        f.connection->T50Timer();
+        QVERIFY(f.state.MeterConnected && !f.T3->isActive());
+        const QString path = port_->Path();
+
+        port_.reset();  // the device goes away under the open port
+        QTRY_VERIFY_WITH_TIMEOUT(!serial.IsOpen(), 2000);
+        QVERIFY(!f.state.MeterConnected && !f.state.AdapterPortOpen);
+        QCOMPARE(f.B2->text(), QString("Подключить"));
+        QVERIFY(f.T3->isActive());
+        QVERIFY(!f.T34->isActive());
+        QVERIFY(f.Memo1->isVisibleTo(&f) && f.LangCombo1->isVisibleTo(&f));
+        QVERIFY(f.Memo1->toPlainText().contains("Адаптер потерян, порт закрыт: " + path));
+        QVERIFY2(CpuShareOver(1000) < 0.2, "the event loop spins after the port vanished");
+
+        // The adapter comes back under another path; auto-connect takes it again.
+        port_ = std::make_unique<PtyPort>();
+        locator_->SetPath(port_->Path());
+        f.CheckBox_connect_auto->setChecked(true);
+        f.connection->T3Timer();
+        QVERIFY(serial.IsOpen());
+        QCOMPARE(port_->Read(8), QByteArray("AT+CONNL"));
+    }
+
     void serialErrorsOnlyClearTheFourthSideReadout() {
         FormFixture bare;
         TForm1& f = *bare.form;
@@ -237,6 +271,7 @@ class ConnectionTest : public QObject {
   private:
     std::unique_ptr<PtyPort> port_;
     std::unique_ptr<FormFixture> fixture_;
+    FixedPortLocator* locator_ = nullptr;
     TForm1* f_ = nullptr;
 };
 
