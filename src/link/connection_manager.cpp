@@ -133,6 +133,7 @@ void ConnectionManager::T3Timer() {
 
 void ConnectionManager::T4Timer() {
     form_.T4->stop();
+    if (!state_.MeterConnected) return;  // the link went down within the second
     EnableTimer(form_.T34);
     state_.DecodePaused = 1;
     form_.LangCombo1->hide();
@@ -149,6 +150,11 @@ void ConnectionManager::T50Timer() {
 }
 
 void ConnectionManager::T34Timer() {
+    // A wake command without a link would only run into the next "AT+CONNL".
+    if (!state_.MeterConnected) {
+        form_.T34->stop();
+        return;
+    }
     commands_->SendFunctionCommand(protocol::FnWake);
 }
 

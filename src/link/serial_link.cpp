@@ -5,6 +5,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSerialPort>
+#include <QThread>
+#include <algorithm>
 
 #include "app/enable_timer.h"
 #include "app/main.h"
@@ -25,6 +27,8 @@ SerialAdapterLink::SerialAdapterLink(TForm1& form, TProgramState& state,
     chunkTimer_.setSingleShot(true);
     chunkTimer_.setInterval(kChunkPauseMs);
     probeTimer_.setSingleShot(true);
+    gapTimer_.setSingleShot(true);
+    connect(&gapTimer_, &QTimer::timeout, this, &SerialAdapterLink::SendQueued);
     connect(ComPort, &QSerialPort::readyRead, this, &SerialAdapterLink::ComPortRxChar);
     connect(&chunkTimer_, &QTimer::timeout, this, &SerialAdapterLink::ChunkEnded);
     connect(&probeTimer_, &QTimer::timeout, this, &SerialAdapterLink::ProbeTick);
@@ -103,12 +107,52 @@ void SerialAdapterLink::Close() {
     ComPort->close();
 }
 
-void SerialAdapterLink::Write(const QByteArray& bytes) {
-    if (!IsOpen() || ComPort->write(bytes) != bytes.size()) {
+void SerialAdapterLink::Write(const QByteArray& bytes, std::function<void()> settled) {
+    if (!IsOpen()) {
         ComPortException();
+        if (settled) settled();
         return;
     }
-    ComPort->flush();
+    outbox_.push_back({bytes, std::move(settled)});
+    if (!gapTimer_.isActive()) SendQueued();
+}
+
+namespace {
+// Ten bits a byte at 9600 baud, rounded up.
+qint64 WireMs(qsizetype bytes) {
+    return (static_cast<qint64>(bytes) * 10 * 1000 + 9599) / 9600;
+}
+}  // namespace
+
+qint64 SerialAdapterLink::MsUntilWriteAllowed() const {
+    if (!sinceLastWrite_.isValid()) return 0;
+    return std::max<qint64>(0, lastWriteMs_ + kWriteGapMs - sinceLastWrite_.elapsed());
+}
+
+void SerialAdapterLink::SendQueued() {
+    while (!outbox_.empty()) {
+        if (const qint64 wait = MsUntilWriteAllowed(); wait > 0) {
+            gapTimer_.start(static_cast<int>(wait));
+            return;
+        }
+        const TPendingWrite next = std::move(outbox_.front());
+        outbox_.pop_front();
+        if (!IsOpen() || ComPort->write(next.bytes) != next.bytes.size()) {
+            ComPortException();
+        } else {
+            ComPort->flush();
+            sinceLastWrite_.start();
+            lastWriteMs_ = WireMs(next.bytes.size());
+        }
+        if (next.settled) next.settled();
+    }
+}
+
+// Closing cannot wait on a timer: the drop command must go out before the port
+// closes. The wait is at most one gap and happens only right after a write.
+void SerialAdapterLink::WaitForWriteGap() const {
+    if (const qint64 wait = MsUntilWriteAllowed(); wait > 0)
+        QThread::msleep(static_cast<unsigned long>(wait));
 }
 
 void SerialAdapterLink::ComPortRxChar() {
@@ -175,9 +219,15 @@ void SerialAdapterLink::ComPortAfterOpen() {
 void SerialAdapterLink::ComPortBeforeClose() {
     state_.MeterConnected = false;
     state_.AdapterPortOpen = false;
+    // What waits for its turn would go to a port about to close.
+    outbox_.clear();
+    gapTimer_.stop();
     if (IsOpen() && !deviceGone_) {
+        WaitForWriteGap();
         ComPort->write("AT");  // drops the adapter's radio link
         ComPort->waitForBytesWritten(300);
+        sinceLastWrite_.start();
+        lastWriteMs_ = WireMs(2);
     }
     // No wake command goes out without a link.
     form_.T4->stop();

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <span>
@@ -46,7 +48,11 @@ class SerialAdapterLink : public QObject {
     void AdapterLost();
     void SendConnect() { Write("AT+CONNL"); }
     void SendDrop() { Write("AT"); }
-    void Write(const QByteArray& bytes);
+    // Each write goes out whole, at least kWriteGapMs after the previous one
+    // has left the port; writes in between wait their turn on a timer.
+    // `settled` runs once the bytes went out or failed to.
+    void Write(const QByteArray& bytes, std::function<void()> settled = {});
+    bool WritesWaiting() const { return !outbox_.empty(); }
 
     // One chunk as it arrived (bytes up to a 10 ms pause).
     void HandleSerialInput(const QByteArray& chunk);
@@ -60,6 +66,9 @@ class SerialAdapterLink : public QObject {
     // and a dead port must not hold up the start.
     static constexpr int kProbeReplyTimeoutMs = 1000;
     static constexpr int kProbeReplyMax = 40;
+    // The adapter ends a command when its input pauses; two writes closer than
+    // this would reach it as one unknown command.
+    static constexpr int kWriteGapMs = 60;
 
   signals:
     // The probe got no "OK": the caller shows the message box.
@@ -73,6 +82,9 @@ class SerialAdapterLink : public QObject {
     void ComPortAfterOpen();
     void ComPortBeforeClose();
     void OnPortError(int error);
+    void SendQueued();
+    qint64 MsUntilWriteAllowed() const;
+    void WaitForWriteGap() const;
     void ComPortException();
     void ClearBuffers();
     void ProbeTick();
@@ -88,6 +100,14 @@ class SerialAdapterLink : public QObject {
     QTimer probeTimer_;
     ProbeStep probeStep_ = ProbeStep::Idle;
     QByteArray probeReply_;
+    struct TPendingWrite {
+        QByteArray bytes;
+        std::function<void()> settled;
+    };
+    std::deque<TPendingWrite> outbox_;
+    QTimer gapTimer_;
+    QElapsedTimer sinceLastWrite_;
+    qint64 lastWriteMs_ = 0;   // time on the wire of the last write
     QString portPath_;         // as the locator reported it
     bool deviceGone_ = false;  // set while closing a port whose device vanished
     bool quietClose_ = false;  // the disconnection was logged already

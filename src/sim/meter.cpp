@@ -125,30 +125,24 @@ Bytes TSimMeter::TakeOutput() {
     return out;
 }
 
-// The adapter takes a command as complete once the host stops writing; several
-// commands written together are split at each "AT".
+// The adapter takes a command as complete once the host stops writing. Like
+// the real one it tells commands apart only by that pause: two commands
+// written together ("ATAT+CONNL") are one unknown command and get no answer.
 void TSimMeter::ProcessAtCommands() {
-    std::string text;
-    text.swap(atInput_);
-    std::size_t pos = text.find("AT");
-    while (pos != std::string::npos) {
-        const std::size_t next = text.find("AT", pos + 2);
-        std::string command = text.substr(pos, next == std::string::npos ? next : next - pos);
-        while (!command.empty() && (command.back() == '\r' || command.back() == '\n'))
-            command.pop_back();
-        if (command == "AT") {
-            if (link_ == TLink::Connecting) link_ = TLink::Idle;
-            Emit("OK");
-        } else if (command == "AT+CONNL" && link_ == TLink::Idle) {
-            Emit("OK+CONNL");
-            link_ = TLink::Connecting;
-            connectSucceeds_ = power_ != TPowerState::Off && !config_.connectFailsLate;
-            connectAt_ =
-                now_ + (connectSucceeds_ ? config_.connectDelayMs : config_.connectTimeoutMs);
-            // With no delay the link comes up in this same step.
-            if (connectAt_ <= now_) ConnectDue();
-        }
-        pos = next;
+    std::string command;
+    command.swap(atInput_);
+    while (!command.empty() && (command.back() == '\r' || command.back() == '\n'))
+        command.pop_back();
+    if (command == "AT") {
+        if (link_ == TLink::Connecting) link_ = TLink::Idle;
+        Emit("OK");
+    } else if (command == "AT+CONNL" && link_ == TLink::Idle) {
+        Emit("OK+CONNL");
+        link_ = TLink::Connecting;
+        connectSucceeds_ = power_ != TPowerState::Off && !config_.connectFailsLate;
+        connectAt_ = now_ + (connectSucceeds_ ? config_.connectDelayMs : config_.connectTimeoutMs);
+        // With no delay the link comes up in this same step.
+        if (connectAt_ <= now_) ConnectDue();
     }
 }
 

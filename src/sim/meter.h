@@ -23,6 +23,8 @@
 // Adapter: "AT" -> "OK"; "AT+CONNL" -> "OK+CONNL", then "OK+CONN\r\n" once the
 // radio link is up (or "OK+CONNF" when the meter cannot be reached); "AT" while
 // linked drops the link -> "OK+LOST". Other bytes while linked go to the meter.
+// A command ends with a pause in the input; commands without a pause between
+// them are one unknown command, which gets no answer.
 // Meter: streams 18-byte frames at its report interval and obeys 6-byte command
 // frames, however they are split across writes.
 namespace sim {

@@ -112,6 +112,19 @@ TEST(SimAdapter, CommandSplitAcrossWritesIsOneCommand) {
     EXPECT_EQ(Text(bursts[0]), "OK+CONNL");
 }
 
+// The adapter needs a pause between commands; without one it hears a single
+// unknown command and stays silent.
+TEST(SimAdapter, CommandsWrittenTogetherGetNoAnswer) {
+    TSimMeter m(Exact());
+    m.Receive("ATAT+CONNL");
+    m.Advance(1000);
+    EXPECT_TRUE(m.TakeBursts().empty());
+    EXPECT_FALSE(m.Linked());
+    m.Receive("AT+CONNL\r\n");  // a line end is not part of the command
+    m.Advance(1000);
+    EXPECT_TRUE(m.Linked());
+}
+
 // Every burst must be one chunk the serial link understands.
 TEST(SimAdapter, BurstsAreWholeRepliesAndFrames) {
     TSimMeter m(TSimConfig{});
