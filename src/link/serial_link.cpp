@@ -1,5 +1,6 @@
 #include "link/serial_link.h"
 
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -51,6 +52,34 @@ void SerialAdapterLink::OnPortError(int error) {
     }
 }
 
+QString SerialAdapterLink::OpenFailureLine(const i18n::TLexicons& lexicons, int error,
+                                           const QString& path) {
+    using namespace i18n::link;
+    const auto item = [&lexicons](int i) {
+        return QString::fromStdString(lexicons.Dlink.GetItem(i));
+    };
+    // What the path is says more than the error code of the failed open.
+    const QFileInfo info(path);
+    if (!info.exists()) return item(PortNotFound) + " " + path;
+    if (info.isDir() || info.isFile()) return item(NotASerialPort) + " " + path;
+    switch (static_cast<QSerialPort::SerialPortError>(error)) {
+        case QSerialPort::DeviceNotFoundError:
+            return item(PortNotFound) + " " + path;
+        case QSerialPort::UnsupportedOperationError:  // no terminal settings: a plain file
+        case QSerialPort::OpenError:                  // a folder, a device without a line
+            return item(NotASerialPort) + " " + path;
+        case QSerialPort::PermissionError: {
+            QString line = item(PortPermissionDenied) + " " + path;
+#ifdef Q_OS_LINUX
+            line += "; " + item(DialoutHint);
+#endif
+            return line;
+        }
+        default:
+            return item(PortCannotOpen) + " " + path;
+    }
+}
+
 void SerialAdapterLink::AdapterLost() {
     lostPending_ = false;
     if (!IsOpen()) return;
@@ -92,7 +121,15 @@ void SerialAdapterLink::Open() {
     ComPort->setParity(QSerialPort::NoParity);
     ComPort->setStopBits(QSerialPort::OneStop);
     ComPort->setFlowControl(QSerialPort::NoFlowControl);
-    if (!ComPort->open(QIODevice::ReadWrite)) return;  // reported through errorOccurred
+    if (!ComPort->open(QIODevice::ReadWrite)) {
+        // The watch retries every tick: log a reason only when it is new.
+        const QString line = OpenFailureLine(form_.lexicons, ComPort->error(), portPath_);
+        if (line != lastOpenFailure_) Log(line);
+        lastOpenFailure_ = line;
+        ComPortException();
+        return;
+    }
+    lastOpenFailure_.clear();
     ComPort->setDataTerminalReady(false);
     ComPort->setRequestToSend(false);
     pending_.clear();

@@ -9,6 +9,7 @@
 #include <memory>
 #include <span>
 
+#include "i18n/lexicon.h"
 #include "link/adapter_locator.h"
 
 class QSerialPort;
@@ -39,6 +40,9 @@ class SerialAdapterLink : public QObject {
     // reports a silent adapter with a message box.
     void ProbeAdapter();
     bool ProbeRunning() const { return probeStep_ != ProbeStep::Idle; }
+
+    // Line for the connection log when a port cannot be opened.
+    static QString OpenFailureLine(const i18n::TLexicons& lexicons, int error, const QString& path);
 
     bool IsOpen() const;
     void Open();
@@ -109,6 +113,7 @@ class SerialAdapterLink : public QObject {
     QElapsedTimer sinceLastWrite_;
     qint64 lastWriteMs_ = 0;   // time on the wire of the last write
     QString portPath_;         // as the locator reported it
+    QString lastOpenFailure_;  // logged already; cleared by a successful open
     bool deviceGone_ = false;  // set while closing a port whose device vanished
     bool quietClose_ = false;  // the disconnection was logged already
     bool lostPending_ = false;

@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSerialPort>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -258,6 +260,65 @@ class ConnectionTest : public QObject {
         f.connection->T3Timer();
         QVERIFY(serial.IsOpen());
         QCOMPARE(port_->Read(8), QByteArray("AT+CONNL"));
+    }
+
+    // A named port that cannot be used says why, once per reason rather than
+    // on every watch tick.
+    void unusablePortSaysWhyOnce_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("missing") << "/nonexistent/ttyUSB9"
+                                 << "Порт не найден: /nonexistent/ttyUSB9";
+        QTest::newRow("regular file") << ""
+                                      << "Это не последовательный порт: ";
+        QTest::newRow("folder") << "/"
+                                << "Это не последовательный порт: /";
+    }
+    void unusablePortSaysWhyOnce() {
+        QFETCH(QString, path);
+        QFETCH(QString, line);
+        QTemporaryDir dir;
+        if (path.isEmpty()) {
+            path = dir.filePath("plain");
+            QFile plain(path);
+            QVERIFY(plain.open(QIODevice::WriteOnly));
+            line += path;
+        }
+        FormFixture bare(std::make_unique<FixedPortLocator>(path));
+        TForm1& f = *bare.form;
+        for (int tick = 0; tick < 3; ++tick) f.connection->T3Timer();
+        QVERIFY(!f.connection->Serial().IsOpen());
+        QCOMPARE(f.Memo1->toPlainText().count(line), 1);
+    }
+
+    void reasonIsLoggedAgainAfterTheCauseChanged() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("adapter");
+        auto owned = std::make_unique<FixedPortLocator>(path);
+        FixedPortLocator* locator = owned.get();
+        FormFixture bare(std::move(owned));
+        TForm1& f = *bare.form;
+        f.connection->T3Timer();
+        f.connection->T3Timer();
+        PtyPort adapter;
+        locator->SetPath(adapter.Path());  // the right port: it opens
+        f.connection->T3Timer();
+        QVERIFY(f.connection->Serial().IsOpen());
+        f.connection->Serial().Close();
+        locator->SetPath(path);
+        f.connection->T3Timer();
+        QCOMPARE(f.Memo1->toPlainText().count("Порт не найден: " + path), 2);
+    }
+
+    // Linux keeps serial ports for the dialout group: say how to get in.
+    void permissionDeniedNamesTheDialoutGroup() {
+        TForm1& f = *f_;
+        const QString line = SerialAdapterLink::OpenFailureLine(
+            f.lexicons, QSerialPort::PermissionError, "/dev/null");
+        QVERIFY(line.startsWith("Нет доступа к порту: /dev/null"));
+#ifdef Q_OS_LINUX
+        QVERIFY(line.contains("dialout"));
+#endif
     }
 
     void serialErrorsOnlyClearTheFourthSideReadout() {
