@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -187,6 +188,22 @@ class StartupTest : public QObject {
         QVERIFY(form->RB1->isChecked());
         QVERIFY(!form->CheckBox_connect_auto->isChecked());
         QCOMPARE(form->LangCombo1->currentIndex(), 0);
+    }
+
+    // A folder that cannot hold 1.dat (here a plain file is in its way): the
+    // connection log says so once, however many choices then fail to be stored.
+    void settingsThatCannotBeSavedAreReportedOnce() {
+        QFile blocker(dir_->path() + "/blocker");
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        TForm1Ports ports;
+        ports.settingsFolder = dir_->path() + "/blocker/ZAZ_Aduz";
+        TForm1 form(std::move(ports));
+        form.RB2->click();
+        form.CheckBox_connect_auto->click();
+        const QString line =
+            "Настройки не сохраняются: " + dir_->path() + "/blocker/ZAZ_Aduz/1.dat";
+        QCOMPARE(form.Memo1->toPlainText().count(line), 1);
     }
 
   private:
