@@ -1,3 +1,4 @@
+#include <unistd.h>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -167,6 +168,36 @@ class StartupTest : public QObject {
         QCOMPARE(after.size(), 206);
         QCOMPARE(int(after.at(205)), 1);
         QCOMPARE(after.left(205), before.left(205));
+    }
+
+    // A choice replaces the whole file at once instead of patching it in place,
+    // so a crash mid-write leaves the old file or the new one. A second name for
+    // the old file shows it: it keeps the old bytes.
+    void choicesReplaceTheWholeFile() {
+        const QByteArray old = SettingsBytes("C:/x.hex1", 9, 1, 0, 3);
+        auto form = Start(old);
+        const QString keep = dir_->path() + "/keep";
+        QCOMPARE(::link(QFile::encodeName(dir_->path() + "/1.dat").constData(),
+                        QFile::encodeName(keep).constData()),
+                 0);
+        form->RB2->click();
+        QByteArray expected = old;
+        expected[205] = 1;
+        QCOMPARE(StoredFile(), expected);
+        QFile kept(keep);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), old);
+    }
+
+    // The empty file of the first start becomes the whole record at the first
+    // choice; fields not chosen yet read as zero, as before.
+    void firstChoiceWritesTheWholeRecord() {
+        auto form = Start(std::nullopt);
+        QCOMPARE(StoredFile().size(), 0);
+        form->CheckBox_connect_auto->click();
+        QByteArray expected(206, '\0');
+        expected[204] = 1;
+        QCOMPARE(StoredFile(), expected);
     }
 
     void unreadableFileRestoresNothing() {
