@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <memory>
+#include <string>
 
 #include "app/demo_meter.h"
 #include "app/main.h"
@@ -55,6 +56,25 @@ int main(int argc, char** argv) {
     options.addOptions({demo, demoPart, demoMode, port});
     options.process(app);
 
+    // Bad values are refused before anything starts, rather than replaced by defaults.
+    sim::TSimConfig demoConfig;
+    {
+        const std::string part = options.value(demoPart).toStdString();
+        const std::string mode = options.value(demoMode).toStdString();
+        const auto parsedPart = sim::ParsePart(part);
+        const auto parsedMode = sim::ParseMode(mode);
+        const std::string error =
+            !parsedPart   ? sim::BadOptionMessage("--demo-part", part, sim::kPartForms)
+            : !parsedMode ? sim::BadOptionMessage("--demo-mode", mode, sim::kModeSpecHelp)
+                          : std::string();
+        if (!error.empty()) {
+            std::fprintf(stderr, "rlc-logger: %s\n", error.c_str());
+            return 2;
+        }
+        demoConfig.part = *parsedPart;
+        demoConfig.mode = *parsedMode;
+    }
+
     QString instanceName;
     const std::unique_ptr<QLockFile> lock = TakeInstanceLock(instanceName);
     if (!lock) {
@@ -71,13 +91,7 @@ int main(int argc, char** argv) {
     TForm1Ports ports;
     std::unique_ptr<DemoMeter> demoMeter;
     if (options.isSet(demo)) {
-        sim::TSimConfig config;
-        if (const auto part = sim::ParsePart(options.value(demoPart).toStdString()))
-            config.part = *part;
-        const QString mode = options.value(demoMode);
-        if (mode == "rd") config.mode = protocol::TDisplayMode::Rd;
-        if (mode == "u") config.mode = protocol::TDisplayMode::U;
-        demoMeter = std::make_unique<DemoMeter>(config);
+        demoMeter = std::make_unique<DemoMeter>(demoConfig);
         ports.locator = std::make_unique<FixedPortLocator>(demoMeter->PortPath());
     } else if (options.isSet(port)) {
         ports.locator = std::make_unique<FixedPortLocator>(options.value(port));

@@ -57,65 +57,56 @@ void OnControlLine(sim::TSimMeter& meter, const std::string& line, void*) {
     }
 }
 
-std::optional<sim::TSimConfig> ParseArgs(const std::vector<std::string>& args) {
-    sim::TSimConfig config;
+// Fills `config`; on a bad argument returns a message that names it.
+std::string ParseArgs(const std::vector<std::string>& args, sim::TSimConfig& config) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        const auto value = [&]() -> std::optional<std::string> {
-            if (i + 1 >= args.size()) return std::nullopt;
-            return args[++i];
-        };
+        const bool takesValue = a == "--model" || a == "--mode" || a == "--part" || a == "--noise";
+        if (takesValue && i + 1 >= args.size()) return a + " needs a value";
+        const std::string v = takesValue ? args[++i] : std::string();
         if (a == "--model") {
-            const auto v = value();
-            if (!v || v->size() != 1 || (*v)[0] < '0' || (*v)[0] > '3') return std::nullopt;
-            config.model = static_cast<protocol::TMeterModel>((*v)[0] - '0');
+            if (v.size() != 1 || v[0] < '0' || v[0] > '3')
+                return sim::BadOptionMessage(a, v, "0, 1, 2 or 3");
+            config.model = static_cast<protocol::TMeterModel>(v[0] - '0');
         } else if (a == "--mode") {
-            const auto v = value();
-            if (v == "rlcd")
-                config.mode = protocol::TDisplayMode::Rlcd;
-            else if (v == "rd")
-                config.mode = protocol::TDisplayMode::Rd;
-            else if (v == "u")
-                config.mode = protocol::TDisplayMode::U;
-            else
-                return std::nullopt;
+            const auto mode = sim::ParseMode(v);
+            if (!mode) return sim::BadOptionMessage(a, v, sim::kModeSpecHelp);
+            config.mode = *mode;
         } else if (a == "--part") {
-            const auto v = value();
-            const auto part = v ? sim::ParsePart(*v) : std::nullopt;
-            if (!part) return std::nullopt;
+            const auto part = sim::ParsePart(v);
+            if (!part) return sim::BadOptionMessage(a, v, sim::kPartForms);
             config.part = *part;
         } else if (a == "--noise") {
-            const auto v = value();
-            if (!v) return std::nullopt;
             char* end = nullptr;
-            config.noise = std::strtod(v->c_str(), &end);
-            if (end == v->c_str() || *end != '\0' || config.noise < 0 || config.noise > 0.5)
-                return std::nullopt;
+            config.noise = std::strtod(v.c_str(), &end);
+            if (end == v.c_str() || *end != '\0' || !(config.noise >= 0) || config.noise > 0.5)
+                return sim::BadOptionMessage(a, v, "a fraction from 0 to 0.5");
         } else if (a == "--late-connf") {
             config.connectFailsLate = true;
         } else if (a == "--run-together") {
             config.repliesRunTogether = true;
             config.connectDelayMs = 0;
         } else {
-            return std::nullopt;
+            return "unknown argument '" + a + "'";
         }
     }
     if (config.mode == protocol::TDisplayMode::U && !protocol::ModelInfo(config.model).uModeOffered)
-        return std::nullopt;
-    return config;
+        return "--mode u needs --model 0 or 2";
+    return {};
 }
 
 }  // namespace
 
 int RunSimulate(const std::vector<std::string>& args) {
-    const auto config = ParseArgs(args);
-    if (!config) {
+    sim::TSimConfig config;
+    if (const std::string error = ParseArgs(args, config); !error.empty()) {
+        std::fprintf(stderr, "rlc-meter simulate: %s\n", error.c_str());
         PrintSimulateUsage();
         return 2;
     }
     try {
         sim::TPtyPair pty;
-        sim::TSimMeter meter(*config);
+        sim::TSimMeter meter(config);
 
         struct sigaction sa {};
         sa.sa_handler = OnSignal;
