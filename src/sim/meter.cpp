@@ -258,8 +258,37 @@ void TSimMeter::PowerOff() {
     if (link_ == TLink::Up) DropLink();
 }
 
-void TSimMeter::SendFrame() {
+void TSimMeter::AdapterUnplugged() {
+    link_ = TLink::Idle;
+    atInput_.clear();
+    meterInput_.clear();
+    meterBurstOpen_ = false;
+    pending_.clear();
+    released_.clear();
+}
+
+void TSimMeter::DropLinkMidFrame() {
+    if (link_ != TLink::Up) return;
     const protocol::TMeasurementFrame frame = BuildFrame();
+    Bytes burst(frame.begin(), frame.begin() + protocol::kFrameSize / 2);
+    burst.insert(burst.end(), {'O', 'K', '+', 'L', 'O', 'S', 'T'});
+    link_ = TLink::Idle;
+    meterInput_.clear();
+    meterBurstOpen_ = false;
+    Emit(std::move(burst));
+}
+
+void TSimMeter::SetLateConnectFailure(std::optional<int> ms) {
+    config_.connectFailsLate = ms.has_value();
+    if (ms) config_.connectTimeoutMs = std::max(*ms, 0);
+}
+
+void TSimMeter::SendFrame() {
+    protocol::TMeasurementFrame frame = BuildFrame();
+    if (corruptFrames_ > 0) {
+        --corruptFrames_;
+        frame[16] = static_cast<std::uint8_t>(frame[16] + 1);  // the checksum byte
+    }
     Emit(Bytes(frame.begin(), frame.end()));
     lastFrameAt_ = now_;
     nextFrameAt_ = now_ + ReportIntervalMs(settings_.Rate());

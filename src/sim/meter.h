@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <deque>
@@ -77,6 +78,18 @@ class TSimMeter {
     void PowerOff();  // drops the radio link
     void SetPart(const TPart& part) { config_.part = part; }
 
+    // Faults, for trying the host against them.
+    // The adapter is pulled out: its radio link and everything unsent are gone,
+    // with no reply (there is no port left to send one on).
+    void AdapterUnplugged();
+    // The link drops in the middle of a frame: part of it, then "OK+LOST", in
+    // one burst.
+    void DropLinkMidFrame();
+    // The next `count` frames carry a wrong checksum.
+    void CorruptNextFrames(int count) { corruptFrames_ = std::max(count, 0); }
+    // "AT+CONNL" gets "OK+CONNF" after `ms` instead of a link; none: links again.
+    void SetLateConnectFailure(std::optional<int> ms);
+
     bool Linked() const { return link_ == TLink::Up; }
     TPowerState Power() const { return power_; }
     protocol::TDisplayMode Mode() const { return config_.mode; }
@@ -139,6 +152,7 @@ class TSimMeter {
     std::int64_t lastBurstDue_ = -kBurstGapMs;
     std::vector<Bytes> released_;
     std::mt19937 rng_;
+    int corruptFrames_ = 0;
 };
 
 }  // namespace sim
