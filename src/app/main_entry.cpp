@@ -2,6 +2,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLockFile>
 #include <QMessageBox>
 #include <QPushButton>
@@ -53,7 +54,10 @@ int main(int argc, char** argv) {
     const QCommandLineOption demoMode("demo-mode", "Display mode the simulated meter starts in.",
                                       "rlcd|rd|u", "rlcd");
     const QCommandLineOption port("port", "Use this serial port as the adapter.", "PATH");
-    options.addOptions({demo, demoPart, demoMode, port});
+    const QCommandLineOption reportReadings(
+        "report-readings",
+        "Print a line on standard output once readings are shown (for scripts).");
+    options.addOptions({demo, demoPart, demoMode, port, reportReadings});
     options.process(app);
 
     // Bad values are refused before anything starts, rather than replaced by defaults.
@@ -106,6 +110,21 @@ int main(int argc, char** argv) {
         QTimer::singleShot(3000, &form, [&form] {
             if (form.B2->isEnabled() && !form.state.MeterConnected) form.connection->B2Click();
         });
+    }
+    if (options.isSet(reportReadings)) {
+        // Scripts (the screenshot) wait for this line instead of guessing a delay.
+        auto* watch = new QTimer(&form);
+        QObject::connect(watch, &QTimer::timeout, &form, [&form, watch] {
+            for (const QLabel* l : {form.L_prim_n, form.RD_Prim, form.U_Prim}) {
+                if (l->isVisible() && !l->text().trimmed().isEmpty()) {
+                    std::printf("readings shown\n");
+                    std::fflush(stdout);
+                    watch->stop();
+                    return;
+                }
+            }
+        });
+        watch->start(100);
     }
     return app.exec();
 }
