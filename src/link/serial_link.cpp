@@ -256,9 +256,13 @@ void SerialAdapterLink::ComPortAfterOpen() {
 void SerialAdapterLink::ComPortBeforeClose() {
     state_.MeterConnected = false;
     state_.AdapterPortOpen = false;
-    // What waits for its turn would go to a port about to close.
-    outbox_.clear();
+    // What waits for its turn would go to a port about to close: it fails, and
+    // its senders hear so.
     gapTimer_.stop();
+    std::deque<TPendingWrite> dropped;
+    dropped.swap(outbox_);
+    for (const TPendingWrite& w : dropped)
+        if (w.settled) w.settled();
     if (IsOpen() && !deviceGone_) {
         WaitForWriteGap();
         ComPort->write("AT");  // drops the adapter's radio link

@@ -321,6 +321,22 @@ class ConnectionTest : public QObject {
 #endif
     }
 
+    // A command still waiting for its turn when the port closes fails, and the
+    // pause of frame decoding it asked for still ends.
+    void commandWaitingWhenThePortClosesStillEndsThePause() {
+        TForm1& f = *f_;
+        SerialAdapterLink& serial = f.connection->Serial();
+        serial.HandleSerialInput("OK+CONN");
+        f.connection->T4Timer();  // the wake command goes out at once
+        f.connection->Commands().SendFunctionCommand(protocol::FnWake);  // this one waits
+        QVERIFY(serial.WritesWaiting());
+        f.connection->Commands().Timer_TXTimer();  // the first pause ends meanwhile
+        QCOMPARE(f.state.DecodePaused, 1);
+        serial.Close();
+        QVERIFY(!serial.WritesWaiting());
+        QTRY_COMPARE_WITH_TIMEOUT(f.state.DecodePaused, 0, 1000);
+    }
+
     void serialErrorsOnlyClearTheFourthSideReadout() {
         FormFixture bare;
         TForm1& f = *bare.form;
