@@ -167,10 +167,17 @@ TLexicons::TLexicons()
              "Профиль пуст, удалять нечего", "Профиль не открыт",
              "Профиль не записан: ", "Таблица записана в файл: ", "Таблица не записана: ",
              "Профиль не читается: ", "Ошибка", ", записей в профиле: "},
+            language),
+      Dlink("Form1.Dlink",
+            {"Адаптер потерян, порт закрыт:", "Порт не найден:", "Это не последовательный порт:",
+             "Нет доступа к порту:",
+             "добавьте пользователя в группу dialout (sudo usermod -aG dialout $USER) и войдите "
+             "в систему заново",
+             "Порт не открывается:", "Настройки не сохраняются:"},
             language) {}
 
 std::vector<const TDesignedLexicon*> TLexicons::All() const {
-    return {&Dlang_connect, &Dlang3, &Dlang1, &Dlang2, &D1, &D2, &D3, &Dlog, &Dble, &Dprof};
+    return {&Dlang_connect, &Dlang3, &Dlang1, &Dlang2, &D1, &D2, &D3, &Dlog, &Dble, &Dprof, &Dlink};
 }
 
 }  // namespace i18n

@@ -83,6 +83,7 @@ struct TLexicons {
     TDesignedLexicon Dlog;           // journal messages
     TDesignedLexicon Dble;           // direct Bluetooth LE link
     TDesignedLexicon Dprof;          // profile and export messages
+    TDesignedLexicon Dlink;          // adapter port and settings file problems
 
     std::vector<const TDesignedLexicon*> All() const;
 };
@@ -103,6 +104,17 @@ enum : int {
 }
 namespace ble {
 enum : int { NoRadio, RadioOff, PermissionRefused, Unsupported, DiscoveryFailed, MeterNotFound };
+// Dlink: each line names the port or file after the text.
+namespace link {
+enum : int {
+    AdapterLost,
+    PortNotFound,
+    NotASerialPort,
+    PortPermissionDenied,
+    DialoutHint,
+    PortCannotOpen,
+    SettingsNotSaved
+};
 }
 namespace unit {
 enum : int { Hertz, VoltsRms, Volt, Ohm, Henry, Farad, Rms, PeakToPeak, Max, Min };
