@@ -104,6 +104,7 @@ enum : int {
 }
 namespace ble {
 enum : int { NoRadio, RadioOff, PermissionRefused, Unsupported, DiscoveryFailed, MeterNotFound };
+}
 // Dlink: each line names the port or file after the text.
 namespace link {
 enum : int {
