@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/line_sink.h"
 #include "cli/log_pipeline.h"
 #include "cli/options.h"
 #include "cli/set_option.h"
@@ -174,65 +175,6 @@ bool ParseArgs(const std::vector<std::string>& args, TLogOptions& opt, std::stri
     }
     return true;
 }
-
-// Where the lines go: one write a line; a file is also flushed to the disk, so
-// a line once written survives a crash or a power cut.
-class TLineSink {
-  public:
-    // The header goes out with the first line, so a run that records nothing
-    // leaves nothing behind.
-    bool Open(const std::optional<std::string>& path, std::string header, std::string& error) {
-        header_ = std::move(header);
-        if (!path) {
-            fd_ = STDOUT_FILENO;
-            return true;
-        }
-        fd_ = ::open(path->c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-        owned_ = fd_ >= 0;
-        sync_ = owned_;
-        if (!owned_) {
-            error = "cannot open " + *path + ": " + std::strerror(errno);
-            return false;
-        }
-        // A file already holding lines gets more of them, never a second header.
-        if (::lseek(fd_, 0, SEEK_END) != 0)
-            header_.clear();
-        else if (!header_.empty())
-            header_.insert(0, "\xEF\xBB\xBF");
-        return true;
-    }
-    ~TLineSink() {
-        if (owned_) ::close(fd_);
-    }
-
-    bool Write(std::string line, std::string& error) {
-        if (!header_.empty()) {
-            line.insert(0, header_);
-            header_.clear();
-        }
-        std::size_t done = 0;
-        while (done < line.size()) {
-            const ssize_t n = ::write(fd_, line.data() + done, line.size() - done);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) {
-                error = std::string("cannot write the output: ") + std::strerror(errno);
-                return false;
-            }
-            done += static_cast<std::size_t>(n);
-        }
-        if (sync_ && ::fdatasync(fd_) != 0) {
-            error = std::string("cannot flush the output to the disk: ") + std::strerror(errno);
-            return false;
-        }
-        return true;
-    }
-
-  private:
-    std::string header_;
-    int fd_ = -1;
-    bool owned_ = false;
-    bool sync_ = false;
-};
 
 // The simulated adapter and meter on a pseudo-terminal, served from a thread
 // of its own while the session talks to it like to any port.
