@@ -276,6 +276,20 @@ class LogCommandTest : public QObject {
         QVERIFY(p.waitForFinished(10000));
         QCOMPARE(p.exitCode(), 6);
         QVERIFY(p.readAllStandardError().contains("did not answer"));
+
+        // A port another recording holds.
+        DemoMeter demo(Config());
+        QProcess holder;
+        holder.start(Tool(), {"log", "--quiet", "--port", demo.PortPath()});
+        QVERIFY(WaitFor([&] { return holder.readAllStandardOutput().size() > 0; }, 15000));
+        QProcess second;
+        second.start(Tool(), {"log", "--port", demo.PortPath()});
+        QVERIFY(WaitFor([&] { return second.state() == QProcess::NotRunning; }, 10000));
+        QCOMPARE(second.exitCode(), 4);
+        QVERIFY(second.readAllStandardError().contains("in use by another program"));
+        holder.terminate();
+        QVERIFY(WaitFor([&] { return holder.state() == QProcess::NotRunning; }, 10000));
+        QCOMPARE(holder.exitCode(), 0);
     }
 };
 
