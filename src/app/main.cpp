@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/settings_controller.h"
 #include "app/widget_factory.h"
@@ -98,6 +99,18 @@ TForm1::TForm1(TForm1Ports ports, QWidget* parent)
                 box->open();
             });
     FormCreate();
+    CentreOnScreen();
+}
+
+// Centred on the screen it opens on; a screen smaller than the window gets
+// the window's top left corner, so its title bar stays within reach.
+void TForm1::CentreOnScreen() {
+    const QScreen* s = QWidget::screen();
+    if (!s) return;
+    const QRect area = s->availableGeometry();
+    const QSize size = frameGeometry().size();
+    move(std::max(area.left(), area.left() + (area.width() - size.width()) / 2),
+         std::max(area.top(), area.top() + (area.height() - size.height()) / 2));
 }
 
 TForm1::~TForm1() {
@@ -139,6 +152,7 @@ void TForm1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (shown_) return;
     shown_ = true;
+    CentreOnScreen();  // again, now that the frame around the window is known
     FormShow();
 }
 

@@ -69,6 +69,7 @@ class TForm1 : public QMainWindow {
     void DecodeMeasurementFrame(std::span<const std::uint8_t> frame);
 
     // Window-level behaviour.
+    void CentreOnScreen();
     void FormResize();
     void Memo1Click();
     void P16MouseLeave();

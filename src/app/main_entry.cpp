@@ -2,6 +2,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLockFile>
 #include <QMessageBox>
 #include <QPushButton>
@@ -9,6 +10,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <memory>
+#include <string>
 
 #include "app/demo_meter.h"
 #include "app/lang_folder.h"
@@ -52,7 +54,10 @@ int main(int argc, char** argv) {
     const QCommandLineOption port("port", "Use this serial port as the adapter.", "PATH");
     const QCommandLineOption selfTest(
         "self-test", "Quit once a reading is shown, printing it (exit status 1 if none in 20 s).");
-    options.addOptions({demo, demoBle, demoPart, demoMode, port, selfTest});
+    const QCommandLineOption reportReadings(
+        "report-readings",
+        "Print a line on standard output once readings are shown (for scripts).");
+    options.addOptions({demo, demoBle, demoPart, demoMode, port, selfTest, reportReadings});
 
     // Help and the version are answered without a display (over ssh, in a
     // package check). Qt's own options such as -platform are known only later.
@@ -67,6 +72,25 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QGuiApplication::setDesktopFileName(RLC_APP_ID);
     options.process(app);
+
+    // Bad values are refused before anything starts, rather than replaced by defaults.
+    sim::TSimConfig demoConfig;
+    {
+        const std::string part = options.value(demoPart).toStdString();
+        const std::string mode = options.value(demoMode).toStdString();
+        const auto parsedPart = sim::ParsePart(part);
+        const auto parsedMode = sim::ParseMode(mode);
+        const std::string error =
+            !parsedPart   ? sim::BadOptionMessage("--demo-part", part, sim::kPartForms)
+            : !parsedMode ? sim::BadOptionMessage("--demo-mode", mode, sim::kModeSpecHelp)
+                          : std::string();
+        if (!error.empty()) {
+            std::fprintf(stderr, "rlc-logger: %s\n", error.c_str());
+            return 2;
+        }
+        demoConfig.part = *parsedPart;
+        demoConfig.mode = *parsedMode;
+    }
 
     QString instanceName;
     const std::unique_ptr<QLockFile> lock = TakeInstanceLock(instanceName);
@@ -87,16 +111,10 @@ int main(int argc, char** argv) {
     std::unique_ptr<DemoMeter> demoMeter;
     const bool demoRun = options.isSet(demo) || options.isSet(demoBle);
     if (demoRun) {
-        sim::TSimConfig config;
-        if (const auto part = sim::ParsePart(options.value(demoPart).toStdString()))
-            config.part = *part;
-        const QString mode = options.value(demoMode);
-        if (mode == "rd") config.mode = protocol::TDisplayMode::Rd;
-        if (mode == "u") config.mode = protocol::TDisplayMode::U;
         if (options.isSet(demoBle)) {
-            ports.ble = std::make_unique<DemoRadio>(config);  // and no adapter at all
+            ports.ble = std::make_unique<DemoRadio>(demoConfig);  // and no adapter at all
         } else {
-            demoMeter = std::make_unique<DemoMeter>(config);
+            demoMeter = std::make_unique<DemoMeter>(demoConfig);
             ports.locator = std::make_unique<FixedPortLocator>(demoMeter->PortPath());
         }
     } else if (options.isSet(port)) {
@@ -115,6 +133,21 @@ int main(int argc, char** argv) {
         QTimer::singleShot(3000, &form, [&form] {
             if (form.B2->isEnabled() && !form.state.MeterConnected) form.connection->B2Click();
         });
+    }
+    if (options.isSet(reportReadings)) {
+        // Scripts (the screenshot) wait for this line instead of guessing a delay.
+        auto* watch = new QTimer(&form);
+        QObject::connect(watch, &QTimer::timeout, &form, [&form, watch] {
+            for (const QLabel* l : {form.L_prim_n, form.RD_Prim, form.U_Prim}) {
+                if (l->isVisible() && !l->text().trimmed().isEmpty()) {
+                    std::printf("readings shown\n");
+                    std::fflush(stdout);
+                    watch->stop();
+                    return;
+                }
+            }
+        });
+        watch->start(100);
     }
     return app.exec();
 }

@@ -36,9 +36,11 @@ class SettingsController : public QObject {
 
   private:
     void Store(const settings::TFieldPatch& patch);
+    void ReportNotSaved();
 
     TForm1& form_;
     TProgramState& state_;
     SettingsStore store_;
     Hooks hooks_;
+    bool notSavedReported_ = false;
 };

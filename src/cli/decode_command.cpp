@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -43,6 +44,13 @@ struct TDecodeOptions {
     TReferenceOption secondary;
 };
 
+// Characters of UTF-8 text (bytes that start one).
+std::size_t Utf8Length(const std::string& text) {
+    std::size_t n = 0;
+    for (const unsigned char c : text) n += (c & 0xC0) != 0x80;
+    return n;
+}
+
 bool ParseArgs(const std::vector<std::string>& args, TDecodeOptions& opt, std::string& error) {
     bool fileSeen = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -65,6 +73,11 @@ bool ParseArgs(const std::vector<std::string>& args, TDecodeOptions& opt, std::s
             opt.lang = v;
         } else if (a == "--decimal") {
             if (!value(v)) return false;
+            // An empty or longer mark would print numbers that read as other numbers.
+            if (Utf8Length(v) != 1) {
+                error = "--decimal must be exactly one character";
+                return false;
+            }
             opt.decimal = v;
         } else if (a == "--group") {
             if (!value(v)) return false;
@@ -104,25 +117,41 @@ int HexDigit(char c) {
     return -1;
 }
 
+// A word of the input as it may be shown on a terminal: printable ASCII as it
+// is, every other byte as \xNN.
+std::string Printable(const std::string& word) {
+    std::string out;
+    for (const unsigned char c : word) {
+        if (c >= 0x20 && c < 0x7F && c != '\\') {
+            out += static_cast<char>(c);
+        } else {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\x%02x", c);
+            out += buf;
+        }
+    }
+    return out;
+}
+
 // Blanks may separate bytes, never split one.
 bool ParseFrameLine(const std::string& line, std::vector<std::uint8_t>& bytes, std::string& error) {
     bytes.clear();
     std::istringstream words(line);
     std::string word;
     while (words >> word) {
+        for (const char c : word) {
+            if (HexDigit(c) < 0) {
+                error = "'" + Printable(word) + "' is not hexadecimal";
+                return false;
+            }
+        }
         if (word.size() % 2 != 0) {
             error = "'" + word + "' splits a byte";
             return false;
         }
-        for (std::size_t i = 0; i < word.size(); i += 2) {
-            const int hi = HexDigit(word[i]);
-            const int lo = HexDigit(word[i + 1]);
-            if (hi < 0 || lo < 0) {
-                error = "'" + word + "' is not hexadecimal";
-                return false;
-            }
-            bytes.push_back(static_cast<std::uint8_t>(hi * 16 + lo));
-        }
+        for (std::size_t i = 0; i < word.size(); i += 2)
+            bytes.push_back(
+                static_cast<std::uint8_t>(HexDigit(word[i]) * 16 + HexDigit(word[i + 1])));
     }
     if (bytes.size() != protocol::kFrameSize) {
         error = "expected 36 hex digits (18 bytes), got " + std::to_string(bytes.size()) + " bytes";
@@ -248,6 +277,11 @@ int RunDecode(const std::vector<std::string>& args) {
     std::ifstream file;
     std::istream* in = &std::cin;
     if (opt.file != "-") {
+        std::error_code ec;
+        if (std::filesystem::is_directory(opt.file, ec)) {
+            std::cerr << "rlc-meter decode: " << opt.file << " is a folder, not a file of frames\n";
+            return 2;
+        }
         file.open(opt.file);
         if (!file) {
             std::cerr << "rlc-meter decode: cannot open " << opt.file << "\n";

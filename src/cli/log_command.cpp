@@ -182,16 +182,16 @@ class TDemoMeter {
   public:
     explicit TDemoMeter(sim::TSimConfig config) : meter_(std::move(config)) {
         options_.stop = &stop_;
-        thread_ = std::thread([this] { sim::RunOnPty(meter_, pty_, options_); });
+        thread_ = std::thread([this] { sim::RunOnPty(meter_, port_, options_); });
     }
     ~TDemoMeter() {
         stop_ = 1;
         thread_.join();
     }
-    QString Path() const { return QString::fromStdString(pty_.SlavePath()); }
+    QString Path() const { return QString::fromStdString(port_.Path()); }
 
   private:
-    sim::TPtyPair pty_;
+    sim::TAdapterPort port_;
     sim::TSimMeter meter_;
     volatile std::sig_atomic_t stop_ = 0;
     sim::TPtyRunOptions options_;

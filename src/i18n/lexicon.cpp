@@ -117,10 +117,17 @@ TLexicons::TLexicons()
             "Bluetooth LE: нет разрешения на работу с Bluetooth",
             "Bluetooth LE: поиск устройств здесь не поддерживается",
             "Bluetooth LE: ошибка поиска устройств", "Bluetooth LE: прибор не найден"},
-           language) {}
+           language),
+      Dlink("Form1.Dlink",
+            {"Адаптер потерян, порт закрыт:", "Порт не найден:", "Это не последовательный порт:",
+             "Нет доступа к порту:",
+             "добавьте пользователя в группу dialout (sudo usermod -aG dialout $USER) и войдите "
+             "в систему заново",
+             "Порт не открывается:", "Настройки не сохраняются:"},
+            language) {}
 
 std::vector<const TDesignedLexicon*> TLexicons::All() const {
-    return {&Dlang_connect, &Dlang3, &Dlang1, &Dlang2, &D1, &D2, &D3, &Dlog, &Dble};
+    return {&Dlang_connect, &Dlang3, &Dlang1, &Dlang2, &D1, &D2, &D3, &Dlog, &Dble, &Dlink};
 }
 
 }  // namespace i18n

@@ -65,6 +65,7 @@ struct TLexicons {
     TDesignedLexicon D3;             // short signs
     TDesignedLexicon Dlog;           // journal messages
     TDesignedLexicon Dble;           // direct Bluetooth LE link
+    TDesignedLexicon Dlink;          // adapter port and settings file problems
 
     std::vector<const TDesignedLexicon*> All() const;
 };
@@ -85,6 +86,18 @@ enum : int {
 }
 namespace ble {
 enum : int { NoRadio, RadioOff, PermissionRefused, Unsupported, DiscoveryFailed, MeterNotFound };
+}
+// Dlink: each line names the port or file after the text.
+namespace link {
+enum : int {
+    AdapterLost,
+    PortNotFound,
+    NotASerialPort,
+    PortPermissionDenied,
+    DialoutHint,
+    PortCannotOpen,
+    SettingsNotSaved
+};
 }
 namespace unit {
 enum : int { Hertz, VoltsRms, Volt, Ohm, Henry, Farad, Rms, PeakToPeak, Max, Min };

@@ -161,6 +161,7 @@ void ConnectionManager::T3Timer() {
 
 void ConnectionManager::T4Timer() {
     form_.T4->stop();
+    if (!state_.MeterConnected) return;  // the link went down within the second
     EnableTimer(form_.T34);
     state_.DecodePaused = 1;
     form_.LangCombo1->hide();
@@ -177,6 +178,11 @@ void ConnectionManager::T50Timer() {
 }
 
 void ConnectionManager::T34Timer() {
+    // A wake command without a link would only run into the next "AT+CONNL".
+    if (!state_.MeterConnected) {
+        form_.T34->stop();
+        return;
+    }
     commands_->SendFunctionCommand(protocol::FnWake);
 }
 
@@ -200,6 +206,9 @@ void ConnectionManager::EnterDisconnectedState() {
     form_.L_righ5->hide();
     form_.L_righ6->hide();
     form_.T50->stop();
+    // No wake command goes out without a link.
+    form_.T4->stop();
+    form_.T34->stop();
     form_.LangCombo1->show();
     form_.SP5->hide();
     state_.MeterConnected = false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <deque>
@@ -23,6 +24,8 @@
 // Adapter: "AT" -> "OK"; "AT+CONNL" -> "OK+CONNL", then "OK+CONN\r\n" once the
 // radio link is up (or "OK+CONNF" when the meter cannot be reached); "AT" while
 // linked drops the link -> "OK+LOST". Other bytes while linked go to the meter.
+// A command ends with a pause in the input; commands without a pause between
+// them are one unknown command, which gets no answer.
 // Meter: streams 18-byte frames at its report interval and obeys 6-byte command
 // frames, however they are split across writes.
 //
@@ -85,6 +88,17 @@ class TSimMeter {
     void DropRadio();
     // One characteristic write: an 8-byte command frame; anything else is ignored.
     void RadioWrite(std::span<const std::uint8_t> value);
+    // Faults, for trying the host against them.
+    // The adapter is pulled out: its radio link and everything unsent are gone,
+    // with no reply (there is no port left to send one on).
+    void AdapterUnplugged();
+    // The link drops in the middle of a frame: part of it, then "OK+LOST", in
+    // one burst.
+    void DropLinkMidFrame();
+    // The next `count` frames carry a wrong checksum.
+    void CorruptNextFrames(int count) { corruptFrames_ = std::max(count, 0); }
+    // "AT+CONNL" gets "OK+CONNF" after `ms` instead of a link; none: links again.
+    void SetLateConnectFailure(std::optional<int> ms);
 
     bool Linked() const { return link_ == TLink::Up; }
     TPowerState Power() const { return power_; }
@@ -149,6 +163,7 @@ class TSimMeter {
     std::int64_t lastBurstDue_ = -kBurstGapMs;
     std::vector<Bytes> released_;
     std::mt19937 rng_;
+    int corruptFrames_ = 0;
 };
 
 }  // namespace sim

@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSerialPort>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -12,6 +14,7 @@
 #include "link/command_sender.h"
 #include "link/connection_manager.h"
 #include "support/form_fixture.h"
+#include "support/process_cpu.h"
 #include "support/pty_port.h"
 
 namespace {
@@ -48,7 +51,9 @@ class ConnectionTest : public QObject {
   private slots:
     void init() {
         port_ = std::make_unique<PtyPort>();
-        fixture_ = std::make_unique<FormFixture>(std::make_unique<FixedPortLocator>(port_->Path()));
+        auto locator = std::make_unique<FixedPortLocator>(port_->Path());
+        locator_ = locator.get();
+        fixture_ = std::make_unique<FormFixture>(std::move(locator));
         f_ = fixture_->form.get();
         QVERIFY(f_->connection->Serial().FindAdapterPort());
         port_->Drain();
@@ -226,6 +231,112 @@ class ConnectionTest : public QObject {
         QVERIFY(f.T3->isActive());
     }
 
+    // The adapter pulled out while connected: the port is closed at once (its
+    // notifier would otherwise fire for ever), the window disconnects and says
+    // why, and the watch runs again so the adapter is taken back when it returns.
+    void unpluggedAdapterDisconnectsAndIsTakenBack() {
+        TForm1& f = *f_;
+        SerialAdapterLink& serial = f.connection->Serial();
+        serial.HandleSerialInput("OK+CONN");
+        f.connection->T4Timer();
+        f.connection->T50Timer();
+        QVERIFY(f.state.MeterConnected && !f.T3->isActive());
+        const QString path = port_->Path();
+
+        port_.reset();  // the device goes away under the open port
+        QTRY_VERIFY_WITH_TIMEOUT(!serial.IsOpen(), 2000);
+        QVERIFY(!f.state.MeterConnected && !f.state.AdapterPortOpen);
+        QCOMPARE(f.B2->text(), QString("Подключить"));
+        QVERIFY(f.T3->isActive());
+        QVERIFY(!f.T34->isActive());
+        QVERIFY(f.Memo1->isVisibleTo(&f) && f.LangCombo1->isVisibleTo(&f));
+        QVERIFY(f.Memo1->toPlainText().contains("Адаптер потерян, порт закрыт: " + path));
+        QVERIFY2(CpuShareOver(1000) < 0.2, "the event loop spins after the port vanished");
+
+        // The adapter comes back under another path; auto-connect takes it again.
+        port_ = std::make_unique<PtyPort>();
+        locator_->SetPath(port_->Path());
+        f.CheckBox_connect_auto->setChecked(true);
+        f.connection->T3Timer();
+        QVERIFY(serial.IsOpen());
+        QCOMPARE(port_->Read(8), QByteArray("AT+CONNL"));
+    }
+
+    // A named port that cannot be used says why, once per reason rather than
+    // on every watch tick.
+    void unusablePortSaysWhyOnce_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("missing") << "/nonexistent/ttyUSB9"
+                                 << "Порт не найден: /nonexistent/ttyUSB9";
+        QTest::newRow("regular file") << ""
+                                      << "Это не последовательный порт: ";
+        QTest::newRow("folder") << "/"
+                                << "Это не последовательный порт: /";
+    }
+    void unusablePortSaysWhyOnce() {
+        QFETCH(QString, path);
+        QFETCH(QString, line);
+        QTemporaryDir dir;
+        if (path.isEmpty()) {
+            path = dir.filePath("plain");
+            QFile plain(path);
+            QVERIFY(plain.open(QIODevice::WriteOnly));
+            line += path;
+        }
+        FormFixture bare(std::make_unique<FixedPortLocator>(path));
+        TForm1& f = *bare.form;
+        for (int tick = 0; tick < 3; ++tick) f.connection->T3Timer();
+        QVERIFY(!f.connection->Serial().IsOpen());
+        QCOMPARE(f.Memo1->toPlainText().count(line), 1);
+    }
+
+    void reasonIsLoggedAgainAfterTheCauseChanged() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("adapter");
+        auto owned = std::make_unique<FixedPortLocator>(path);
+        FixedPortLocator* locator = owned.get();
+        FormFixture bare(std::move(owned));
+        TForm1& f = *bare.form;
+        f.connection->T3Timer();
+        f.connection->T3Timer();
+        PtyPort adapter;
+        locator->SetPath(adapter.Path());  // the right port: it opens
+        f.connection->T3Timer();
+        QVERIFY(f.connection->Serial().IsOpen());
+        f.connection->Serial().Close();
+        locator->SetPath(path);
+        f.connection->T3Timer();
+        QCOMPARE(f.Memo1->toPlainText().count("Порт не найден: " + path), 2);
+    }
+
+    // Linux keeps serial ports for the dialout group: say how to get in.
+    void permissionDeniedNamesTheDialoutGroup() {
+        TForm1& f = *f_;
+        const QString line = SerialAdapterLink::OpenFailureLine(
+            f.lexicons, QSerialPort::PermissionError, "/dev/null");
+        QVERIFY(line.startsWith("Нет доступа к порту: /dev/null"));
+#ifdef Q_OS_LINUX
+        QVERIFY(line.contains("dialout"));
+#endif
+    }
+
+    // A command still waiting for its turn when the port closes fails, and the
+    // pause of frame decoding it asked for still ends.
+    void commandWaitingWhenThePortClosesStillEndsThePause() {
+        TForm1& f = *f_;
+        SerialAdapterLink& serial = f.connection->Serial();
+        serial.HandleSerialInput("OK+CONN");
+        f.connection->T4Timer();  // the wake command goes out at once
+        f.connection->Commands().SendFunctionCommand(protocol::FnWake);  // this one waits
+        QVERIFY(serial.WritesWaiting());
+        f.connection->Commands().Timer_TXTimer();  // the first pause ends meanwhile
+        QCOMPARE(f.state.DecodePaused, 1);
+        serial.Close();
+        QVERIFY(!serial.WritesWaiting());
+        QTRY_COMPARE_WITH_TIMEOUT(f.state.DecodePaused, 0, 1000);
+    }
+
     void serialErrorsOnlyClearTheFourthSideReadout() {
         FormFixture bare;
         TForm1& f = *bare.form;
@@ -237,6 +348,7 @@ class ConnectionTest : public QObject {
   private:
     std::unique_ptr<PtyPort> port_;
     std::unique_ptr<FormFixture> fixture_;
+    FixedPortLocator* locator_ = nullptr;
     TForm1* f_ = nullptr;
 };
 

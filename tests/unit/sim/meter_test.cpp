@@ -112,6 +112,19 @@ TEST(SimAdapter, CommandSplitAcrossWritesIsOneCommand) {
     EXPECT_EQ(Text(bursts[0]), "OK+CONNL");
 }
 
+// The adapter needs a pause between commands; without one it hears a single
+// unknown command and stays silent.
+TEST(SimAdapter, CommandsWrittenTogetherGetNoAnswer) {
+    TSimMeter m(Exact());
+    m.Receive("ATAT+CONNL");
+    m.Advance(1000);
+    EXPECT_TRUE(m.TakeBursts().empty());
+    EXPECT_FALSE(m.Linked());
+    m.Receive("AT+CONNL\r\n");  // a line end is not part of the command
+    m.Advance(1000);
+    EXPECT_TRUE(m.Linked());
+}
+
 // Every burst must be one chunk the serial link understands.
 TEST(SimAdapter, BurstsAreWholeRepliesAndFrames) {
     TSimMeter m(TSimConfig{});
@@ -505,6 +518,58 @@ INSTANTIATE_TEST_SUITE_P(
                       SpecCase{"X=1", false, {}, 0, 0, 0}, SpecCase{"R1k", false, {}, 0, 0, 0},
                       SpecCase{"RC=1k", false, {}, 0, 0, 0}, SpecCase{"R=1k,2", false, {}, 0, 0, 0},
                       SpecCase{"R=k", false, {}, 0, 0, 0}));
+
+}  // namespace
+}  // namespace sim
+
+namespace sim {
+namespace {
+
+// Faults the simulator can put on the link, as the host sees them.
+TEST_F(LinkedMeter, LinkLostInTheMiddleOfAFrame) {
+    meter->DropLinkMidFrame();
+    meter->Advance(50);
+    const auto bursts = meter->TakeBursts();
+    ASSERT_EQ(bursts.size(), 1u);
+    EXPECT_EQ(bursts[0].size(), protocol::kFrameSize / 2 + 7);
+    EXPECT_EQ(linkcore::ClassifyChunk(Text(bursts[0]), false), linkcore::TChunkKind::Lost);
+    EXPECT_FALSE(meter->Linked());
+}
+
+TEST_F(LinkedMeter, CorruptedFramesFailTheirChecksumThenGoodOnesFollow) {
+    meter->CorruptNextFrames(2);
+    std::vector<protocol::TFrameRejection> verdicts;
+    for (int t = 0; t < 3100; t += 10) {
+        meter->Advance(10);
+        for (const Bytes& b : meter->TakeBursts()) verdicts.push_back(protocol::ValidateFrame(b));
+    }
+    ASSERT_EQ(verdicts.size(), 3u);
+    EXPECT_EQ(verdicts[0], protocol::TFrameRejection::BadChecksum);
+    EXPECT_EQ(verdicts[1], protocol::TFrameRejection::BadChecksum);
+    EXPECT_EQ(verdicts[2], protocol::TFrameRejection::None);
+}
+
+TEST_F(LinkedMeter, UnpluggedAdapterForgetsItsLinkSilently) {
+    meter->AdapterUnplugged();
+    meter->Advance(3000);
+    EXPECT_TRUE(meter->TakeBursts().empty());
+    EXPECT_FALSE(meter->Linked());
+    meter->Receive("AT+CONNL");  // plugged back in: it links again
+    meter->Advance(1000);
+    EXPECT_TRUE(meter->Linked());
+}
+
+TEST(SimAdapter, LateConnectFailureCanBeSwitchedOnAndOff) {
+    TSimMeter m(Exact());
+    m.SetLateConnectFailure(500);
+    m.Receive("AT+CONNL");
+    m.Advance(1000);
+    EXPECT_EQ(Text(m.TakeOutput()), "OK+CONNLOK+CONNF");
+    m.SetLateConnectFailure(std::nullopt);
+    m.Receive("AT+CONNL");
+    m.Advance(1000);
+    EXPECT_TRUE(m.Linked());
+}
 
 }  // namespace
 }  // namespace sim
