@@ -10,4 +10,5 @@ int RunDecode(const std::vector<std::string>& args);
 int RunSimulate(const std::vector<std::string>& args);
 int RunProfile(const std::vector<std::string>& args);
 int RunExport(const std::vector<std::string>& args);
+int RunLog(const std::vector<std::string>& args);
 }  // namespace cli

@@ -15,6 +15,9 @@ constexpr const char* kUsage =
     "       rlc-meter simulate [--model N] [--mode rlcd|rd|u] [--part PART]\n"
     "       rlc-meter profile FILE.hex1 [--lang ru|en] [--model N]\n"
     "       rlc-meter export JOURNAL.csv OUT.xlsx [--lang ru|en] [--decimal C]\n"
+    "       rlc-meter log [--port PATH | --demo] [--out FILE] [--format csv|jsonl]\n"
+    "                     [--count N] [--duration SECONDS] [--set NAME=VALUE,...]\n"
+    "                     [--mode rlcd|rd|u] [--ref ... --tol ...] [--quiet] [--no-reconnect]\n"
     "       rlc-meter --help | --version\n";
 
 constexpr const char* kHelp =
@@ -29,8 +32,17 @@ constexpr const char* kHelp =
     "             texts of its row in the profile view\n"
     "  export     turn a journal file into a spreadsheet (.xlsx) laid out\n"
     "             like the window's export\n"
+    "  log        record the meter without a window, one CSV or JSON line per\n"
+    "             reading, optionally setting it first; `rlc-meter log --help`\n"
+    "             tells every option\n"
     "\n"
-    "Exit status: 0 on success, 1 when some input was bad, 2 on wrong usage.\n"
+    "Examples:\n"
+    "  rlc-meter decode --lang en frames.txt\n"
+    "  rlc-meter simulate --part C=100n\n"
+    "  rlc-meter log --count 100 --set primary=C,freq=1k --out caps.csv\n"
+    "\n"
+    "Exit status: 0 on success, 1 when some input was bad, 2 on wrong usage\n"
+    "(log has more: see rlc-meter log --help).\n"
     "See rlc-meter(1) for the options.\n";
 
 }  // namespace
@@ -42,6 +54,8 @@ int main(int argc, char** argv) {
     }
     const std::string command = argv[1];
     const std::vector<std::string> args(argv + 2, argv + argc);
+    // log has a help of its own.
+    if (command == "log") return cli::RunLog(args);
     const bool helpAsked = command == "--help" || command == "-h" || command == "help" ||
                            std::find(args.begin(), args.end(), "--help") != args.end();
     if (helpAsked) {

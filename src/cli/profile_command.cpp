@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "cli/commands.h"
-#include "cli/json.h"
+#include "cli/options.h"
 #include "i18n/english.h"
 #include "i18n/lexicon.h"
 #include "profiles/profile_file.h"
