@@ -11,21 +11,14 @@
 #include <memory>
 
 #include "app/demo_meter.h"
+#include "app/lang_folder.h"
 #include "app/main.h"
+#include "app/self_test.h"
+#include "build_info.h"
 #include "link/connection_manager.h"
 #include "sim/part.h"
 
 namespace {
-
-// The language file must be there before anything starts; beside the program
-// or under the current folder.
-QString FindLanguageFile() {
-    for (const QString& dir : {QCoreApplication::applicationDirPath(), QDir::currentPath()}) {
-        const QString path = dir + "/lang/eng.lng";
-        if (QFileInfo::exists(path)) return path;
-    }
-    return {};
-}
 
 // A lock that dies with its process, named after the program's path.
 std::unique_ptr<QLockFile> TakeInstanceLock(QString& name) {
@@ -40,19 +33,35 @@ std::unique_ptr<QLockFile> TakeInstanceLock(QString& name) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("rlc-logger");
+    QCoreApplication::setApplicationName("rlc-logger");
+    QCoreApplication::setApplicationVersion(RLC_VERSION);
 
     QCommandLineParser options;
     options.setApplicationDescription("Data logger and remote control for КС RLC meters");
-    options.addHelpOption();
+    const QCommandLineOption help = options.addHelpOption();
+    const QCommandLineOption version = options.addVersionOption();
     const QCommandLineOption demo("demo", "Run with a simulated meter.");
     const QCommandLineOption demoPart("demo-part", "Part the simulated meter measures.", "PART",
                                       "R=1k");
     const QCommandLineOption demoMode("demo-mode", "Display mode the simulated meter starts in.",
                                       "rlcd|rd|u", "rlcd");
     const QCommandLineOption port("port", "Use this serial port as the adapter.", "PATH");
-    options.addOptions({demo, demoPart, demoMode, port});
+    const QCommandLineOption selfTest(
+        "self-test", "Quit once a reading is shown, printing it (exit status 1 if none in 20 s).");
+    options.addOptions({demo, demoPart, demoMode, port, selfTest});
+
+    // Help and the version are answered without a display (over ssh, in a
+    // package check). Qt's own options such as -platform are known only later.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    options.parse(arguments);
+    if (options.isSet(help) || options.isSet("help-all") || options.isSet(version)) {
+        QCoreApplication text(argc, argv);
+        options.process(text);  // prints and exits
+    }
+
+    QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(RLC_APP_ID);
     options.process(app);
 
     QString instanceName;
@@ -61,10 +70,12 @@ int main(int argc, char** argv) {
         QMessageBox::critical(nullptr, instanceName, "Вы пытаетесь запустить программу повторно");
         return 1;
     }
-    if (FindLanguageFile().isEmpty()) {
-        std::fprintf(stderr,
-                     "rlc-logger: lang/eng.lng is missing (looked beside the program and in %s)\n",
-                     qPrintable(QDir::currentPath()));
+    const QString programDir = QCoreApplication::applicationDirPath();
+    const QString langFolder = FindLanguageFolder(programDir, QDir::currentPath());
+    if (langFolder.isEmpty()) {
+        std::fprintf(
+            stderr, "rlc-logger: lang/eng.lng is missing (looked in %s)\n",
+            qPrintable(LanguageFolderCandidates(programDir, QDir::currentPath()).join(", ")));
         return 1;
     }
 
@@ -87,6 +98,8 @@ int main(int argc, char** argv) {
 
     TForm1 form(std::move(ports));
     form.show();
+    if (options.isSet(selfTest))
+        StartSelfTest(form, langFolder + "/eng.lng", std::chrono::seconds(20));
     if (demoMeter) {
         // Connect once the link watch has taken the port over after the probe.
         QTimer::singleShot(3000, &form, [&form] {

@@ -1,31 +1,54 @@
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "build_info.h"
 #include "cli/commands.h"
 
 namespace {
 
-void PrintUsage() {
-    std::fputs(
-        "usage: rlc-meter decode [--lang ru|en] [--decimal C] [--group C] [--model N]\n"
-        "                        [--ref R|L|C=VALUE --tol TOL] [--ref2 R|Q|D=VALUE --tol2 TOL]\n"
-        "                        [FILE|-]\n"
-        "       rlc-meter simulate [--model N] [--mode rlcd|rd|u] [--part PART]\n",
-        stderr);
-}
+constexpr const char* kUsage =
+    "usage: rlc-meter decode [--lang ru|en] [--decimal C] [--group C] [--model N]\n"
+    "                        [--ref R|L|C=VALUE --tol TOL] [--ref2 R|Q|D=VALUE --tol2 TOL]\n"
+    "                        [FILE|-]\n"
+    "       rlc-meter simulate [--model N] [--mode rlcd|rd|u] [--part PART]\n"
+    "       rlc-meter --help | --version\n";
+
+constexpr const char* kHelp =
+    "Command-line tool for the КС RLC meters.\n"
+    "\n"
+    "  decode     turn frames (36 hex digits a line) into the texts the screen\n"
+    "             would show, one JSON object a frame\n"
+    "  simulate   run a simulated adapter and meter on a pseudo-terminal and\n"
+    "             print its path; lines on standard input (sleep, eco, wake,\n"
+    "             on, off, part PART) work the meter's buttons\n"
+    "\n"
+    "Exit status: 0 on success, 1 when some input was bad, 2 on wrong usage.\n"
+    "See rlc-meter(1) for the options.\n";
 
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        PrintUsage();
+        std::fputs(kUsage, stderr);
         return 2;
     }
     const std::string command = argv[1];
     const std::vector<std::string> args(argv + 2, argv + argc);
+    const bool helpAsked = command == "--help" || command == "-h" || command == "help" ||
+                           std::find(args.begin(), args.end(), "--help") != args.end();
+    if (helpAsked) {
+        std::fputs(kUsage, stdout);
+        std::fputs(kHelp, stdout);
+        return 0;
+    }
     if (command == "decode") return cli::RunDecode(args);
     if (command == "simulate") return cli::RunSimulate(args);
-    PrintUsage();
+    if (command == "--version" || command == "-V") {
+        std::puts("rlc-meter " RLC_VERSION);
+        return 0;
+    }
+    std::fputs(kUsage, stderr);
     return 2;
 }

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Usage: scripts/package-deb.sh [OUT_DIR]
+# Makes an optimised build without tests and packs it into a .deb (default OUT_DIR: build/package/out).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+out=$(realpath -m "${1:-build/package/out}")
+scripts/deps.sh
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+cmake -S . -B build/package -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRLC_BUILD_TESTS=OFF \
+      -DRLC_BUILD_BENCH=OFF "${launcher[@]}" >/dev/null
+cmake --build build/package
+(cd build/package && cpack -G DEB -B "$out" >/dev/null)
+ls "$out"/*.deb
