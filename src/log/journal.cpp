@@ -88,6 +88,28 @@ std::string OptionalNumber(const std::optional<double>& v) {
 
 }  // namespace
 
+TJournalRow MakeJournalRow(const TLocalTime& time, TLogMode mode, long position, std::string name,
+                           std::array<std::string, kLogColumns> cells,
+                           const protocol::TMeterState& state,
+                           const protocol::TMeterSettings& settings) {
+    TJournalRow row;
+    row.time = time;
+    row.mode = mode;
+    row.position = position;
+    row.name = std::move(name);
+    row.cells = std::move(cells);
+    row.Rs = state.Rs;
+    row.Xs = state.Xs;
+    row.Rp = state.Rp;
+    row.Xp = state.Xp;
+    row.frequencyHz = state.FrequencyHz;
+    const TShownValues shown = ShownSiValues(state, settings);
+    row.primary = shown.primary;
+    row.secondary = shown.secondary;
+    row.verdict = state.ToleranceVerdict;
+    return row;
+}
+
 std::string CsvField(std::string_view text) {
     if (text.find_first_of(";\"\r\n") == std::string_view::npos) return std::string(text);
     std::string out = "\"";

@@ -57,6 +57,13 @@ struct TJournalRow {
     friend bool operator==(const TJournalRow&, const TJournalRow&) = default;
 };
 
+// The journal row of an append: the grid row's cells as shown after it, and
+// the measured numbers, shown values and verdict of the frame behind it.
+TJournalRow MakeJournalRow(const TLocalTime& time, TLogMode mode, long position, std::string name,
+                           std::array<std::string, kLogColumns> cells,
+                           const protocol::TMeterState& state,
+                           const protocol::TMeterSettings& settings);
+
 // One field, quoted when it must be.
 std::string CsvField(std::string_view text);
 // Fields joined by ";" and ended by CR LF.

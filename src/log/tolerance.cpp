@@ -143,7 +143,7 @@ std::optional<TSide> SecondarySide(const TReferenceInput& in, const TMeasured& m
     return s;
 }
 
-// Digits, and the separator once after a digit.
+// Digits, and the separator once where it is not the first character.
 TEditedText FilterNumber(const std::string& text, int caret, const std::string& separator) {
     TEditedText out;
     bool separatorKept = false;
@@ -151,7 +151,7 @@ TEditedText FilterNumber(const std::string& text, int caret, const std::string& 
     int keptBeforeCaret = 0;
     for (std::string_view c : SplitCharacters(text)) {
         bool keep = IsDigit(c);
-        if (!keep && !separatorKept && !out.text.empty() && c == separator) {
+        if (!keep && !separatorKept && index > 0 && c == separator) {
             keep = true;
             separatorKept = true;
         }

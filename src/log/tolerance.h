@@ -88,9 +88,9 @@ struct TEditedText {
     int caret = 0;
 };
 
-// Reference value filter: digits stay, the decimal separator stays once when a
-// digit is already before it, everything else is dropped. The caret stays after
-// the same kept characters it followed.
+// Reference value filter: digits stay, the decimal separator stays once (its
+// first occurrence that is not the text's first character), everything else is
+// dropped. The caret stays after the same kept characters it followed.
 TEditedText NormalizeNumberText(const std::string& text, int caret,
                                 const std::string& decimalSeparator);
 

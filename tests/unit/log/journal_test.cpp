@@ -128,6 +128,29 @@ TEST(JournalLine, ColumnsInOrder) {
               "120;0.1;;3\r\n");
 }
 
+TEST(JournalLine, RowFromAFrame) {
+    protocol::TMeterState st;
+    st.Rs = 1;
+    st.Xs = 15128.8;
+    st.Rp = 2.3e8;
+    st.Xp = 15128.9;
+    st.FrequencyHz = 1000;
+    st.ToleranceVerdict = 3;
+    protocol::TMeterSettings set;
+    set.Series() = 1;
+    set.PrimIndex() = 2;  // C
+    set.SecIndex() = 3;   // D
+    const TJournalRow r = MakeJournalRow(kTime, TLogMode::Multi, 4, "C1", {"4", "C1"}, st, set);
+    EXPECT_EQ(r.name, "C1");
+    EXPECT_EQ(r.cells[1], "C1");
+    EXPECT_EQ(r.Rp, 2.3e8);
+    EXPECT_EQ(r.frequencyHz, 1000);
+    ASSERT_TRUE(r.primary && r.secondary);
+    EXPECT_NEAR(*r.primary, 1.052e-8, 1e-11);
+    EXPECT_NEAR(*r.secondary, 1 / 15128.8, 1e-12);
+    EXPECT_EQ(r.verdict, 3);
+}
+
 TEST(JournalWriter, WritesAFileThatReadsBack) {
     TempFolder dir;
     TJournalWriter writer(dir.path() / "journal");

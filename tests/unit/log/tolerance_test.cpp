@@ -270,6 +270,7 @@ INSTANTIATE_TEST_SUITE_P(
     Texts, NumberFilter,
     ::testing::Values(EditCase{"CommaLettersAndExtraSeparators", ",", "1a2,3,4", 7, "12,34", 5},
                       EditCase{"CommaLeadingSeparatorDropped", ",", ",5,6", 4, "5,6", 3},
+                      EditCase{"SeparatorAfterADroppedLetterStays", ",", "a,5", 3, ",5", 2},
                       EditCase{"CommaPointIsDropped", ",", "1.5", 3, "15", 2},
                       EditCase{"PointLettersAndExtraSeparators", ".", "1a2.3.4", 7, "12.34", 5},
                       EditCase{"PointCommaIsDropped", ".", "1a2,3,4", 7, "1234", 4},
