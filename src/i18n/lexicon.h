@@ -64,6 +64,7 @@ struct TLexicons {
     TDesignedLexicon D2;             // log table headers
     TDesignedLexicon D3;             // short signs
     TDesignedLexicon Dlog;           // journal messages
+    TDesignedLexicon Dstat;          // statistics window and report
 
     std::vector<const TDesignedLexicon*> All() const;
 };
@@ -103,6 +104,37 @@ enum : int {
     NotUtf8,
     IncompleteLastLine,
     CannotRead
+};
+}
+
+namespace stat {
+enum : int {
+    Title,
+    Rows,
+    Passed,
+    Rejected,
+    PrimaryOut,
+    SecondaryOut,
+    BothOut,
+    Invalid,
+    Yield,
+    Primary,
+    Secondary,
+    Mean,
+    StdDev,
+    Minimum,
+    Maximum,
+    Cp,
+    Cpk,
+    NotDefined,
+    All,
+    Row,
+    Reference,
+    ToleranceLimits,
+    PrimaryDeviation,
+    RowCount,
+    Value,
+    NoPercentTolerance
 };
 }
 
