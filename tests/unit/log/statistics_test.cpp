@@ -281,9 +281,10 @@ TEST(Figures, IncrementalEqualsTwoPassOnRandomRows) {
     EXPECT_EQ(f.counts, counts);
     EXPECT_NEAR(*f.primary.mean, mean, 1e-12 * mean);
     EXPECT_NEAR(*f.primary.stdDev, sigma, 1e-6 * sigma);
-    EXPECT_NEAR(*f.primary.cp, (band.Upper() - band.Lower()) / (6 * sigma), 1e-5);
-    EXPECT_NEAR(*f.primary.cpk, std::min(band.Upper() - mean, mean - band.Lower()) / (3 * sigma),
-                1e-5);
+    const double cp = (band.Upper() - band.Lower()) / (6 * sigma);
+    const double cpk = std::min(band.Upper() - mean, mean - band.Lower()) / (3 * sigma);
+    EXPECT_NEAR(*f.primary.cp, cp, 1e-6 * cp);
+    EXPECT_NEAR(*f.primary.cpk, cpk, 1e-6 * cpk);
     EXPECT_EQ(*f.primary.min, *std::min_element(values.begin(), values.end()));
     EXPECT_EQ(*f.primary.max, *std::max_element(values.begin(), values.end()));
 }
