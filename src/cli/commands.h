@@ -8,4 +8,5 @@
 namespace cli {
 int RunDecode(const std::vector<std::string>& args);
 int RunSimulate(const std::vector<std::string>& args);
+int RunStats(const std::vector<std::string>& args);
 }  // namespace cli

@@ -13,6 +13,9 @@ constexpr const char* kUsage =
     "                        [--ref R|L|C=VALUE --tol TOL] [--ref2 R|Q|D=VALUE --tol2 TOL]\n"
     "                        [FILE|-]\n"
     "       rlc-meter simulate [--model N] [--mode rlcd|rd|u] [--part PART]\n"
+    "       rlc-meter stats [--format text|json] [--lang ru|en] [--decimal C]\n"
+    "                       [--ref R|L|C=VALUE --tol TOL] [--ref2 R|Q|D=VALUE --tol2 TOL]\n"
+    "                       JOURNAL.csv\n"
     "       rlc-meter --help | --version\n";
 
 constexpr const char* kHelp =
@@ -23,6 +26,9 @@ constexpr const char* kHelp =
     "  simulate   run a simulated adapter and meter on a pseudo-terminal and\n"
     "             print its path; lines on standard input (sleep, eco, wake,\n"
     "             on, off, part PART) work the meter's buttons\n"
+    "  stats      the figures of a journal file: rows, passed, rejected and why,\n"
+    "             yield, mean, spread, range, and Cp/Cpk against the band given\n"
+    "             with --ref/--tol\n"
     "\n"
     "Exit status: 0 on success, 1 when some input was bad, 2 on wrong usage.\n"
     "See rlc-meter(1) for the options.\n";
@@ -45,6 +51,7 @@ int main(int argc, char** argv) {
     }
     if (command == "decode") return cli::RunDecode(args);
     if (command == "simulate") return cli::RunSimulate(args);
+    if (command == "stats") return cli::RunStats(args);
     if (command == "--version" || command == "-V") {
         std::puts("rlc-meter " RLC_VERSION);
         return 0;
