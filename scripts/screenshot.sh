@@ -1,9 +1,17 @@
 #!/usr/bin/env bash
-# Usage: scripts/screenshot.sh OUT.png [application arguments]
+# Usage: scripts/screenshot.sh OUT.png [--stats] [application arguments]
 # Builds the application, starts it on a virtual display and saves a PNG of its window.
+# --stats: a demo run that records for a while (--demo --demo-record) with the
+# statistics window open over the main window; the shot is the whole screen.
 set -euo pipefail
-[ $# -ge 1 ] || { echo "usage: $0 OUT.png [app args]" >&2; exit 2; }
+[ $# -ge 1 ] || { echo "usage: $0 OUT.png [--stats] [app args]" >&2; exit 2; }
 out=$(realpath -m "$1"); shift
+stats=""
+if [ "${1:-}" = "--stats" ]; then
+  stats=1
+  shift
+  set -- --demo --demo-record "$@"
+fi
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 cmake -S . -B build/app -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRLC_BUILD_TESTS=OFF >/dev/null
@@ -28,6 +36,11 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 [ -n "$id" ] || { echo "the window did not appear" >&2; exit 1; }
-sleep "${SCREENSHOT_DELAY:-2}"  # let it paint and, with --demo, show readings
-/usr/bin/import -window "$id" "$out"
+if [ -n "$stats" ]; then
+  sleep "${SCREENSHOT_DELAY:-30}"  # connect, then about 25 rows at the meter's 1 s rate
+  /usr/bin/import -window root "$out"
+else
+  sleep "${SCREENSHOT_DELAY:-2}"  # let it paint and, with --demo, show readings
+  /usr/bin/import -window "$id" "$out"
+fi
 echo "$out"

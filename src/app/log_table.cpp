@@ -13,8 +13,8 @@
 #include "app/step_spin_box.h"
 #include "control/recording_control.h"
 #include "control/reference_editor.h"
-#include "log/local_time.h"
 #include "log/journal.h"
+#include "log/local_time.h"
 #include "log/log_row.h"
 
 namespace {
@@ -36,7 +36,9 @@ std::string TimeSeparator() {
     return ":";
 }
 
-std::string Utf8(const QLabel* label) { return label->text().toStdString(); }
+std::string Utf8(const QLabel* label) {
+    return label->text().toStdString();
+}
 
 }  // namespace
 
@@ -64,13 +66,15 @@ void LogTable::ResetLogTable(int rows) {
     cells.SetRowCount(rows);
     cells.ClearRows(1, rows);
     journal_->writer.StartNewLog();
+    emit LogEmptied();
 }
 
 void LogTable::SetLogHeaders() {
     ResetLogTable(kSinglePartRows);
     LogTableModel& cells = form_.SG->Cells();
     for (int c = 0; c < LogTableModel::kColumns; ++c)
-        cells.SetCell(0, c, QString::fromStdString(form_.lexicons.D2.GetItem(kFirstHeaderItem + c)));
+        cells.SetCell(0, c,
+                      QString::fromStdString(form_.lexicons.D2.GetItem(kFirstHeaderItem + c)));
 }
 
 void LogTable::AppendLogRow() {
@@ -136,6 +140,7 @@ void LogTable::Journal(int position, logcore::TLogMode mode, const logcore::TLoc
     if (const auto failure = journal_->writer.Append(row))
         form_.Memo1->appendPlainText(
             QString::fromStdString(logcore::JournalFailureText(*failure, form_.lexicons)));
+    emit RowAppended(row);
 }
 
 void LogTable::SelectGridCell(int row, int column) {

@@ -4,6 +4,7 @@
 #include <QString>
 #include <memory>
 
+#include "log/journal.h"
 #include "log/local_time.h"
 #include "log/log_row.h"
 
@@ -31,6 +32,12 @@ class LogTable : public QObject {
     int LogPosition() const { return logPosition_; }
     // Journal file of the current log; empty until its first row.
     QString JournalPath() const;
+
+  signals:
+    // A row was appended; `row` is what went to the journal.
+    void RowAppended(const logcore::TJournalRow& row);
+    // The log was emptied: the rows so far are gone from the grid.
+    void LogEmptied();
 
   private:
     void Journal(int position, logcore::TLogMode mode, const logcore::TLocalTime& time);

@@ -15,15 +15,16 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "app/settings_controller.h"
-#include "app/widget_factory.h"
 #include "app/log_grid.h"
 #include "app/log_table.h"
 #include "app/log_table_model.h"
+#include "app/settings_controller.h"
+#include "app/widget_factory.h"
 #include "control/front_panel.h"
 #include "control/picker_control.h"
 #include "control/recording_control.h"
 #include "control/reference_editor.h"
+#include "control/statistics_control.h"
 #include "link/adapter_locator.h"
 #include "link/ble_central.h"
 #include "link/connection_manager.h"
@@ -90,16 +91,17 @@ TForm1::TForm1(TForm1Ports ports, QWidget* parent)
     const QString settingsFolder =
         ports.settingsFolder.isEmpty() ? SettingsStore::DefaultFolder() : ports.settingsFolder;
     log = new LogTable(*this, settingsFolder + "/journal", this);
+    statistics = new StatisticsControl(*this, this);
+    connect(log, &LogTable::RowAppended, statistics, &StatisticsControl::RowAppended);
+    connect(log, &LogTable::LogEmptied, statistics, &StatisticsControl::LogEmptied);
     screen.SetToleranceCheck(
         [this](const protocol::TMeterState& st, const protocol::TMeterSettings& set) {
             return reference->CheckTolerance(st, set);
         });
     SettingsController::Hooks settingsHooks;
     settingsHooks.RefreshModelLists = [this] { view.RefreshModelLists(); };
-    settingsController = new SettingsController(
-        *this, state,
-        SettingsStore(settingsFolder),
-        std::move(settingsHooks), this);
+    settingsController = new SettingsController(*this, state, SettingsStore(settingsFolder),
+                                                std::move(settingsHooks), this);
     UseEmptyProfile();
     connect(T33, &QTimer::timeout, this, [this] { view.T33Timer(); });
     connect(LangCombo1, &QComboBox::activated, this, [this] { LangManChangeLangQuery(); });

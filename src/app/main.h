@@ -31,6 +31,7 @@ class QSpinBox;
 class LogGrid;
 class LogTable;
 class RecordingControl;
+class StatisticsControl;
 class ReferenceEditor;
 
 class QTimer;
@@ -97,6 +98,7 @@ class TForm1 : public QMainWindow {
     ReferenceEditor* reference;
     LogTable* log;
     RecordingControl* recording;
+    StatisticsControl* statistics;
 
     // Areas.
     QFrame *Panel_top, *Panel3, *Panel6, *Panel1, *Panel5, *Panel4, *P5, *JvPanel5, *JvPanel1,
@@ -151,6 +153,8 @@ class TForm1 : public QMainWindow {
     QSpinBox* SE1;
     QComboBox* CB1;
     QPushButton *SP1, *Button4, *B5;
+    // Opens the statistics window.
+    QPushButton* BStat;
 
     LogGrid* SG;
 

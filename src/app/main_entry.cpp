@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "app/demo_meter.h"
+#include "app/demo_recording.h"
 #include "app/lang_folder.h"
 #include "app/main.h"
 #include "app/self_test.h"
@@ -48,7 +49,11 @@ int main(int argc, char** argv) {
     const QCommandLineOption port("port", "Use this serial port as the adapter.", "PATH");
     const QCommandLineOption selfTest(
         "self-test", "Quit once a reading is shown, printing it (exit status 1 if none in 20 s).");
-    options.addOptions({demo, demoPart, demoMode, port, selfTest});
+    const QCommandLineOption demoRecord(
+        "demo-record",
+        "With --demo: sort against the demo part with a 0.5 % tolerance, start recording once "
+        "connected and open the statistics window.");
+    options.addOptions({demo, demoPart, demoMode, port, selfTest, demoRecord});
 
     // Help and the version are answered without a display (over ssh, in a
     // package check). Qt's own options such as -platform are known only later.
@@ -81,8 +86,8 @@ int main(int argc, char** argv) {
 
     TForm1Ports ports;
     std::unique_ptr<DemoMeter> demoMeter;
+    sim::TSimConfig config;
     if (options.isSet(demo)) {
-        sim::TSimConfig config;
         if (const auto part = sim::ParsePart(options.value(demoPart).toStdString()))
             config.part = *part;
         const QString mode = options.value(demoMode);
@@ -105,6 +110,7 @@ int main(int argc, char** argv) {
         QTimer::singleShot(3000, &form, [&form] {
             if (form.B2->isEnabled() && !form.state.MeterConnected) form.connection->B2Click();
         });
+        if (options.isSet(demoRecord)) StartDemoRecording(form, config.part);
     }
     return app.exec();
 }

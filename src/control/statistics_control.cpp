@@ -1,0 +1,86 @@
+#include "control/statistics_control.h"
+
+#include <QAction>
+#include <QPushButton>
+#include <QTimer>
+
+#include "app/main.h"
+#include "control/reference_editor.h"
+#include "control/statistics_window.h"
+
+StatisticsControl::StatisticsControl(TForm1& form, QObject* parent)
+    : QObject(parent), form_(form), shortcut_(new QAction(&form)), refresh_(new QTimer(this)) {
+    shortcut_->setObjectName("ActionStatistics");
+    shortcut_->setShortcut(QKeySequence(Qt::Key_F7));
+    shortcut_->setShortcutContext(Qt::WindowShortcut);
+    form_.addAction(shortcut_);
+    connect(shortcut_, &QAction::triggered, this, [this] { BStatClick(); });
+    connect(form_.BStat, &QPushButton::clicked, this, [this] { BStatClick(); });
+    form_.BStat->setText(QString::fromStdString(form_.lexicons.Dstat.GetItem(i18n::stat::Title)));
+    form_.BStat->setToolTip(shortcut_->shortcut().toString(QKeySequence::NativeText));
+    refresh_->setObjectName("TStat");
+    refresh_->setSingleShot(true);
+    refresh_->setInterval(kRefreshMs);
+    connect(refresh_, &QTimer::timeout, this, [this] { Refresh(); });
+}
+
+void StatisticsControl::BStatClick() {
+    if (!window_) {
+        window_ = new StatisticsWindow(&form_, form_.lexicons, data_);
+        rebuildTable_ = true;
+        dirty_ = true;
+    }
+    window_->Retitle();
+    if (!window_->isVisible()) {
+        window_->show();
+        dirty_ = true;
+    }
+    Refresh();
+}
+
+void StatisticsControl::RowAppended(const logcore::TJournalRow& row) {
+    const logcore::TShownBands bands =
+        logcore::BandsForShown(form_.reference->Input(), form_.screen.Settings());
+    const logcore::TStatRow stat = logcore::StatRowFromJournal(row, bands.primary, bands.secondary);
+    data_.figures.Add(stat);
+    const bool rejected = stat.verdict != protocol::verdict::Pass;
+    data_.primaryTrend.Add(stat.primary, rejected);
+    data_.secondaryTrend.Add(stat.secondary, rejected);
+    data_.histogram.Add(stat.primary, stat.primaryBand);
+    data_.primaryBand = stat.primaryBand;
+    data_.secondaryBand = stat.secondaryBand;
+    if (stat.mode == logcore::TLogMode::Multi) {
+        if (!dirtyEntries_.contains(stat.entry) &&
+            data_.figures.Entries().at(stat.entry).figures.Count() == 1)
+            rebuildTable_ = true;  // a new column
+        dirtyEntries_.insert(stat.entry);
+    }
+    ScheduleRefresh();
+}
+
+void StatisticsControl::LogEmptied() {
+    if (data_.figures.All().Count() == 0 && data_.primaryTrend.Rows() == 0) return;
+    data_.figures.Clear();
+    data_.primaryTrend.Clear();
+    data_.secondaryTrend.Clear();
+    data_.histogram.Clear();
+    data_.primaryBand.reset();
+    data_.secondaryBand.reset();
+    rebuildTable_ = true;
+    dirtyEntries_.clear();
+    ScheduleRefresh();
+}
+
+void StatisticsControl::ScheduleRefresh() {
+    dirty_ = true;
+    if (window_ && window_->isVisible() && !refresh_->isActive()) refresh_->start();
+}
+
+void StatisticsControl::Refresh() {
+    refresh_->stop();
+    if (!window_ || !window_->isVisible() || !dirty_) return;
+    window_->Refresh(rebuildTable_, dirtyEntries_);
+    dirty_ = false;
+    rebuildTable_ = false;
+    dirtyEntries_.clear();
+}
