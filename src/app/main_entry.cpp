@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
         "self-test", "Quit once a reading is shown, printing it (exit status 1 if none in 20 s).");
     const QCommandLineOption demoRecord(
         "demo-record",
-        "With --demo: sort against the demo part with a 0.5 % tolerance, start recording once "
+        "With --demo: sort against the demo part with a 0.1 % tolerance, start recording once "
         "connected and open the statistics window.");
     options.addOptions({demo, demoPart, demoMode, port, selfTest, demoRecord});
 

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
 
 #include "app/main.h"
 #include "control/reference_editor.h"
@@ -27,6 +28,10 @@ StatisticsControl::StatisticsControl(TForm1& form, QObject* parent)
 void StatisticsControl::BStatClick() {
     if (!window_) {
         window_ = new StatisticsWindow(&form_, form_.lexicons, data_);
+        // Over the lower right of the main window, leaving its read-outs in view.
+        const QRect main = form_.frameGeometry();
+        window_->move(std::max(main.left(), main.right() - window_->width() - 12),
+                      main.top() + std::max(0, main.height() - window_->height() - 12));
         rebuildTable_ = true;
         dirty_ = true;
     }
@@ -43,9 +48,13 @@ void StatisticsControl::RowAppended(const logcore::TJournalRow& row) {
         logcore::BandsForShown(form_.reference->Input(), form_.screen.Settings());
     const logcore::TStatRow stat = logcore::StatRowFromJournal(row, bands.primary, bands.secondary);
     data_.figures.Add(stat);
-    const bool rejected = stat.verdict != protocol::verdict::Pass;
-    data_.primaryTrend.Add(stat.primary, rejected);
-    data_.secondaryTrend.Add(stat.secondary, rejected);
+    // Each trend marks the rows its own side failed, and invalid input.
+    using namespace protocol::verdict;
+    const bool invalid = stat.verdict != Pass && stat.verdict != PrimaryOut &&
+                         stat.verdict != SecondaryOut && stat.verdict != BothOut;
+    data_.primaryTrend.Add(stat.primary, invalid || logcore::MarksPrimaryDeviation(stat.verdict));
+    data_.secondaryTrend.Add(stat.secondary,
+                             invalid || logcore::MarksSecondaryDeviation(stat.verdict));
     data_.histogram.Add(stat.primary, stat.primaryBand);
     data_.primaryBand = stat.primaryBand;
     data_.secondaryBand = stat.secondaryBand;

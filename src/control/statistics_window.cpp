@@ -1,5 +1,6 @@
 #include "control/statistics_window.h"
 
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QHBoxLayout>
@@ -32,11 +33,22 @@ QString Text(const TLexicons& lex, int item) {
     return QString::fromStdString(lex.Dstat.GetItem(item));
 }
 
-QList<QPointF> ToPoints(const std::vector<logcore::TTrendThinning::TPoint>& points) {
+// Values are plotted divided by a power of a thousand: the chart treats spans
+// below 1e-12 as empty, which picofarads and small D values would hit.
+QList<QPointF> ToPoints(const std::vector<logcore::TTrendThinning::TPoint>& points, double scale) {
     QList<QPointF> out;
     out.reserve(static_cast<qsizetype>(points.size()));
-    for (const auto& p : points) out.append(QPointF(p.row, p.value));
+    for (const auto& p : points) out.append(QPointF(p.row, p.value / scale));
     return out;
+}
+
+// The power of ten, a multiple of three, of the largest magnitude; ohms up to
+// megohms and plain numbers from milli up are drawn as they are.
+int ScaleExponent(double low, double high) {
+    const double largest = std::max(std::fabs(low), std::fabs(high));
+    if (!(largest > 0) || !std::isfinite(largest)) return 0;
+    const int exponent = static_cast<int>(std::floor(std::log10(largest) / 3)) * 3;
+    return exponent >= -3 && exponent <= 6 ? 0 : exponent;
 }
 
 // A range that shows every point with a little room, and something sensible
@@ -67,7 +79,7 @@ QChartView* View(QWidget* parent, QChart* chart, const char* name) {
     view->setObjectName(name);
     view->setRenderHint(QPainter::Antialiasing, false);
     view->setFocusPolicy(Qt::NoFocus);
-    view->setMinimumSize(420, 180);
+    view->setMinimumSize(360, 150);
     return view;
 }
 
@@ -80,7 +92,7 @@ StatisticsWindow::StatisticsWindow(QWidget* mainWindow, const TLexicons& lexicon
     // Rows keep coming while the user works in the main window.
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
-    resize(1180, 760);
+    resize(820, 580);
 
     auto* columns = new QHBoxLayout(this);
     auto* plots = new QVBoxLayout;
@@ -88,8 +100,10 @@ StatisticsWindow::StatisticsWindow(QWidget* mainWindow, const TLexicons& lexicon
     primary_ = MakeTrend("PrimaryTrend");
     secondary_ = MakeTrend("SecondaryTrend");
     BuildHistogram();
-    plots->addWidget(primary_.view, 3);
-    plots->addWidget(secondary_.view, 2);
+    // One legend serves both trends.
+    secondary_.chart->legend()->hide();
+    plots->addWidget(primary_.view, 4);
+    plots->addWidget(secondary_.view, 3);
     plots->addWidget(histogramView_, 3);
 
     table_ = new QTableWidget(this);
@@ -98,7 +112,8 @@ StatisticsWindow::StatisticsWindow(QWidget* mainWindow, const TLexicons& lexicon
     table_->setFocusPolicy(Qt::NoFocus);
     table_->setSelectionMode(QAbstractItemView::NoSelection);
     table_->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    table_->horizontalHeader()->setDefaultSectionSize(110);
+    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    table_->setMinimumWidth(380);
     columns->addWidget(table_, 2);
     Retitle();
 }
@@ -120,7 +135,7 @@ StatisticsWindow::TTrendPlot StatisticsWindow::MakeTrend(const char* name) {
     p.x = new QValueAxis(p.chart);
     p.x->setLabelFormat("%d");
     p.y = new QValueAxis(p.chart);
-    p.y->setLabelFormat("%.4g");
+    p.y->setLabelFormat("%.6g");
     p.chart->addAxis(p.x, Qt::AlignBottom);
     p.chart->addAxis(p.y, Qt::AlignLeft);
     for (QAbstractSeries* s : p.chart->series()) {
@@ -141,8 +156,8 @@ void StatisticsWindow::BuildHistogram() {
     histogram_ = Line(histogramChart_, kValueColour, Qt::SolidLine, {});
     bandLow_ = Line(histogramChart_, kBandColour, Qt::DashLine, {});
     bandHigh_ = Line(histogramChart_, kBandColour, Qt::DashLine, {});
-    histogramX_ = new QValueAxis(histogramChart_);
-    histogramX_->setLabelFormat("%.3g");
+    histogramX_ = new QCategoryAxis(histogramChart_);
+    histogramX_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     histogramY_ = new QValueAxis(histogramChart_);
     histogramY_->setLabelFormat("%d");
     histogramChart_->addAxis(histogramX_, Qt::AlignBottom);
@@ -173,37 +188,46 @@ void StatisticsWindow::Retitle() {
 namespace {
 
 void DrawTrend(const StatisticsWindow::TTrendPlot& p, const logcore::TTrendThinning& trend,
-               const std::optional<logcore::TToleranceBand>& band) {
-    const QList<QPointF> values = ToPoints(trend.Line());
-    p.values->replace(values);
-    p.rejects->replace(ToPoints(trend.Rejects()));
-    const double last = std::max<double>(2, static_cast<double>(trend.Rows()));
-    p.x->setRange(1, last);
+               const std::optional<logcore::TToleranceBand>& band, const QString& title) {
+    const std::vector<logcore::TTrendThinning::TPoint> line = trend.Line();
     double low = INFINITY;
     double high = -INFINITY;
-    for (const QPointF& v : values) {
-        low = std::min(low, v.y());
-        high = std::max(high, v.y());
+    for (const auto& v : line) {
+        low = std::min(low, v.value);
+        high = std::max(high, v.value);
     }
     if (band) {
-        p.reference->replace({QPointF(1, band->reference), QPointF(last, band->reference)});
-        p.lower->replace({QPointF(1, band->Lower()), QPointF(last, band->Lower())});
-        p.upper->replace({QPointF(1, band->Upper()), QPointF(last, band->Upper())});
         low = std::min(low, band->Lower());
         high = std::max(high, band->Upper());
+    }
+    const int exponent = ScaleExponent(low, high);
+    const double scale = std::pow(10.0, exponent);
+    p.values->replace(ToPoints(line, scale));
+    p.rejects->replace(ToPoints(trend.Rejects(), scale));
+    const double last = std::max<double>(2, static_cast<double>(trend.Rows()));
+    p.x->setRange(1, last);
+    if (band) {
+        const double ref = band->reference / scale;
+        const double lower = band->Lower() / scale;
+        const double upper = band->Upper() / scale;
+        p.reference->replace({QPointF(1, ref), QPointF(last, ref)});
+        p.lower->replace({QPointF(1, lower), QPointF(last, lower)});
+        p.upper->replace({QPointF(1, upper), QPointF(last, upper)});
     } else {
         p.reference->clear();
         p.lower->clear();
         p.upper->clear();
     }
-    FitRange(p.y, low, high);
+    FitRange(p.y, low / scale, high / scale);
+    p.chart->setTitle(exponent == 0 ? title : title + QString(", ×10^%1").arg(exponent));
 }
 
 }  // namespace
 
 void StatisticsWindow::Refresh(bool rebuildTable, const std::set<long>& entries) {
-    DrawTrend(primary_, data_.primaryTrend, data_.primaryBand);
-    DrawTrend(secondary_, data_.secondaryTrend, data_.secondaryBand);
+    DrawTrend(primary_, data_.primaryTrend, data_.primaryBand, Text(lexicons_, stat::Primary));
+    DrawTrend(secondary_, data_.secondaryTrend, data_.secondaryBand,
+              Text(lexicons_, stat::Secondary));
     RefreshHistogram();
     RefreshTable(rebuildTable, entries);
 }
@@ -214,6 +238,8 @@ void StatisticsWindow::RefreshHistogram() {
         histogram_->clear();
         bandLow_->clear();
         bandHigh_->clear();
+        for (const QString& label : histogramX_->categoriesLabels()) histogramX_->remove(label);
+        histogramScale_ = 0;
         histogramX_->setRange(-1, 1);
         histogramY_->setRange(0, 1);
         histogramChart_->setTitle(Text(lexicons_, stat::NoPercentTolerance));
@@ -239,6 +265,16 @@ void StatisticsWindow::RefreshHistogram() {
     bandLow_->replace({QPointF(-tolerance, 0), QPointF(-tolerance, top)});
     bandHigh_->replace({QPointF(tolerance, 0), QPointF(tolerance, top)});
     histogramX_->setRange(h.BinLow(0), h.BinLow(static_cast<int>(counts.size())));
+    // Labels at whole tolerances, computed from whole multiples so 0 reads 0.
+    if (histogramScale_ != h.Scale()) {
+        histogramScale_ = h.Scale();
+        for (const QString& label : histogramX_->categoriesLabels()) histogramX_->remove(label);
+        const QString separator = QLocale().decimalPoint();
+        for (int k = -logcore::TDeviationHistogram::kTolerances;
+             k <= logcore::TDeviationHistogram::kTolerances; ++k)
+            histogramX_->append(QString::number(k * h.Scale(), 'g', 3).replace('.', separator),
+                                k * h.Scale());
+    }
     histogramY_->setRange(0, top);
 }
 

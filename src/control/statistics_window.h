@@ -6,6 +6,7 @@
 #include "i18n/lexicon.h"
 #include "log/statistics.h"
 
+class QCategoryAxis;
 class QChart;
 class QChartView;
 class QLineSeries;
@@ -67,7 +68,8 @@ class StatisticsWindow : public QWidget {
     QLineSeries* histogram_ = nullptr;
     QLineSeries* bandLow_ = nullptr;
     QLineSeries* bandHigh_ = nullptr;
-    QValueAxis* histogramX_ = nullptr;
+    QCategoryAxis* histogramX_ = nullptr;
+    double histogramScale_ = 0;
     QValueAxis* histogramY_ = nullptr;
     QTableWidget* table_ = nullptr;
 };
