@@ -28,7 +28,7 @@ class TTrendThinning {
         double value = 0;
     };
 
-    explicit TTrendThinning(std::size_t capacity = 1024);
+    explicit TTrendThinning(std::size_t capacity = 512);
 
     // Row numbers count from 1 in the order rows are added.
     void Add(std::optional<double> value, bool rejected);
