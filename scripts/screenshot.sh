@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Usage: scripts/screenshot.sh OUT.png [--stats] [application arguments]
 # Builds the application, starts it on a virtual display and saves a PNG of its window.
-# --stats: a demo run that records for a while (--demo --demo-record) with the
+# --stats: a demo run that records for a while (--demo --record --statistics) with the
 # statistics window open over the main window; the shot is the whole screen.
 set -euo pipefail
 [ $# -ge 1 ] || { echo "usage: $0 OUT.png [--stats] [app args]" >&2; exit 2; }
@@ -10,7 +10,7 @@ stats=""
 if [ "${1:-}" = "--stats" ]; then
   stats=1
   shift
-  set -- --demo --demo-record "$@"
+  set -- --demo --record --statistics "$@"
 fi
 cd "$(dirname "$0")/.."
 scripts/deps.sh

@@ -48,7 +48,11 @@ struct LogTable::TJournalState {
 };
 
 LogTable::LogTable(TForm1& form, const QString& journalFolder, QObject* parent)
-    : QObject(parent), form_(form), journal_(std::make_unique<TJournalState>(journalFolder)) {
+    : QObject(parent),
+      form_(form),
+      decimalSeparator_(QString(QLocale().decimalPoint()).toStdString()),
+      timeSeparator_(TimeSeparator()),
+      journal_(std::make_unique<TJournalState>(journalFolder)) {
     form_.SG->Cells().SetLexicons(&form_.lexicons);
     form_.SG->SelectionAllowed = [this] { return SGSelectCell(); };
     form_.SG->MouseUp = [this](int row, int column) { SGMouseUp(row, column); };
@@ -106,8 +110,8 @@ void LogTable::AppendLogRow() {
     in.secondaryOn = form_.reference->SecondaryOn();
     in.mode = multi ? logcore::TLogMode::Multi : logcore::TLogMode::Single;
     in.position = position;
-    in.timeText = logcore::LogTimeText(now, TimeSeparator());
-    in.decimalSeparator = QString(QLocale().decimalPoint()).toStdString();
+    in.timeText = logcore::LogTimeText(now, timeSeparator_);
+    in.decimalSeparator = decimalSeparator_;
     const logcore::TLogRowCells row = logcore::BuildLogRowCells(in, form_.lexicons);
     cells.WriteRow(position, row.cells);
     if (row.cells[LogTableModel::kRejectColumn]) cells.SetRowVerdict(position, in.verdict);
@@ -119,24 +123,14 @@ void LogTable::AppendLogRow() {
 
 void LogTable::Journal(int position, logcore::TLogMode mode, const logcore::TLocalTime& time) {
     const LogTableModel& cells = form_.SG->Cells();
-    const protocol::TMeterState& st = form_.screen.State();
-    const protocol::TMeterSettings& set = form_.screen.Settings();
-    logcore::TJournalRow row;
-    row.time = time;
-    row.mode = mode;
-    row.position = position;
-    if (mode == logcore::TLogMode::Multi) row.name = cells.CellUtf8(position, 1);
+    std::array<std::string, LogTableModel::kColumns> shown;
     for (int c = 0; c < LogTableModel::kColumns; ++c)
-        row.cells[static_cast<std::size_t>(c)] = cells.CellUtf8(position, c);
-    row.Rs = st.Rs;
-    row.Xs = st.Xs;
-    row.Rp = st.Rp;
-    row.Xp = st.Xp;
-    row.frequencyHz = st.FrequencyHz;
-    const logcore::TShownValues shown = logcore::ShownSiValues(st, set);
-    row.primary = shown.primary;
-    row.secondary = shown.secondary;
-    row.verdict = st.ToleranceVerdict;
+        shown[static_cast<std::size_t>(c)] = cells.CellUtf8(position, c);
+    // In multi mode column 1 holds the entry's name.
+    std::string name = mode == logcore::TLogMode::Multi ? shown[1] : std::string();
+    const logcore::TJournalRow row =
+        logcore::MakeJournalRow(time, mode, position, std::move(name), std::move(shown),
+                                form_.screen.State(), form_.screen.Settings());
     if (const auto failure = journal_->writer.Append(row))
         form_.Memo1->appendPlainText(
             QString::fromStdString(logcore::JournalFailureText(*failure, form_.lexicons)));

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 #include <memory>
+#include <string>
 
 #include "log/journal.h"
 #include "log/local_time.h"
@@ -43,6 +44,9 @@ class LogTable : public QObject {
     void Journal(int position, logcore::TLogMode mode, const logcore::TLocalTime& time);
 
     TForm1& form_;
+    // The locale's separators, taken once like the display's.
+    std::string decimalSeparator_;
+    std::string timeSeparator_;
     int logPosition_ = 0;
     struct TJournalState;
     std::unique_ptr<TJournalState> journal_;

@@ -31,7 +31,8 @@ void LogTableModel::Replace(TRow& row, int column, std::string_view text) {
     const std::size_t room = kMaxRowBytes - (row.text.size() - oldLength);
     if (text.size() > room) text = text.substr(0, room);
     row.text.replace(begin, oldLength, text);
-    const auto shift = static_cast<std::ptrdiff_t>(text.size()) - static_cast<std::ptrdiff_t>(oldLength);
+    const auto shift =
+        static_cast<std::ptrdiff_t>(text.size()) - static_cast<std::ptrdiff_t>(oldLength);
     for (std::size_t i = c; i < kColumns; ++i)
         row.end[i] = static_cast<std::uint16_t>(static_cast<std::ptrdiff_t>(row.end[i]) + shift);
 }
@@ -80,7 +81,8 @@ void LogTableModel::ClearRows(int first, int last) {
     if (first > last) return;
     for (int r = first; r <= last; ++r) rows_[static_cast<std::size_t>(r)] = TRow{};
     if (first == 0) emit headerDataChanged(Qt::Horizontal, 0, kColumns - 1);
-    if (last >= 1) emit dataChanged(index(std::max(first, 1) - 1, 0), index(last - 1, kColumns - 1));
+    if (last >= 1)
+        emit dataChanged(index(std::max(first, 1) - 1, 0), index(last - 1, kColumns - 1));
 }
 
 void LogTableModel::SetRowVerdict(int row, int verdict) {
@@ -104,7 +106,8 @@ void LogTableModel::Changed(int row, int firstColumn, int lastColumn) {
 std::optional<QColor> LogTableModel::Background(int row, int column) const {
     if (column < kRejectColumn || !lexicons_) return std::nullopt;
     const TRow& r = rows_[static_cast<std::size_t>(row)];
-    const logcore::TRowPaint paint = logcore::RowPaint(CellView(r, kRejectColumn), r.verdict, *lexicons_);
+    const logcore::TRowPaint paint =
+        logcore::RowPaint(CellView(r, kRejectColumn), r.verdict, *lexicons_);
     using TFill = logcore::TRowPaint::TFill;
     const bool red = (column == kRejectColumn && paint.column7 == TFill::Red) ||
                      (column == kRejectColumn + 1 && paint.column8Red) ||

@@ -54,7 +54,7 @@ class LogTableModel : public QAbstractTableModel {
 
   private:
     struct TRow {
-        std::string text;                            // the ten cells one after another
+        std::string text;                           // the ten cells one after another
         std::array<std::uint16_t, kColumns> end{};  // end offset of each cell in `text`
         std::int16_t verdict = 0;
     };

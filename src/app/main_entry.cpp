@@ -11,10 +11,10 @@
 #include <memory>
 
 #include "app/demo_meter.h"
-#include "app/demo_recording.h"
 #include "app/lang_folder.h"
 #include "app/main.h"
 #include "app/self_test.h"
+#include "app/start_statistics.h"
 #include "build_info.h"
 #include "link/connection_manager.h"
 #include "sim/part.h"
@@ -49,11 +49,11 @@ int main(int argc, char** argv) {
     const QCommandLineOption port("port", "Use this serial port as the adapter.", "PATH");
     const QCommandLineOption selfTest(
         "self-test", "Quit once a reading is shown, printing it (exit status 1 if none in 20 s).");
-    const QCommandLineOption demoRecord(
-        "demo-record",
-        "With --demo: sort against the demo part with a 0.1 % tolerance, start recording once "
-        "connected and open the statistics window.");
-    options.addOptions({demo, demoPart, demoMode, port, selfTest, demoRecord});
+    const QCommandLineOption record("record", "Start recording as soon as the meter is connected.");
+    const QCommandLineOption statistics(
+        "statistics",
+        "Open the statistics window; with --demo, sort against the demo part at 0.1 % first.");
+    options.addOptions({demo, demoPart, demoMode, port, selfTest, record, statistics});
 
     // Help and the version are answered without a display (over ssh, in a
     // package check). Qt's own options such as -platform are known only later.
@@ -110,7 +110,18 @@ int main(int argc, char** argv) {
         QTimer::singleShot(3000, &form, [&form] {
             if (form.B2->isEnabled() && !form.state.MeterConnected) form.connection->B2Click();
         });
-        if (options.isSet(demoRecord)) StartDemoRecording(form, config.part);
     }
+    if (options.isSet(record)) {
+        // Presses "Пуск" once, as soon as the meter is connected and it can be pressed.
+        auto* pressStart = new QTimer(&form);
+        QObject::connect(pressStart, &QTimer::timeout, &form, [&form, pressStart] {
+            if (!form.state.MeterConnected || !form.SP1->isEnabled()) return;
+            if (!form.SP1->isChecked()) form.SP1->click();
+            pressStart->stop();
+        });
+        pressStart->start(200);
+    }
+    if (options.isSet(statistics))
+        OpenStatisticsAtStart(form, demoMeter ? std::optional(config.part) : std::nullopt);
     return app.exec();
 }

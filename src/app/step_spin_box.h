@@ -9,14 +9,13 @@ class StepSpinBox : public QSpinBox {
   public:
     using QSpinBox::QSpinBox;
 
-  signals:
-    // After the value changed by `steps` arrow steps (up positive).
-    void Stepped(int steps);
-
-  protected:
     void stepBy(int steps) override {
         const int before = value();
         QSpinBox::stepBy(steps);
         if (value() != before) emit Stepped(steps);
     }
+
+  signals:
+    // After the value changed by `steps` arrow steps (up positive).
+    void Stepped(int steps);
 };

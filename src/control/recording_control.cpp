@@ -152,8 +152,7 @@ bool RecordingControl::eventFilter(QObject* watched, QEvent* event) {
         auto* w = static_cast<QWidget*>(watched);
         QWidget* first = QApplication::focusWidget();
         if (!first || first->window() != &form_) first = &form_;
-        if (w == first && w->window() == &form_)
-            FormKeyDown(static_cast<QKeyEvent*>(event)->key());
+        if (w == first && w->window() == &form_) FormKeyDown(static_cast<QKeyEvent*>(event)->key());
     }
     return QObject::eventFilter(watched, event);
 }

@@ -1,18 +1,20 @@
 #include "control/reference_editor.h"
 
 #include <QComboBox>
-#include <algorithm>
 #include <QLineEdit>
 #include <QLocale>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <algorithm>
 
 #include "app/main.h"
 #include "app/step_spin_box.h"
 
 namespace {
 
-std::string Utf8(const QString& text) { return text.toStdString(); }
+std::string Utf8(const QString& text) {
+    return text.toStdString();
+}
 
 // Caret positions count code points in the core and UTF-16 units in Qt.
 int CodePointsBefore(const QString& text, int utf16) {
@@ -22,13 +24,13 @@ int Utf16Before(const QString& text, int codePoints) {
     const QList<uint> ucs4 = text.toUcs4();
     codePoints = std::clamp(codePoints, 0, static_cast<int>(ucs4.size()));
     return static_cast<int>(
-        QString::fromUcs4(reinterpret_cast<const char32_t*>(ucs4.constData()), codePoints)
-            .size());
+        QString::fromUcs4(reinterpret_cast<const char32_t*>(ucs4.constData()), codePoints).size());
 }
 
 }  // namespace
 
-ReferenceEditor::ReferenceEditor(TForm1& form, QObject* parent) : QObject(parent), form_(form) {
+ReferenceEditor::ReferenceEditor(TForm1& form, QObject* parent)
+    : QObject(parent), form_(form), separator_(Utf8(QLocale().decimalPoint())) {
     FillToleranceLists();
     // Only what the user does runs the filters and focus moves; the program's
     // own changes (a profile entry loading) are already clean.
@@ -36,17 +38,12 @@ ReferenceEditor::ReferenceEditor(TForm1& form, QObject* parent) : QObject(parent
     connect(form_.E11, &QLineEdit::textEdited, this, &ReferenceEditor::E11Change);
     connect(form_.CBox5->lineEdit(), &QLineEdit::textEdited, this, &ReferenceEditor::CBox5Change);
     connect(form_.CBox5, &QComboBox::activated, this, &ReferenceEditor::CBox5Change);
-    connect(form_.CBox51->lineEdit(), &QLineEdit::textEdited, this,
-            &ReferenceEditor::CBox51Change);
+    connect(form_.CBox51->lineEdit(), &QLineEdit::textEdited, this, &ReferenceEditor::CBox51Change);
     connect(form_.CBox51, &QComboBox::activated, this, &ReferenceEditor::CBox51Change);
     connect(form_.CBox2, &QComboBox::currentIndexChanged, this,
             &ReferenceEditor::ShowPrimaryUnitBox);
     connect(form_.CBox11, &QComboBox::currentIndexChanged, this,
             &ReferenceEditor::ShowSecondaryUnitBox);
-}
-
-std::string ReferenceEditor::Separator() const {
-    return Utf8(QLocale().decimalPoint());
 }
 
 void ReferenceEditor::FillToleranceLists() {
@@ -73,9 +70,9 @@ void ReferenceEditor::NormalizeNumber(QLineEdit* edit) {
 void ReferenceEditor::NormalizeTolerance(QComboBox* box) {
     QLineEdit* edit = box->lineEdit();
     const QString old = edit->text();
-    const auto out = logcore::NormalizeToleranceText(Utf8(old),
-                                                     CodePointsBefore(old, edit->cursorPosition()),
-                                                     Utf8(box->itemText(0)), Separator());
+    const auto out =
+        logcore::NormalizeToleranceText(Utf8(old), CodePointsBefore(old, edit->cursorPosition()),
+                                        Utf8(box->itemText(0)), Separator());
     const QString text = QString::fromStdString(out.text);
     if (text != old) box->setEditText(text);
     edit->setCursorPosition(Utf16Before(text, out.caret));

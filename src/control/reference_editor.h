@@ -49,9 +49,10 @@ class ReferenceEditor : public QObject {
   private:
     void NormalizeNumber(QLineEdit* edit);
     void NormalizeTolerance(QComboBox* box);
-    std::string Separator() const;
+    std::string Separator() const { return separator_; }
 
     TForm1& form_;
+    std::string separator_;  // the locale's decimal separator
     double primaryDeviation_ = 0;
     double secondaryDeviation_ = 0;
 };

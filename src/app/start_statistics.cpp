@@ -1,15 +1,12 @@
-#include "app/demo_recording.h"
+#include "app/start_statistics.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QLocale>
-#include <QPushButton>
-#include <QTimer>
 #include <array>
 #include <cmath>
 
 #include "app/main.h"
-#include "control/recording_control.h"
 #include "control/statistics_control.h"
 #include "log/tolerance.h"
 
@@ -51,16 +48,7 @@ void SortAgainst(TForm1& form, const sim::TPart& part) {
 
 }  // namespace
 
-void StartDemoRecording(TForm1& form, const sim::TPart& part) {
-    auto* wait = new QTimer(&form);
-    wait->setInterval(250);
-    QObject::connect(wait, &QTimer::timeout, &form, [&form, part, wait] {
-        if (!form.state.MeterConnected || !form.SP1->isEnabled()) return;
-        wait->stop();
-        wait->deleteLater();
-        SortAgainst(form, part);
-        if (!form.SP1->isChecked()) form.SP1->click();
-        form.statistics->BStatClick();
-    });
-    wait->start();
+void OpenStatisticsAtStart(TForm1& form, const std::optional<sim::TPart>& demoPart) {
+    if (demoPart) SortAgainst(form, *demoPart);
+    form.statistics->BStatClick();
 }
