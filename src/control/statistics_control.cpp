@@ -17,8 +17,8 @@ StatisticsControl::StatisticsControl(TForm1& form, QObject* parent)
     form_.addAction(shortcut_);
     connect(shortcut_, &QAction::triggered, this, [this] { BStatClick(); });
     connect(form_.BStat, &QPushButton::clicked, this, [this] { BStatClick(); });
-    form_.BStat->setText(QString::fromStdString(form_.lexicons.Dstat.GetItem(i18n::stat::Title)));
     form_.BStat->setToolTip(shortcut_->shortcut().toString(QKeySequence::NativeText));
+    ApplyTexts();
     refresh_->setObjectName("TStat");
     refresh_->setSingleShot(true);
     refresh_->setInterval(kRefreshMs);
@@ -67,15 +67,25 @@ void StatisticsControl::RowAppended(const logcore::TJournalRow& row) {
     ScheduleRefresh();
 }
 
+void StatisticsControl::ApplyTexts() {
+    form_.BStat->setText(QString::fromStdString(form_.lexicons.Dstat.GetItem(i18n::stat::Title)));
+    if (window_) window_->Retitle();
+}
+
 void StatisticsControl::LogEmptied() {
-    if (data_.figures.All().Count() == 0 && data_.primaryTrend.Rows() == 0) return;
+    // A language change empties the log too: take up its texts.
+    ApplyTexts();
+    rebuildTable_ = true;
+    if (data_.figures.All().Count() == 0 && data_.primaryTrend.Rows() == 0) {
+        ScheduleRefresh();
+        return;
+    }
     data_.figures.Clear();
     data_.primaryTrend.Clear();
     data_.secondaryTrend.Clear();
     data_.histogram.Clear();
     data_.primaryBand.reset();
     data_.secondaryBand.reset();
-    rebuildTable_ = true;
     dirtyEntries_.clear();
     ScheduleRefresh();
 }

@@ -40,6 +40,8 @@ class StatisticsControl : public QObject {
     void BStatClick();
     void RowAppended(const logcore::TJournalRow& row);
     void LogEmptied();
+    // Button and window texts in the current language.
+    void ApplyTexts();
     // Redraws the window now if anything changed (the refresh timer's tick).
     void Refresh();
 

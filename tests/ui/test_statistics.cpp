@@ -17,6 +17,7 @@
 #include "control/recording_control.h"
 #include "control/statistics_control.h"
 #include "control/statistics_window.h"
+#include "i18n/english.h"
 #include "log/stat_report.h"
 #include "protocol/frame.h"
 #include "protocol/settings.h"
@@ -141,6 +142,20 @@ class StatisticsTest : public QObject {
         f.SP1->click();
         Feed(f, 1000.0f);
         QTRY_COMPARE(w->Figure(Label(f, i18n::stat::Rows)), QString("1"));
+    }
+
+    // A language change empties the log; the window then speaks the new language.
+    void languageChangeRetitlesTheButtonAndTheTable() {
+        TForm1& f = *f_;
+        Feed(f, 1000.0f);
+        f.statistics->BStatClick();
+        f.lexicons.SetLanguage(i18n::EnglishReadoutTexts());
+        f.log->SetLogHeaders();
+        QCOMPARE(f.BStat->text(), QString("Statistics"));
+        StatisticsWindow* w = f.statistics->Window();
+        QCOMPARE(w->windowTitle(), QString("Statistics"));
+        QTRY_COMPARE(w->Figure("Rows"), QString("0"));
+        QCOMPARE(w->Table()->horizontalHeaderItem(0)->text(), QString("All"));
     }
 
     void multiModeShowsAColumnPerEntry() {
