@@ -11,12 +11,14 @@
 #include <memory>
 
 #include "app/demo_meter.h"
+#include "app/demo_radio.h"
 #include "app/lang_folder.h"
 #include "app/main.h"
 #include "app/self_test.h"
 #include "app/start_statistics.h"
 #include "build_info.h"
 #include "link/connection_manager.h"
+#include "link/qt_ble_central.h"
 #include "sim/part.h"
 
 namespace {
@@ -42,6 +44,8 @@ int main(int argc, char** argv) {
     const QCommandLineOption help = options.addHelpOption();
     const QCommandLineOption version = options.addVersionOption();
     const QCommandLineOption demo("demo", "Run with a simulated meter.");
+    const QCommandLineOption demoBle(
+        "demo-ble", "Run with a simulated meter reached over a simulated Bluetooth LE radio.");
     const QCommandLineOption demoPart("demo-part", "Part the simulated meter measures.", "PART",
                                       "R=1k");
     const QCommandLineOption demoMode("demo-mode", "Display mode the simulated meter starts in.",
@@ -53,7 +57,7 @@ int main(int argc, char** argv) {
     const QCommandLineOption statistics(
         "statistics",
         "Open the statistics window; with --demo, sort against the demo part at 0.1 % first.");
-    options.addOptions({demo, demoPart, demoMode, port, selfTest, record, statistics});
+    options.addOptions({demo, demoBle, demoPart, demoMode, port, selfTest, record, statistics});
 
     // Help and the version are answered without a display (over ssh, in a
     // package check). Qt's own options such as -platform are known only later.
@@ -87,25 +91,31 @@ int main(int argc, char** argv) {
     TForm1Ports ports;
     std::unique_ptr<DemoMeter> demoMeter;
     sim::TSimConfig config;
-    if (options.isSet(demo)) {
+    const bool demoRun = options.isSet(demo) || options.isSet(demoBle);
+    if (demoRun) {
         if (const auto part = sim::ParsePart(options.value(demoPart).toStdString()))
             config.part = *part;
         const QString mode = options.value(demoMode);
         if (mode == "rd") config.mode = protocol::TDisplayMode::Rd;
         if (mode == "u") config.mode = protocol::TDisplayMode::U;
-        demoMeter = std::make_unique<DemoMeter>(config);
-        ports.locator = std::make_unique<FixedPortLocator>(demoMeter->PortPath());
+        if (options.isSet(demoBle)) {
+            ports.ble = std::make_unique<DemoRadio>(config);  // and no adapter at all
+        } else {
+            demoMeter = std::make_unique<DemoMeter>(config);
+            ports.locator = std::make_unique<FixedPortLocator>(demoMeter->PortPath());
+        }
     } else if (options.isSet(port)) {
         ports.locator = std::make_unique<FixedPortLocator>(options.value(port));
     } else {
         ports.locator = std::make_unique<UsbAdapterLocator>();
     }
+    if (!ports.ble) ports.ble = std::make_unique<QtBleCentral>();
 
     TForm1 form(std::move(ports));
     form.show();
     if (options.isSet(selfTest))
         StartSelfTest(form, langFolder + "/eng.lng", std::chrono::seconds(20));
-    if (demoMeter) {
+    if (demoRun) {
         // Connect once the link watch has taken the port over after the probe.
         QTimer::singleShot(3000, &form, [&form] {
             if (form.B2->isEnabled() && !form.state.MeterConnected) form.connection->B2Click();
@@ -122,6 +132,6 @@ int main(int argc, char** argv) {
         pressStart->start(200);
     }
     if (options.isSet(statistics))
-        OpenStatisticsAtStart(form, demoMeter ? std::optional(config.part) : std::nullopt);
+        OpenStatisticsAtStart(form, demoRun ? std::optional(config.part) : std::nullopt);
     return app.exec();
 }

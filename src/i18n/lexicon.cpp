@@ -138,10 +138,17 @@ TLexicons::TLexicons()
              "Число строк",
              "Значение",
              "Допуск в % выключен"},
-            language) {}
+            language),
+      Dble("Form1.Dble",
+           {"Bluetooth LE: нет радиомодуля или не запущена служба Bluetooth",
+            "Bluetooth LE: радиомодуль выключен",
+            "Bluetooth LE: нет разрешения на работу с Bluetooth",
+            "Bluetooth LE: поиск устройств здесь не поддерживается",
+            "Bluetooth LE: ошибка поиска устройств", "Bluetooth LE: прибор не найден"},
+           language) {}
 
 std::vector<const TDesignedLexicon*> TLexicons::All() const {
-    return {&Dlang_connect, &Dlang3, &Dlang1, &Dlang2, &D1, &D2, &D3, &Dlog, &Dstat};
+    return {&Dlang_connect, &Dlang3, &Dlang1, &Dlang2, &D1, &D2, &D3, &Dlog, &Dstat, &Dble};
 }
 
 }  // namespace i18n

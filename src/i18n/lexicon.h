@@ -65,6 +65,7 @@ struct TLexicons {
     TDesignedLexicon D3;             // short signs
     TDesignedLexicon Dlog;           // journal messages
     TDesignedLexicon Dstat;          // statistics window and report
+    TDesignedLexicon Dble;           // direct Bluetooth LE link
 
     std::vector<const TDesignedLexicon*> All() const;
 };
@@ -82,6 +83,9 @@ enum : int {
     Economy,
     Asleep
 };
+}
+namespace ble {
+enum : int { NoRadio, RadioOff, PermissionRefused, Unsupported, DiscoveryFailed, MeterNotFound };
 }
 namespace unit {
 enum : int { Hertz, VoltsRms, Volt, Ohm, Henry, Farad, Rms, PeakToPeak, Max, Min };

@@ -12,6 +12,7 @@
 #include "app/main.h"
 #include "app/program_state.h"
 #include "link/ble_central.h"
+#include "link/ble_link.h"
 #include "link/command_sender.h"
 
 using namespace i18n::connect;
@@ -25,7 +26,9 @@ ConnectionManager::ConnectionManager(TForm1& form, TProgramState& state,
       ble_(ble ? std::move(ble) : std::make_unique<NullBleCentral>()),
       hooks_(std::move(hooks)),
       serial_(new SerialAdapterLink(form, state, std::move(locator), *this, this)),
-      commands_(new CommandSender(form, state, *serial_, *ble_, this)) {
+      commands_(new CommandSender(form, state, *serial_, *ble_, this)),
+      bleLink_(new BleLink(form, state, *ble_, *this, this)) {
+    ble_->Attach(*bleLink_);
     connect(form_.B2, &QPushButton::clicked, this, &ConnectionManager::B2Click);
     connect(form_.CheckBox_connect_auto, &QCheckBox::clicked, this,
             &ConnectionManager::CheckBox_connect_autoClick);
@@ -48,20 +51,44 @@ bool ConnectionManager::ConnectCaptionShown() const {
     return form_.B2->text() == Item(Connect);
 }
 
-void ConnectionManager::StartBleDiscovery(bool stopWatchOnErrorOnlyWhenPortOpen) {
-    switch (ble_->StartDiscovery(kDiscoveryTimeoutMs)) {
-        case TDiscoveryStart::Started:
-            state_.Scanning = true;
-            break;
-        case TDiscoveryStart::CannotStart:
-            Log(ScanFailed);
-            form_.T3->stop();
-            break;
-        case TDiscoveryStart::Error:
-            state_.UseDirectBle = false;
-            if (!stopWatchOnErrorOnlyWhenPortOpen || serial_->IsOpen()) form_.T3->stop();
-            break;
+void ConnectionManager::StartBleDiscovery() {
+    if (ble_->StartDiscovery(kDiscoveryTimeoutMs) == TDiscoveryStart::Started)
+        state_.Scanning = true;
+    else
+        BleDiscoveryFailed(ble_->LastFailure());
+}
+
+// Whether the radio is missing, switched off, refused or merely unable to scan,
+// retrying every watch tick would only repeat the same lines; and a connect
+// button left blank and disabled would be a dead end.
+void ConnectionManager::BleDiscoveryFailed(TBleFailure why) {
+    using namespace i18n::ble;
+    static constexpr int kReason[] = {NoRadio, RadioOff, PermissionRefused, Unsupported,
+                                      DiscoveryFailed};
+    Log(ScanFailed);
+    form_.Memo1->appendPlainText(
+        QString::fromStdString(form_.lexicons.Dble.GetItem(kReason[static_cast<int>(why)])));
+    state_.Scanning = false;
+    state_.UseDirectBle = false;
+    radioGaveUp_ = true;
+    if (state_.AdapterFound) {
+        if (serial_->IsOpen()) form_.T3->stop();
+        return;
     }
+    // Nothing left to wait for: the button comes back at once, even under
+    // auto-connect, and the watch goes on looking for an adapter.
+    form_.B2->setText(Item(Connect));
+    form_.B2->setEnabled(true);
+    EnableTimer(form_.T3);
+}
+
+void ConnectionManager::BleMeterNotFound() {
+    // Only a request the user made is waiting on the button.
+    if (form_.B2->text() != " " || state_.MeterConnected || state_.AdapterFound) return;
+    form_.Memo1->appendPlainText(
+        QString::fromStdString(form_.lexicons.Dble.GetItem(i18n::ble::MeterNotFound)));
+    form_.B2->setText(Item(Connect));
+    EnableTimer(form_.T2);
 }
 
 void ConnectionManager::B2Click() {
@@ -72,10 +99,13 @@ void ConnectionManager::B2Click() {
         if (serial_->FindAdapterPort()) {
             serial_->SendConnect();
             state_.UseDirectBle = false;
+            radioGaveUp_ = false;
+        } else if (radioGaveUp_) {
+            state_.UseDirectBle = true;  // the radio may be back: try it once more
         }
         if (state_.UseDirectBle) {
             ble_->SetEnabled(true);
-            if (!state_.Scanning) StartBleDiscovery(false);
+            if (!state_.Scanning) StartBleDiscovery();
         }
         // No adapter and no radio: nothing will answer, so give the button back
         // instead of leaving it blank and disabled for good.
@@ -93,11 +123,8 @@ void ConnectionManager::B2Click() {
     }
     if (state_.UseDirectBle) ble_->SetEnabled(false);
     ble_->Disconnect();
-    state_.BleLinkUp = false;
-    EnterDisconnectedState();
-    state_.Scanning = false;
-    // The radio goes off with the link even when the adapter was chosen since.
-    ble_->SetEnabled(false);
+    // Switches the radio off too, even when the adapter was chosen since.
+    bleLink_->BLEDisconnect();
 }
 
 void ConnectionManager::CheckBox_connect_autoClick() {
@@ -122,12 +149,13 @@ void ConnectionManager::T3Timer() {
             if (ConnectCaptionShown()) {
                 serial_->SendConnect();
                 state_.UseDirectBle = false;
+                radioGaveUp_ = false;
             }
         }
     }
     if (state_.UseDirectBle) {
         ble_->SetEnabled(true);
-        if (!state_.Scanning && autoConnect) StartBleDiscovery(true);
+        if (!state_.Scanning && autoConnect) StartBleDiscovery();
     }
 }
 

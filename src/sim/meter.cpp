@@ -169,11 +169,33 @@ void TSimMeter::ConnectDue() {
 }
 
 void TSimMeter::DropLink() {
-    if (config_.repliesRunTogether && power_ != TPowerState::Off) SendFrame();
+    if (config_.repliesRunTogether && !radio_ && power_ != TPowerState::Off) SendFrame();
     link_ = TLink::Idle;
     meterInput_.clear();
     meterBurstOpen_ = false;
-    Emit("OK+LOST");
+    if (!radio_) Emit("OK+LOST");
+    radio_ = false;
+}
+
+bool TSimMeter::ConnectRadio() {
+    if (power_ == TPowerState::Off) return false;
+    if (link_ == TLink::Up) return true;
+    link_ = TLink::Up;
+    radio_ = true;
+    atInput_.clear();
+    meterInput_.clear();
+    meterBurstOpen_ = false;
+    nextFrameAt_ = now_ + ReportIntervalMs(settings_.Rate());
+    return true;
+}
+
+void TSimMeter::DropRadio() {
+    if (link_ == TLink::Up && radio_) DropLink();
+}
+
+void TSimMeter::RadioWrite(std::span<const std::uint8_t> value) {
+    if (link_ != TLink::Up || !radio_ || value.size() != protocol::kBleCommandSize) return;
+    HandleCommand(value);
 }
 
 // One write burst for the meter has ended. "AT" on its own is the adapter's

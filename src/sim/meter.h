@@ -25,6 +25,10 @@
 // linked drops the link -> "OK+LOST". Other bytes while linked go to the meter.
 // Meter: streams 18-byte frames at its report interval and obeys 6-byte command
 // frames, however they are split across writes.
+//
+// The host's own radio can reach the meter without the adapter: ConnectRadio
+// links at once, each RadioWrite is one whole 8-byte command, every burst is one
+// notification, and a lost link sends no text (Linked() turns false).
 namespace sim {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -75,6 +79,13 @@ class TSimMeter {
     void PowerOff();  // drops the radio link
     void SetPart(const TPart& part) { config_.part = part; }
 
+    // Direct radio link. ConnectRadio is false while the meter is off;
+    // DropRadio is the meter going out of range.
+    bool ConnectRadio();
+    void DropRadio();
+    // One characteristic write: an 8-byte command frame; anything else is ignored.
+    void RadioWrite(std::span<const std::uint8_t> value);
+
     bool Linked() const { return link_ == TLink::Up; }
     TPowerState Power() const { return power_; }
     protocol::TDisplayMode Mode() const { return config_.mode; }
@@ -121,6 +132,7 @@ class TSimMeter {
 
     std::int64_t now_ = 0;
     TLink link_ = TLink::Idle;
+    bool radio_ = false;  // the link is the host's own radio, not the adapter's
     std::int64_t connectAt_ = 0;
     bool connectSucceeds_ = false;
     std::int64_t nextFrameAt_ = 0;

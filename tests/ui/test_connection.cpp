@@ -21,7 +21,7 @@ QByteArray Hex(const char* hex) {
 }
 
 // A radio that only remembers whether it is switched on.
-class RecordingBle final : public BleCentral {
+class RecordingBle final : public NullBleCentral {
   public:
     explicit RecordingBle(bool& enabled) : enabled_(enabled) {}
     void SetEnabled(bool enabled) override { enabled_ = enabled; }

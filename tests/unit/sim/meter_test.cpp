@@ -392,6 +392,40 @@ TEST_F(LinkedMeter, PowerOffDropsTheLinkAndStopsFrames) {
     EXPECT_EQ(Text(replies[1]), "OK+CONNF");
 }
 
+// The host's own radio: frames as whole notifications, 8-byte commands only,
+// and a lost link that leaves no text behind.
+TEST(SimRadio, LinksWithoutTheAdapterAndObeysEightByteWrites) {
+    TSimMeter meter(Exact());
+    ASSERT_TRUE(meter.ConnectRadio());
+    EXPECT_TRUE(meter.Linked());
+    meter.Advance(1100);
+    auto bursts = meter.TakeBursts();
+    ASSERT_EQ(bursts.size(), 1u);
+    EXPECT_EQ(bursts[0].size(), protocol::kFrameSize);
+
+    const auto wire = [](const protocol::TCommandFrame& f) {
+        return protocol::CommandBytesForLink(f, protocol::TLinkKind::lkDirectBle);
+    };
+    const auto rd = protocol::BuildFunctionCommand(protocol::FnRd, false);
+    meter.RadioWrite(rd);  // the adapter's 6-byte form is not a radio command
+    EXPECT_EQ(meter.Mode(), TDisplayMode::Rlcd);
+    meter.RadioWrite(wire(rd));
+    EXPECT_EQ(meter.Mode(), TDisplayMode::Rd);
+
+    meter.DropRadio();
+    EXPECT_FALSE(meter.Linked());
+    meter.Advance(3000);
+    EXPECT_TRUE(meter.TakeBursts().empty());  // no "OK+LOST", no frames
+    meter.RadioWrite(wire(protocol::BuildFunctionCommand(protocol::FnRlcd, false)));
+    EXPECT_EQ(meter.Mode(), TDisplayMode::Rd);  // nobody listens while unlinked
+
+    ASSERT_TRUE(meter.ConnectRadio());
+    meter.RadioWrite(wire(protocol::BuildFunctionCommand(protocol::FnPowerOff, false)));
+    EXPECT_FALSE(meter.Linked());
+    EXPECT_TRUE(meter.TakeBursts().empty());
+    EXPECT_FALSE(meter.ConnectRadio());  // an off meter cannot be reached
+}
+
 TEST_F(LinkedMeter, SleepSendsPowerSaveFramesUntilWoken) {
     meter->SetPowerSave(true);
     auto frames = FramesDuring(3000);
