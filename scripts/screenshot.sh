@@ -1,9 +1,17 @@
 #!/usr/bin/env bash
-# Usage: scripts/screenshot.sh OUT.png [application arguments]
+# Usage: scripts/screenshot.sh OUT.png [--stats] [application arguments]
 # Builds the application, starts it on a virtual display and saves a PNG of its window.
+# --stats: a demo run that records for a while (--demo --record --statistics) with the
+# statistics window open over the main window; the shot is the whole screen.
 set -euo pipefail
-[ $# -ge 1 ] || { echo "usage: $0 OUT.png [app args]" >&2; exit 2; }
+[ $# -ge 1 ] || { echo "usage: $0 OUT.png [--stats] [app args]" >&2; exit 2; }
 out=$(realpath -m "$1"); shift
+stats=""
+if [ "${1:-}" = "--stats" ]; then
+  stats=1
+  shift
+  set -- --demo --record --statistics "$@"
+fi
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 cmake -S . -B build/app -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRLC_BUILD_TESTS=OFF >/dev/null
@@ -42,6 +50,11 @@ for _ in $(seq $((${SCREENSHOT_TIMEOUT:-15} * 10))); do
   sleep 0.1
 done
 grep -q "readings shown" "$said" || echo "no readings after ${SCREENSHOT_TIMEOUT:-15} s; capturing anyway" >&2
-sleep 0.3  # the frame that brought them is painted
-/usr/bin/import -window "$id" "$out"
+if [ -n "$stats" ]; then
+  sleep "${SCREENSHOT_DELAY:-25}"  # about 25 rows at the meter's 1 s rate
+  /usr/bin/import -window root "$out"
+else
+  sleep 0.3  # the frame that brought them is painted
+  /usr/bin/import -window "$id" "$out"
+fi
 echo "$out"

@@ -194,5 +194,7 @@ void TForm1::BuildRecordingArea(QFrame* area) {
     B5 = Button(Panel13, "B5", "Очистка", 104, 29);
     grid->addWidget(Button4, 0, 3);
     grid->addWidget(B5, 1, 3);
-    grid->setColumnStretch(4, 1);
+    BStat = Button(Panel13, "BStat", "", 104, 29);
+    grid->addWidget(BStat, 0, 4);
+    grid->setColumnStretch(5, 1);
 }

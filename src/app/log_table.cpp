@@ -70,6 +70,7 @@ void LogTable::ResetLogTable(int rows) {
     cells.SetRowCount(rows);
     cells.ClearRows(1, rows);
     journal_->writer.StartNewLog();
+    emit LogEmptied();
 }
 
 void LogTable::SetLogHeaders() {
@@ -133,6 +134,7 @@ void LogTable::Journal(int position, logcore::TLogMode mode, const logcore::TLoc
     if (const auto failure = journal_->writer.Append(row))
         form_.Memo1->appendPlainText(
             QString::fromStdString(logcore::JournalFailureText(*failure, form_.lexicons)));
+    emit RowAppended(row);
 }
 
 void LogTable::SelectGridCell(int row, int column) {

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "log/journal.h"
 #include "log/local_time.h"
 #include "log/log_row.h"
 
@@ -34,6 +35,12 @@ class LogTable : public QObject {
     void SetLogPosition(int position) { logPosition_ = position; }
     // Journal file of the current log; empty until its first row.
     QString JournalPath() const;
+
+  signals:
+    // A row was appended; `row` is what went to the journal.
+    void RowAppended(const logcore::TJournalRow& row);
+    // The log was emptied: the rows so far are gone from the grid.
+    void LogEmptied();
 
   private:
     void Journal(int position, logcore::TLogMode mode, const logcore::TLocalTime& time);

@@ -29,6 +29,7 @@
 #include "control/profile_control.h"
 #include "control/recording_control.h"
 #include "control/reference_editor.h"
+#include "control/statistics_control.h"
 #include "link/adapter_locator.h"
 #include "link/ble_central.h"
 #include "link/connection_manager.h"
@@ -95,6 +96,9 @@ TForm1::TForm1(TForm1Ports ports, QWidget* parent)
     const QString settingsFolder =
         ports.settingsFolder.isEmpty() ? SettingsStore::DefaultFolder() : ports.settingsFolder;
     log = new LogTable(*this, settingsFolder + "/journal", this);
+    statistics = new StatisticsControl(*this, this);
+    connect(log, &LogTable::RowAppended, statistics, &StatisticsControl::RowAppended);
+    connect(log, &LogTable::LogEmptied, statistics, &StatisticsControl::LogEmptied);
     screen.SetToleranceCheck(
         [this](const protocol::TMeterState& st, const protocol::TMeterSettings& set) {
             return reference->CheckTolerance(st, set);

@@ -34,6 +34,7 @@ class LogTable;
 class RecordingControl;
 class ProfileControl;
 class ExportControl;
+class StatisticsControl;
 class ReferenceEditor;
 
 class QTimer;
@@ -105,6 +106,7 @@ class TForm1 : public QMainWindow {
     RecordingControl* recording;
     ProfileControl* profileControl;
     ExportControl* exportControl;
+    StatisticsControl* statistics;
 
     // Areas.
     QFrame *Panel_top, *Panel3, *Panel6, *Panel1, *Panel5, *Panel4, *P5, *JvPanel5, *JvPanel1,
@@ -159,6 +161,8 @@ class TForm1 : public QMainWindow {
     QSpinBox* SE1;
     QComboBox* CB1;
     QPushButton *SP1, *Button4, *B5;
+    // Opens the statistics window.
+    QPushButton* BStat;
 
     LogGrid* SG;
 

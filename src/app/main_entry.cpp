@@ -17,6 +17,7 @@
 #include "app/lang_folder.h"
 #include "app/main.h"
 #include "app/self_test.h"
+#include "app/start_statistics.h"
 #include "build_info.h"
 #include "link/connection_manager.h"
 #include "link/qt_ble_central.h"
@@ -58,7 +59,10 @@ int main(int argc, char** argv) {
     const QCommandLineOption selfTest(
         "self-test", "Quit once a reading is shown, printing it (exit status 1 if none in 20 s).");
     const QCommandLineOption record("record", "Start recording as soon as the meter is connected.");
-    options.addOptions({demo, demoBle, demoPart, demoMode, port, selfTest, record, reportReadings});
+    const QCommandLineOption statistics(
+        "statistics",
+        "Open the statistics window; with --demo, sort against the demo part at 0.1 % first.");
+    options.addOptions({demo, demoBle, demoPart, demoMode, port, selfTest, record, reportReadings, statistics});
 
     // Help and the version are answered without a display (over ssh, in a
     // package check). Qt's own options such as -platform are known only later.
@@ -160,5 +164,7 @@ int main(int argc, char** argv) {
         });
         watch->start(100);
     }
+    if (options.isSet(statistics))
+        OpenStatisticsAtStart(form, demoRun ? std::optional(demoConfig.part) : std::nullopt);
     return app.exec();
 }

@@ -11,4 +11,5 @@ int RunSimulate(const std::vector<std::string>& args);
 int RunProfile(const std::vector<std::string>& args);
 int RunExport(const std::vector<std::string>& args);
 int RunLog(const std::vector<std::string>& args);
+int RunStats(const std::vector<std::string>& args);
 }  // namespace cli

@@ -18,6 +18,9 @@ constexpr const char* kUsage =
     "       rlc-meter log [--port PATH | --demo] [--out FILE] [--format csv|jsonl]\n"
     "                     [--count N] [--duration SECONDS] [--set NAME=VALUE,...]\n"
     "                     [--mode rlcd|rd|u] [--ref ... --tol ...] [--quiet] [--no-reconnect]\n"
+    "       rlc-meter stats [--format text|json] [--lang ru|en] [--decimal C]\n"
+    "                       [--ref R|L|C=VALUE --tol TOL] [--ref2 R|Q|D=VALUE --tol2 TOL]\n"
+    "                       JOURNAL.csv\n"
     "       rlc-meter --help | --version\n";
 
 constexpr const char* kHelp =
@@ -35,6 +38,9 @@ constexpr const char* kHelp =
     "  log        record the meter without a window, one CSV or JSON line per\n"
     "             reading, optionally setting it first; `rlc-meter log --help`\n"
     "             tells every option\n"
+    "  stats      the figures of a journal file: rows, passed, rejected and why,\n"
+    "             yield, mean, spread, range, and Cp/Cpk against the band given\n"
+    "             with --ref/--tol\n"
     "\n"
     "Examples:\n"
     "  rlc-meter decode --lang en frames.txt\n"
@@ -67,6 +73,7 @@ int main(int argc, char** argv) {
     if (command == "simulate") return cli::RunSimulate(args);
     if (command == "profile") return cli::RunProfile(args);
     if (command == "export") return cli::RunExport(args);
+    if (command == "stats") return cli::RunStats(args);
     if (command == "--version" || command == "-V") {
         std::puts("rlc-meter " RLC_VERSION);
         return 0;

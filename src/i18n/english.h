@@ -31,6 +31,33 @@ inline Translations EnglishReadoutTexts() {
                              "incomplete last line ignored",
                              "cannot read the file: "};
     for (int i = 0; i < 13; ++i) t.Set("Form1.Dlog", i, journal[i]);
+    const char* statistics[] = {"Statistics",
+                                "Rows",
+                                "Passed",
+                                "Rejected",
+                                "primary out",
+                                "secondary out",
+                                "both out",
+                                "Invalid input",
+                                "Yield, %",
+                                "Primary",
+                                "Secondary",
+                                "mean",
+                                "std. deviation",
+                                "minimum",
+                                "maximum",
+                                "Cp",
+                                "Cpk",
+                                "—",
+                                "All",
+                                "Row",
+                                "Reference",
+                                "Tolerance limits",
+                                "Primary deviation, %",
+                                "Rows",
+                                "Value",
+                                "No percentage tolerance"};
+    for (int i = 0; i < 26; ++i) t.Set("Form1.Dstat", i, statistics[i]);
     return t;
 }
 

@@ -154,6 +154,34 @@ TLexicons::TLexicons()
             "неверное значение в столбце ", "текст не в UTF-8",
             "неполная последняя строка пропущена", "файл не читается: "},
            language),
+      Dstat("Form1.Dstat",
+            {"Статистика",
+             "Строк",
+             "Годные",
+             "Брак",
+             "основной вне допуска",
+             "дополнительный вне допуска",
+             "оба вне допуска",
+             "Неверный ввод",
+             "Выход годных, %",
+             "Основной",
+             "Дополнительный",
+             "среднее",
+             "ст. отклонение",
+             "минимум",
+             "максимум",
+             "Cp",
+             "Cpk",
+             "—",
+             "Все",
+             "Строка",
+             "Эталон",
+             "Границы допуска",
+             "Отклонение основного, %",
+             "Число строк",
+             "Значение",
+             "Допуск в % выключен"},
+            language),
       Dble("Form1.Dble",
            {"Bluetooth LE: нет радиомодуля или не запущена служба Bluetooth",
             "Bluetooth LE: радиомодуль выключен",
@@ -177,7 +205,8 @@ TLexicons::TLexicons()
             language) {}
 
 std::vector<const TDesignedLexicon*> TLexicons::All() const {
-    return {&Dlang_connect, &Dlang3, &Dlang1, &Dlang2, &D1, &D2, &D3, &Dlog, &Dble, &Dprof, &Dlink};
+    return {&Dlang_connect, &Dlang3, &Dlang1, &Dlang2, &D1, &D2, &D3, &Dlog, &Dstat, &Dble, &Dprof,
+            &Dlink};
 }
 
 }  // namespace i18n

@@ -81,6 +81,7 @@ struct TLexicons {
     TDesignedLexicon D2;             // log table headers
     TDesignedLexicon D3;             // short signs
     TDesignedLexicon Dlog;           // journal messages
+    TDesignedLexicon Dstat;          // statistics window and report
     TDesignedLexicon Dble;           // direct Bluetooth LE link
     TDesignedLexicon Dprof;          // profile and export messages
     TDesignedLexicon Dlink;          // adapter port and settings file problems
@@ -155,6 +156,37 @@ enum : int {
     NotUtf8,
     IncompleteLastLine,
     CannotRead
+};
+}
+
+namespace stat {
+enum : int {
+    Title,
+    Rows,
+    Passed,
+    Rejected,
+    PrimaryOut,
+    SecondaryOut,
+    BothOut,
+    Invalid,
+    Yield,
+    Primary,
+    Secondary,
+    Mean,
+    StdDev,
+    Minimum,
+    Maximum,
+    Cp,
+    Cpk,
+    NotDefined,
+    All,
+    Row,
+    Reference,
+    ToleranceLimits,
+    PrimaryDeviation,
+    RowCount,
+    Value,
+    NoPercentTolerance
 };
 }
 
