@@ -19,4 +19,17 @@ inline Translations EnglishReadoutTexts() {
     return t;
 }
 
+// The read-out texts plus those of the profile view and its messages.
+inline Translations EnglishProfileTexts() {
+    Translations t = EnglishReadoutTexts();
+    const char* circuit[] = {"Series", "Parallel", "S", "P"};
+    for (int i = 0; i < 4; ++i) t.Set("Form1.Dlang2", i, circuit[i]);
+    const char* headers[] = {"Position",       "Time",       "Primary", "Secondary",
+                             "Circuit",        "Frequency",  "Level",   "Reject",
+                             "Prim.% dev.",    "Sec.% dev.", "Name",    "Prim. reference",
+                             "Sec. reference", "Start pos.", "Interval"};
+    for (int i = 1; i <= 15; ++i) t.Set("Form1.D2", i, headers[i - 1]);
+    return t;
+}
+
 }  // namespace i18n
