@@ -48,8 +48,9 @@ TLineKind ReadFrameLine(std::string_view line, std::vector<std::uint8_t>& bytes,
     bytes.clear();
     const std::size_t start = line.find_first_not_of(" \t\r");
     if (start == std::string_view::npos || line[start] == '#') return TLineKind::Blank;
-    return ParseFrameLine(std::string(line), bytes, error) ? TLineKind::Frame
-                                                            : TLineKind::Malformed;
+    if (ParseFrameLine(std::string(line), bytes, error)) return TLineKind::Frame;
+    bytes.clear();
+    return TLineKind::Malformed;
 }
 
 }  // namespace cli

@@ -11,8 +11,8 @@ namespace cli {
 
 enum class TLineKind { Blank, Frame, Malformed };
 
-// `bytes` gets the frame's 18 bytes for a Frame line, `error` the reason for a
-// Malformed one.
+// `bytes` gets the frame's 18 bytes for a Frame line and is empty otherwise;
+// `error` gets the reason for a Malformed one.
 TLineKind ReadFrameLine(std::string_view line, std::vector<std::uint8_t>& bytes,
                         std::string& error);
 

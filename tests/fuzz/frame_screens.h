@@ -16,7 +16,7 @@ namespace fuzz {
 // Both languages, built once: building them is the costly part of a run.
 inline const i18n::TLexicons& Lexicons(bool english) {
     static const i18n::TLexicons russian;
-    static const i18n::TLexicons& englishLexicons = [] () -> const i18n::TLexicons& {
+    static const i18n::TLexicons& englishLexicons = []() -> const i18n::TLexicons& {
         static i18n::TLexicons l;
         l.SetLanguage(i18n::EnglishReadoutTexts());
         return l;

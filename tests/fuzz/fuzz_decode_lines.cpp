@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 fuzz::Check(bytes.empty() && error.empty(), "a blank line yields nothing");
                 break;
             case cli::TLineKind::Malformed:
-                fuzz::Check(!error.empty(), "a refused line says why");
+                fuzz::Check(!error.empty() && bytes.empty(), "a refused line says why");
                 break;
             case cli::TLineKind::Frame:
                 fuzz::Check(bytes.size() == protocol::kFrameSize, "a frame line holds 18 bytes");

@@ -23,9 +23,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     display::TScreenState screen(fuzz::Lexicons(english), fuzz::Separators(english));
     screen.SetProfileEditing(setup & 0x10);
     screen.SetRecordingRunning(setup & 0x20);
-    screen.SetToleranceCheck([reject](const protocol::TMeterState&, const protocol::TMeterSettings&) {
-        return reject ? protocol::verdict::BothOut : protocol::verdict::Pass;
-    });
+    screen.SetToleranceCheck(
+        [reject](const protocol::TMeterState&, const protocol::TMeterSettings&) {
+            return reject ? protocol::verdict::BothOut : protocol::verdict::Pass;
+        });
     screen.Start(static_cast<protocol::TMeterModel>(setup & 0x03));
     fuzz::CheckTexts(screen);
 

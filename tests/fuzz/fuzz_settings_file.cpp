@@ -82,9 +82,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The same bytes read as a path typed in by the user, and as a profile header.
     const std::string typed(fuzz::AsText(file.data(), file.size()));
-    fuzz::Check(fuzz::IsValidUtf8(settings::ProfileNameFromPath(typed)) ||
-                    !fuzz::IsValidUtf8(typed),
-                "name of a UTF-8 path");
+    fuzz::Check(
+        fuzz::IsValidUtf8(settings::ProfileNameFromPath(typed)) || !fuzz::IsValidUtf8(typed),
+        "name of a UTF-8 path");
     const std::string stored = settings::Utf8ToCp1251(typed);
     fuzz::Check(fuzz::IsValidUtf8(settings::Cp1251ToUtf8(stored)), "stored path reads as UTF-8");
     if (const auto count = settings::ProfileCountFromHeader(file))
