@@ -8,7 +8,9 @@ namespace {
 
 void PrintUsage() {
     std::fputs(
-        "usage: rlc-meter decode [--lang ru|en] [--decimal C] [--group C] [--model N] [FILE|-]\n"
+        "usage: rlc-meter decode [--lang ru|en] [--decimal C] [--group C] [--model N]\n"
+        "                        [--ref R|L|C=VALUE --tol TOL] [--ref2 R|Q|D=VALUE --tol2 TOL]\n"
+        "                        [FILE|-]\n"
         "       rlc-meter simulate [--model N] [--mode rlcd|rd|u] [--part PART]\n",
         stderr);
 }

@@ -2,8 +2,9 @@
 
 #include "i18n/lexicon.h"
 
-// English for the lexicon items the read-outs use, as lang/eng.lng has them:
-// for tools that show read-outs without reading language files.
+// English for the lexicon items the read-outs and the journal use, as
+// lang/eng.lng has them: for tools that show them without reading language
+// files.
 namespace i18n {
 
 inline Translations EnglishReadoutTexts() {
@@ -16,6 +17,20 @@ inline Translations EnglishReadoutTexts() {
     for (int i = 0; i < 6; ++i) t.Set("Form1.D3", i, signs[i]);
     t.Set("Form1.Dlang_connect", 7, "Eco.");
     t.Set("Form1.Dlang_connect", 8, "Sleep");
+    const char* journal[] = {"Journal not written: ",
+                             "cannot create the folder",
+                             "cannot create the file",
+                             "cannot write to the file",
+                             "cannot flush the file to disk",
+                             "line ",
+                             "the first line is not a journal header",
+                             "missing column ",
+                             "wrong number of fields",
+                             "bad value in column ",
+                             "text is not UTF-8",
+                             "incomplete last line ignored",
+                             "cannot read the file: "};
+    for (int i = 0; i < 13; ++i) t.Set("Form1.Dlog", i, journal[i]);
     return t;
 }
 

@@ -63,6 +63,7 @@ struct TLexicons {
     TDesignedLexicon D1;             // profile and recording messages
     TDesignedLexicon D2;             // log table headers
     TDesignedLexicon D3;             // short signs
+    TDesignedLexicon Dlog;           // journal messages
 
     std::vector<const TDesignedLexicon*> All() const;
 };
@@ -86,6 +87,23 @@ enum : int { Hertz, VoltsRms, Volt, Ohm, Henry, Farad, Rms, PeakToPeak, Max, Min
 }
 namespace prefix {
 enum : int { Mega, Kilo, Milli, Micro, Nano, Pico };
+}
+namespace logtext {
+enum : int {
+    NotWritten,
+    CannotCreateFolder,
+    CannotCreateFile,
+    CannotWrite,
+    CannotFlush,
+    Line,
+    NotAHeader,
+    MissingColumn,
+    FieldCount,
+    BadValue,
+    NotUtf8,
+    IncompleteLastLine,
+    CannotRead
+};
 }
 
 }  // namespace i18n

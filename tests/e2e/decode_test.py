@@ -3,6 +3,8 @@
 usage: decode_test.py RLC_METER FRAMES_FILE
 """
 import json
+import math
+import struct
 import subprocess
 import sys
 
@@ -23,8 +25,103 @@ def expect(actual, expected, what):
     check(actual == expected, f"{what}: expected {expected!r}, got {actual!r}")
 
 
+def rlcd_frame(rs, x, prim, sec, series=True, status=0x01):
+    """An RLCD frame at 1 kHz: the meter's Rs and signed reactance, primary and
+    secondary parameter codes (R 1, C 2, L 3; R 1, Q 2, D 3)."""
+    settings = bytes([0x03 | 0x20 | (0x40 if series else 0), prim | (sec << 4), 0x21, 0x01])
+    body = struct.pack("<ff", rs, x) + settings + bytes([0, 0, 0, status])
+    return (body + bytes([sum(body) & 0xFF, 0x0A])).hex() + "\n"
+
+
+def capacitor_x(farads):
+    return -1 / (2 * math.pi * 1000 * farads)
+
+
+# name, options, frame, verdict, deviation1, deviation2, cells 7..9 of the row
+SORTING_CASES = [
+    ("R within 2 %", ["--ref", "R=100k", "--tol", "2%"], rlcd_frame(101000, 5, 1, 2),
+     0, 1.0, None, ["-", "1,00", ""]),
+    ("R beyond 1 %", ["--ref", "R=100k", "--tol", "1"], rlcd_frame(102000, 5, 1, 2),
+     1, 2.0, None, ["+", "2,00", ""]),
+    ("C relative to the reference", ["--ref", "C=10n", "--tol", "5%"],
+     rlcd_frame(1, capacitor_x(10.52e-9), 2, 3), 1, 5.2, None, ["+", "5,20", ""]),
+    ("below limit passes", ["--ref", "R=100", "--tol", "<"], rlcd_frame(99, 1, 1, 2),
+     0, -1.0, None, ["-", "-1,00", ""]),
+    ("below limit rejects", ["--ref", "R=100", "--tol", "<"], rlcd_frame(101, 1, 1, 2),
+     1, 1.0, None, ["+", "1,00", ""]),
+    ("above limit rejects", ["--ref", "R=100", "--tol", ">"], rlcd_frame(99, 1, 1, 2),
+     1, -1.0, None, ["+", "-1,00", ""]),
+    ("Q of 50", ["--ref2", "Q=50", "--tol2", "10%"], rlcd_frame(2, 100, 1, 2),
+     0, None, 0.0, ["-", "", "0,00"]),
+    ("D out", ["--ref2", "D=0.01", "--tol2", "10%"], rlcd_frame(1.15, 100, 1, 3),
+     2, None, 15.0, ["+", "", "15,00"]),
+    ("both out", ["--ref", "R=100k", "--tol", "1%", "--ref2", "Q=50", "--tol2", "10%"],
+     rlcd_frame(102000, 102000 * 60, 1, 2), 3, 2.0, 20.0, ["+", "2,00", "20,00"]),
+    ("zero reference", ["--ref", "R=0", "--tol", "5%"], rlcd_frame(100, 1, 1, 2),
+     20, 0.0, None, ["+", "0,00", ""]),
+    ("eight digits of the tolerance", ["--ref", "R=1", "--tol", "123456789%"],
+     rlcd_frame(500001, 1, 1, 2), 1, 5e7, None, ["+", "5E07", ""]),
+    ("point fraction with comma locale", ["--ref", "R=100", "--tol", "0.5%"],
+     rlcd_frame(100.6, 1, 1, 2), 1, 0.6, None, ["+", "0,60", ""]),
+    ("comma fraction with comma locale", ["--ref", "R=0,1k", "--tol", "0,5"],
+     rlcd_frame(100.4, 1, 1, 2), 0, 0.4, None, ["-", "0,40", ""]),
+    ("tolerances off", [], rlcd_frame(100, 1, 1, 2), 0, None, None, ["", "", ""]),
+    ("tolerance switched off", ["--ref", "R=100", "--tol", "off"], rlcd_frame(100, 1, 1, 2),
+     0, None, None, ["", "", ""]),
+]
+
+
+def close(actual, expected):
+    if expected is None or actual is None:
+        return actual is expected
+    return abs(actual - expected) <= 1e-3 * max(1.0, abs(expected))
+
+
+def sorting(tool):
+    for name, options, frame, verdict, dev1, dev2, cells in SORTING_CASES:
+        r = run(tool, ["--decimal", ",", *options], frame)
+        expect(r.returncode, 0, f"{name}: exit status ({r.stderr})")
+        j = json.loads(r.stdout)
+        expect(j["verdict"], verdict, f"{name}: verdict")
+        check(close(j["deviation1"], dev1), f"{name}: deviation1 {j['deviation1']!r}, not {dev1!r}")
+        check(close(j["deviation2"], dev2), f"{name}: deviation2 {j['deviation2']!r}, not {dev2!r}")
+        expect(len(j["row"]), 10, f"{name}: ten cells")
+        expect(j["row"][:2], ["1", ""], f"{name}: position 1 and no time")
+        expect(j["row"][7:], cells, f"{name}: reject mark and deviations")
+
+    r = run(tool, ["--decimal", ",", "--ref", "L=100m", "--tol", "5%"],
+            rlcd_frame(1, 640.88, 3, 3, series=False))
+    row = json.loads(r.stdout)["row"]
+    expect(row[4], "P", "circuit cell")
+    expect(row[5], "1кГц", "frequency cell")
+    check(row[2].startswith("L") and "мГн" in row[2], f"primary cell {row[2]!r}")
+
+    # A power-save frame is not sorted.
+    r = run(tool, ["--ref", "R=100", "--tol", "5%"], rlcd_frame(0, 0, 1, 2, status=0x81))
+    check("verdict" not in json.loads(r.stdout), "power-save frame has no verdict")
+
+    # Invalid options are refused, naming the accepted forms.
+    refused = [
+        (["--ref", "C=10m", "--tol", "5%"], "C=VALUE"),
+        (["--ref", "R=abc", "--tol", "5%"], "R=VALUE"),
+        (["--ref", "R=-5", "--tol", "5%"], "non-negative"),
+        (["--ref", "Z=5", "--tol", "5%"], "L=VALUE"),
+        (["--ref", "R=5", "--tol", "5x"], "percentage"),
+        (["--ref", "R=5", "--tol", "0,5"], "percentage"),  # point locale: the comma is no point
+        (["--ref2", "Q=5k", "--tol2", "5%"], "Q=VALUE"),
+        (["--ref2", "L=5", "--tol2", "5%"], "D=VALUE"),
+        (["--tol2", "5%"], "--ref2"),
+        (["--ref"], "needs a value"),
+    ]
+    for options, named in refused:
+        r = run(tool, ["--decimal", ".", *options], "")
+        expect(r.returncode, 2, f"{options}: exit status")
+        check(named in r.stderr, f"{options}: message names {named!r}: {r.stderr!r}")
+
+
 def main():
     tool, frames = sys.argv[1], sys.argv[2]
+    sorting(tool)
 
     # Russian texts, comma locale
     r = run(tool, ["--decimal", ",", "--group", NBSP, frames])
