@@ -10,12 +10,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/commands.h"
 #include "cli/options.h"
+#include "cli/frame_line.h"
 #include "display/screen_state.h"
 #include "i18n/english.h"
 #include "i18n/lexicon.h"
@@ -106,56 +106,6 @@ bool ParseArgs(const std::vector<std::string>& args, TDecodeOptions& opt, std::s
             opt.file = a;
             fileSeen = true;
         }
-    }
-    return true;
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-// A word of the input as it may be shown on a terminal: printable ASCII as it
-// is, every other byte as \xNN.
-std::string Printable(const std::string& word) {
-    std::string out;
-    for (const unsigned char c : word) {
-        if (c >= 0x20 && c < 0x7F && c != '\\') {
-            out += static_cast<char>(c);
-        } else {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\x%02x", c);
-            out += buf;
-        }
-    }
-    return out;
-}
-
-// Blanks may separate bytes, never split one.
-bool ParseFrameLine(const std::string& line, std::vector<std::uint8_t>& bytes, std::string& error) {
-    bytes.clear();
-    std::istringstream words(line);
-    std::string word;
-    while (words >> word) {
-        for (const char c : word) {
-            if (HexDigit(c) < 0) {
-                error = "'" + Printable(word) + "' is not hexadecimal";
-                return false;
-            }
-        }
-        if (word.size() % 2 != 0) {
-            error = "'" + word + "' splits a byte";
-            return false;
-        }
-        for (std::size_t i = 0; i < word.size(); i += 2)
-            bytes.push_back(
-                static_cast<std::uint8_t>(HexDigit(word[i]) * 16 + HexDigit(word[i + 1])));
-    }
-    if (bytes.size() != protocol::kFrameSize) {
-        error = "expected 36 hex digits (18 bytes), got " + std::to_string(bytes.size()) + " bytes";
-        return false;
     }
     return true;
 }
@@ -317,9 +267,9 @@ int RunDecode(const std::vector<std::string>& args) {
     std::string line;
     std::vector<std::uint8_t> bytes;
     for (long lineNo = 1; std::getline(*in, line); ++lineNo) {
-        const std::size_t start = line.find_first_not_of(" \t\r");
-        if (start == std::string::npos || line[start] == '#') continue;
-        if (!ParseFrameLine(line, bytes, error)) {
+        const TLineKind kind = ReadFrameLine(line, bytes, error);
+        if (kind == TLineKind::Blank) continue;
+        if (kind == TLineKind::Malformed) {
             std::cerr << "rlc-meter decode: line " << lineNo << ": " << error << "\n";
             malformed = true;
             continue;
