@@ -57,7 +57,7 @@ inline display::TFrameOutcome FeedChecked(display::TScreenState& screen,
     } else {
         Check(bytes.size() >= protocol::kFrameSize, "only whole frames are accepted");
         Check(static_cast<int>(screen.State().Model) < protocol::kModelCount, "a known model");
-        for (const std::string& control : outcome.changedTexts)
+        for (const display::TControl control : outcome.changedTexts)
             Check(screen.Text(control).has_value(), "a written control has a text");
     }
     CheckTexts(screen);
