@@ -1,10 +1,18 @@
 // Prints how fast a frame goes from bytes to screen texts: through the core
 // alone, and through the window's whole path (offscreen). No assertions.
+//
+//   bench_decode [core rounds] [window rounds]
+//
+// A round is 1000 frames. Few rounds suit an instruction count under
+// valgrind --tool=callgrind (see the inclusive cost of TScreenState::Feed and
+// DisplayView::DecodeMeasurementFrame).
 #include <QApplication>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include "app/main.h"
@@ -43,12 +51,13 @@ double SecondsFor(F&& body) {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    const int coreRounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
+    const int windowRounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
     const auto frames = SampleFrames(1000);
 
     i18n::TLexicons lexicons;
     display::TScreenState core(lexicons, {",", "\u00A0"});
     core.Start(protocol::TMeterModel::Ks15);
-    const int coreRounds = 200;
     const double coreSeconds = SecondsFor([&] {
         for (int r = 0; r < coreRounds; ++r)
             for (const auto& frame : frames) core.Feed(frame);
@@ -62,7 +71,6 @@ int main(int argc, char** argv) {
     ports.settingsFolder = settingsDir.path();
     TForm1 form(std::move(ports));
     form.SB4->setChecked(false);
-    const int windowRounds = 5;
     const double windowSeconds = SecondsFor([&] {
         for (int r = 0; r < windowRounds; ++r)
             for (const auto& frame : frames) form.DecodeMeasurementFrame(frame);

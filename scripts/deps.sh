@@ -2,8 +2,8 @@
 # Installs the Debian packages this project needs, and nothing when all are there.
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev qt6-serialport-dev
-          qt6-connectivity-dev libxlsxwriter-dev zlib1g-dev libgtest-dev libgmock-dev
-          python3-openpyxl xvfb x11-utils imagemagick fonts-dejavu-core fonts-crosextra-carlito
+          qt6-connectivity-dev qt6-charts-dev libqt6opengl6-dev libxlsxwriter-dev zlib1g-dev libgtest-dev libgmock-dev
+          python3-openpyxl clang libfuzzer-14-dev xvfb x11-utils imagemagick fonts-dejavu-core fonts-crosextra-carlito
           desktop-file-utils appstream dpkg-dev file man-db)
 missing=()
 for p in "${packages[@]}"; do

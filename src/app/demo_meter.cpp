@@ -30,8 +30,15 @@ void DemoMeter::OnInput() {
     CatchUp();
     const std::vector<std::uint8_t> bytes = pty_.ReadAvailable();
     if (!bytes.empty()) {
-        received_.append(reinterpret_cast<const char*>(bytes.data()),
-                         static_cast<qsizetype>(bytes.size()));
+        const QByteArray piece(reinterpret_cast<const char*>(bytes.data()),
+                               static_cast<qsizetype>(bytes.size()));
+        received_.append(piece);
+        const qint64 now = clock_.elapsed();
+        if (commands_.isEmpty() || now - lastInputMs_ >= sim::TSimMeter::kCommandQuietMs)
+            commands_.append(piece);
+        else
+            commands_.last().append(piece);
+        lastInputMs_ = now;
         meter_.Receive(bytes);
     }
     Flush();

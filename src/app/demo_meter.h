@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QList>
 #include <QObject>
 #include <QTimer>
 #include <memory>
@@ -23,6 +24,9 @@ class DemoMeter : public QObject {
     sim::TSimMeter& Meter() { return meter_; }
     // Every byte the host wrote so far, for tests and for watching a session.
     const QByteArray& Received() const { return received_; }
+    // The same, cut where the host paused as long as the adapter needs to end a
+    // command: each piece is what the adapter took as one command.
+    const QList<QByteArray>& ReceivedCommands() const { return commands_; }
 
   private:
     void CatchUp();
@@ -37,4 +41,6 @@ class DemoMeter : public QObject {
     QElapsedTimer clock_;
     qint64 simulatedMs_ = 0;
     QByteArray received_;
+    QList<QByteArray> commands_;
+    qint64 lastInputMs_ = 0;
 };

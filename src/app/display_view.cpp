@@ -12,33 +12,46 @@
 
 #include "app/main.h"
 #include "app/settings_controller.h"
+#include "control/recording_control.h"
 
 namespace {
 
 const QColor kRejectColour(255, 0, 0);
 
 void SetControlText(QWidget* w, const QString& text) {
-    if (auto* label = qobject_cast<QLabel*>(w))
+    if (auto* label = qobject_cast<QLabel*>(w)) {
         label->setText(text);
-    else if (auto* edit = qobject_cast<QLineEdit*>(w))
-        edit->setText(text);
+    } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+        // Setting an edit's text resets its cursor and selection even when equal.
+        if (edit->text() != text) edit->setText(text);
+    }
 }
 
-// Every frame rebuilds the model's lists; leave them alone when nothing changed,
-// so the selection and scroll position stay put.
-bool SameItemsFrom(const QListWidget* list, int first, const std::vector<std::string>& items) {
-    if (list->count() != first + static_cast<int>(items.size())) return false;
-    for (std::size_t i = 0; i < items.size(); ++i)
-        if (list->item(first + static_cast<int>(i))->text().toStdString() != items[i]) return false;
-    return true;
+void SelectRow(QListWidget* list, int row) {
+    if (list->currentRow() != row) list->setCurrentRow(row);
 }
 
-void ReplaceItemsFrom(QListWidget* list, int first, const std::vector<std::string>& items) {
-    if (SameItemsFrom(list, first, items)) return;
-    while (list->count() > first) {
+// The model's lists: items from `first` to `keep` are rewritten in place, the
+// items from `keep` on are deleted and appended again. Deleting the selected
+// item drops the selection; Qt would move it to a neighbour instead. Items
+// already right are left alone, so the selection and scroll position stay put.
+void RebuildItems(QListWidget* list, int first, int keep, const std::vector<std::string>& items) {
+    const int wanted = first + static_cast<int>(items.size());
+    auto itemText = [&](int row) {
+        return QString::fromStdString(items[static_cast<std::size_t>(row - first)]);
+    };
+    for (int row = first; row < keep && row < wanted && row < list->count(); ++row)
+        if (const QString text = itemText(row); list->item(row)->text() != text)
+            list->item(row)->setText(text);
+    bool same = list->count() == wanted;
+    for (int row = keep; same && row < wanted; ++row)
+        same = list->item(row)->text() == itemText(row);
+    if (same) return;
+    if (list->currentRow() >= keep) list->setCurrentRow(-1);
+    while (list->count() > keep) {
         const std::unique_ptr<QListWidgetItem> taken(list->takeItem(list->count() - 1));
     }
-    for (const std::string& item : items) list->addItem(QString::fromStdString(item));
+    for (int row = list->count(); row < wanted; ++row) list->addItem(itemText(row));
 }
 
 }  // namespace
@@ -53,31 +66,40 @@ void DisplayView::Start() {
 }
 
 void DisplayView::ApplyTexts(const std::vector<std::string>& controls) {
-    for (const std::string& name : controls) {
-        QWidget* w = Control(name);
-        if (const auto text = form_.screen.Text(name); w && text)
-            SetControlText(w, QString::fromStdString(*text));
-    }
+    for (const std::string& name : controls)
+        if (const auto control = display::ControlByName(name)) ApplyText(*control);
 }
 
-QWidget* DisplayView::Control(const std::string& name) {
-    const QString key = QString::fromStdString(name);
-    auto it = controls_.find(key);
-    if (it == controls_.end()) it = controls_.insert(key, form_.findChild<QWidget*>(key));
-    return it.value();
+void DisplayView::ApplyTexts(const std::vector<display::TControl>& controls) {
+    for (display::TControl control : controls) ApplyText(control);
+}
+
+void DisplayView::ApplyText(display::TControl control) {
+    QWidget* w = Control(control);
+    if (const auto& text = form_.screen.Text(control); w && text)
+        SetControlText(w, QString::fromStdString(*text));
+}
+
+QWidget* DisplayView::Control(display::TControl control) {
+    if (!controlsFound_) {
+        for (std::size_t i = 0; i < display::kControlCount; ++i)
+            controls_[i] = form_.findChild<QWidget*>(
+                QString::fromLatin1(display::ControlName(static_cast<display::TControl>(i))));
+        controlsFound_ = true;
+    }
+    return controls_[static_cast<std::size_t>(control)];
 }
 
 void DisplayView::ApplyAllTexts() {
-    std::vector<std::string> names;
-    for (const auto& [name, text] : form_.screen.Texts()) names.push_back(name);
-    ApplyTexts(names);
+    for (std::size_t i = 0; i < display::kControlCount; ++i)
+        ApplyText(static_cast<display::TControl>(i));
 }
 
 void DisplayView::ApplyModelLists(const display::TModelLists& lists) {
     form_.P16->setVisible(lists.P16_Visible);
-    ReplaceItemsFrom(form_.ListBox_freq_RLC, 6, lists.frequencyItemsFrom6);
-    ReplaceItemsFrom(form_.ListBox_Level_RLC, 1, lists.levelItemsFrom1);
-    form_.L_Level_RLC->setText(QString::fromStdString(lists.L_Level_RLC));
+    RebuildItems(form_.ListBox_freq_RLC, 6, 6, lists.frequencyItemsFrom6);
+    RebuildItems(form_.ListBox_Level_RLC, 1, 3, lists.levelItemsFrom1);
+    ApplyText(display::TControl::L_Level_RLC);
     form_.L_Source_RLC->setVisible(lists.L_Source_RLC_Visible);
 }
 
@@ -96,18 +118,28 @@ void DisplayView::ShowPanel(display::TPanel panel) {
 
 void DisplayView::SyncPickers() {
     const protocol::TPickerSelection sel = protocol::PickerSelection(form_.screen.Settings());
-    form_.ListBox_freq_RLC->setCurrentRow(sel.freq);
-    form_.ListBox_prim_RLC->setCurrentRow(sel.prim);
-    form_.ListBox_sec_RLC->setCurrentRow(sel.sec);
-    form_.ListBox_Level_RLC->setCurrentRow(sel.level);
-    form_.ListBox_ser_per->setCurrentRow(sel.circuit);
+    SelectRow(form_.ListBox_freq_RLC, sel.freq);
+    SelectRow(form_.ListBox_prim_RLC, sel.prim);
+    SelectRow(form_.ListBox_sec_RLC, sel.sec);
+    SelectRow(form_.ListBox_Level_RLC, sel.level);
+    SelectRow(form_.ListBox_ser_per, sel.circuit);
 }
 
 void DisplayView::ShowSettings() {
     form_.screen.SetProfileEditing(form_.SB4->isChecked());
     ApplyButtons(form_.screen.ShowSettingsNow().buttons);
     form_.screen.ShowCircuitNow();
-    ApplyAllTexts();
+    // The indicators only: readings stay as they are (cleared ones stay cleared).
+    ApplyTexts({"L_RLC_avto", "L_freq_RLC", "L_Level_RLC", "L_Prim_RLC", "L_RQD_avto", "L_Sec_RLC",
+                "L_SER_PER", "L_SER_PER1"});
+}
+
+void DisplayView::ClearReadings(std::initializer_list<const char*> controls) {
+    for (const char* name : controls) {
+        form_.screen.ClearText(name);
+        if (const auto control = display::ControlByName(name))
+            if (QWidget* w = Control(*control)) SetControlText(w, QString());
+    }
 }
 
 void DisplayView::RefreshModelLists() {
@@ -137,7 +169,12 @@ void DisplayView::DecodeMeasurementFrame(std::span<const std::uint8_t> frame) {
         const bool wasChecked = radios[radio]->isChecked();
         radios[radio]->setChecked(true);
         if (!wasChecked) {
-            RefreshModelLists();
+            // The frame's lists were rebuilt before its screen ran; rebuilding
+            // them again here would overwrite the level the screen just showed.
+            if (out.modelLists)
+                ApplyModelLists(*out.modelLists);
+            else
+                RefreshModelLists();
             form_.settingsController->SaveModel();
         }
     }
@@ -149,18 +186,26 @@ void DisplayView::DecodeMeasurementFrame(std::span<const std::uint8_t> frame) {
         form_.T33->stop();
         form_.T33->start();
     }
-    if (out.modelLists) ApplyModelLists(*out.modelLists);
+    // The lists change with the model or the language only; the model chooser
+    // closes with every refresh.
+    if (out.modelLists)
+        ApplyModelLists(*out.modelLists);
+    else if (out.modelListsRefreshed)
+        form_.P16->hide();
     ApplyTexts(out.changedTexts);
     ShowPanel(screen.VisiblePanel());
     // Hold exists only on the RLCD screen.
     form_.SP3->setEnabled(screen.Sp3Enabled());
     if (out.rlcd) {
         const display::TRlcScreen& s = out.rlcd->screen;
+        // Only the RLC screen shows the verdict.
         if (s.Panel_RLCD_Red)
-            form_.SetDisplayColour(*s.Panel_RLCD_Red ? kRejectColour : TForm1::kDisplayColour);
+            form_.SetDisplayColour(form_.Panel_RLCD,
+                                   *s.Panel_RLCD_Red ? kRejectColour : TForm1::kDisplayColour);
         ApplyButtons(out.rlcd->buttons);
         form_.L_Source_RLC->setVisible(screen.SourceVisible());
         SyncPickers();
+        form_.recording->RlcFrameShown(out.rlcd->appendLogRow);
     }
     if (out.rd) {
         if (const auto image = screen.Image(); image && *image >= 0 && *image < 3)
@@ -171,9 +216,6 @@ void DisplayView::DecodeMeasurementFrame(std::span<const std::uint8_t> frame) {
 void DisplayView::T33Timer() {
     form_.screen.ClearStaleReadings();
     form_.JP5->hide();
-    for (QLabel* l : {form_.L_sec_n, form_.L_prim_n, form_.L_righ1, form_.L_righ2, form_.L_righ3,
-                      form_.L_righ4})
-        l->clear();
-    form_.L_righ5->clear();
-    form_.L_righ6->clear();
+    ClearReadings(
+        {"L_sec_n", "L_prim_n", "L_righ1", "L_righ2", "L_righ3", "L_righ4", "L_righ5", "L_righ6"});
 }

@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QHash>
 #include <QString>
+#include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <span>
 #include <string>
 #include <vector>
@@ -29,14 +30,20 @@ class DisplayView {
     void SyncPickers();
     // Puts the screen state's texts of these controls onto their widgets.
     void ApplyTexts(const std::vector<std::string>& controls);
+    void ApplyTexts(const std::vector<display::TControl>& controls);
+    // Empties these read-outs on the window and in the screen state alike, so
+    // nothing re-shows them later.
+    void ClearReadings(std::initializer_list<const char*> controls);
 
   private:
     void ApplyAllTexts();
     void ApplyModelLists(const display::TModelLists& lists);
     void ApplyButtons(const display::TSettingsButtons& buttons);
     void ShowPanel(display::TPanel panel);
-    QWidget* Control(const std::string& name);
+    void ApplyText(display::TControl control);
+    QWidget* Control(display::TControl control);
 
     TForm1& form_;
-    QHash<QString, QWidget*> controls_;  // by name, looked up once
+    std::array<QWidget*, display::kControlCount> controls_{};  // looked up once
+    bool controlsFound_ = false;
 };

@@ -7,10 +7,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
+#include "app/log_grid.h"
 #include "app/main.h"
+#include "app/step_spin_box.h"
 #include "app/widget_factory.h"
 
 using widgets::Button;
@@ -23,12 +25,13 @@ namespace {
 const QStringList kToleranceItems = {"выкл.", "0,2%", "0,3%", "0,5%", "1%", "2%",
                                      "3%",    "5%",   "10%",  "20%",  ">",  "<"};
 const QStringList kOhmUnits = {"Ом", "кОм", "МОм"};
+constexpr int kReferenceAreaWidth = 458;
 
 QLineEdit* ValueEdit(QWidget* parent, const char* name) {
     auto* e = new QLineEdit("10000", parent);
     e->setObjectName(name);
     e->setMaxLength(7);
-    e->setFixedWidth(64);
+    e->setFixedWidth(56);  // seven digits
     return e;
 }
 
@@ -36,7 +39,10 @@ QComboBox* ToleranceCombo(QWidget* parent, const char* name) {
     QComboBox* c = Combo(parent, name, kToleranceItems, true);
     c->setMaxVisibleItems(16);
     c->setCurrentText("выкл.");
-    c->setFixedWidth(72);
+    // Typed tolerances are filtered as they are typed; nothing is completed or
+    // added to the list.
+    c->setInsertPolicy(QComboBox::NoInsert);
+    c->setCompleter(nullptr);
     return c;
 }
 
@@ -63,10 +69,12 @@ void TForm1::BuildBottomArea(QWidget* parent) {
     strips->addLayout(areas, 1);
 
     Panel7 = Frame(JvPanel2, "Panel7");
-    Panel7->setFixedWidth(458);
     Panel7->setFrameShape(QFrame::StyledPanel);
     areas->addWidget(Panel7);
     BuildReferenceArea(Panel7);
+    // At least its design width, and wide enough that every control of the
+    // two reference rows shows whole with this font.
+    Panel7->setFixedWidth(std::max(kReferenceAreaWidth, Panel7->minimumSizeHint().width()));
 
     Panel2 = Frame(JvPanel2, "Panel2");
     Panel2->setFrameShape(QFrame::StyledPanel);
@@ -77,7 +85,7 @@ void TForm1::BuildBottomArea(QWidget* parent) {
     column->addWidget(Panel10, 1);
     auto* grid = new QVBoxLayout(Panel10);
     grid->setContentsMargins(0, 0, 0, 0);
-    SG = new QTableWidget(Panel10);
+    SG = new LogGrid(Panel10);
     SG->setObjectName("SG");
     widgets::SetPixelFont(SG, 15, false);
     grid->addWidget(SG);
@@ -99,7 +107,7 @@ void TForm1::BuildReferenceArea(QFrame* area) {
     Button_Add = Button(area, "Button_Add", "Добавить", 68, 26);
     BB2 = Button(area, "BB2", "Чтение", 59, 26);
     BB2->hide();
-    SE2 = new QSpinBox(area);
+    SE2 = new StepSpinBox(area);
     SE2->setObjectName("SE2");
     SE2->setRange(1, 2);
     SE2->setValue(1);
@@ -132,6 +140,13 @@ void TForm1::BuildReferenceArea(QFrame* area) {
     CBox31 = Combo(Panel11, "CBox31", kOhmUnits, false);
     widgets::AddAll(secondary, {CBox11, CBox51, E11, CBox31});
     rows->addWidget(Panel11, 2, 1);
+
+    // The unit lists take turns in one place: all as wide as the widest, so a
+    // switch of parameter never squeezes its row.
+    int unitWidth = 0;
+    for (QComboBox* unit : {CBox1, CBox3, CBox4, CBox31})
+        unitWidth = std::max(unitWidth, unit->minimumSizeHint().width());
+    for (QComboBox* unit : {CBox1, CBox3, CBox4, CBox31}) unit->setMinimumWidth(unitWidth);
 }
 
 void TForm1::BuildRecordingArea(QFrame* area) {
@@ -179,5 +194,7 @@ void TForm1::BuildRecordingArea(QFrame* area) {
     B5 = Button(Panel13, "B5", "Очистка", 104, 29);
     grid->addWidget(Button4, 0, 3);
     grid->addWidget(B5, 1, 3);
-    grid->setColumnStretch(4, 1);
+    BStat = Button(Panel13, "BStat", "", 104, 29);
+    grid->addWidget(BStat, 0, 4);
+    grid->setColumnStretch(5, 1);
 }

@@ -74,7 +74,8 @@ void TForm1::BuildDisplay(QWidget* parent) {
     JvPanel6 = Frame(parent, "JvPanel6");
     JvPanel7 = Frame(parent, "JvPanel7");
 
-    JP5 = Readout(Panel_RLCD, "JP5", "", 40, QRect(150, 45, 220, 56), Qt::AlignCenter);
+    // Over all three panels: a sleeping meter is shown on every screen.
+    JP5 = Readout(parent, "JP5", "", 40, QRect(150, 45, 220, 56), Qt::AlignCenter);
     JP5->setFrameShape(QFrame::Panel);
     JP5->setAutoFillBackground(true);
     JP5->hide();

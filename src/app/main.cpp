@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QEvent>
 #include <QFrame>
 #include <QLabel>
@@ -13,13 +14,23 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 
+#include "app/log_grid.h"
+#include "app/log_table.h"
+#include "app/log_table_model.h"
 #include "app/settings_controller.h"
 #include "app/widget_factory.h"
+#include "control/export_control.h"
 #include "control/front_panel.h"
 #include "control/language_control.h"
 #include "control/picker_control.h"
+#include "control/profile_control.h"
+#include "control/recording_control.h"
+#include "control/reference_editor.h"
+#include "control/statistics_control.h"
 #include "link/adapter_locator.h"
 #include "link/ble_central.h"
 #include "link/connection_manager.h"
@@ -81,16 +92,34 @@ TForm1::TForm1(TForm1Ports ports, QWidget* parent)
                                        std::move(linkHooks), this);
     pickers = new PickerControl(*this, this);
     frontPanel = new FrontPanel(*this, this);
+    reference = new ReferenceEditor(*this, this);
+    recording = new RecordingControl(*this, this);
+    const QString settingsFolder =
+        ports.settingsFolder.isEmpty() ? SettingsStore::DefaultFolder() : ports.settingsFolder;
+    log = new LogTable(*this, settingsFolder + "/journal", this);
+    statistics = new StatisticsControl(*this, this);
+    connect(log, &LogTable::RowAppended, statistics, &StatisticsControl::RowAppended);
+    connect(log, &LogTable::LogEmptied, statistics, &StatisticsControl::LogEmptied);
+    screen.SetToleranceCheck(
+        [this](const protocol::TMeterState& st, const protocol::TMeterSettings& set) {
+            return reference->CheckTolerance(st, set);
+        });
     SettingsController::Hooks settingsHooks;
     settingsHooks.RefreshModelLists = [this] { view.RefreshModelLists(); };
     settingsHooks.SetDefaultLanguage = [this](const QString& name) {
         language->SetDefaultLanguage(name);
     };
-    settingsController = new SettingsController(
-        *this, state,
-        SettingsStore(ports.settingsFolder.isEmpty() ? SettingsStore::DefaultFolder()
-                                                     : ports.settingsFolder),
-        std::move(settingsHooks), this);
+    settingsHooks.OpenProfile = [this](const QString& path) {
+        return profileControl->OpenProfile(path);
+    };
+    settingsController = new SettingsController(*this, state, SettingsStore(settingsFolder),
+                                                std::move(settingsHooks), this);
+    profileControl = new ProfileControl(*this, this);
+    auto opener = ports.openDocument ? std::move(ports.openDocument) : [](const QString& path) {
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    };
+    exportControl = new ExportControl(*this, settingsFolder + "/exports", std::move(opener), this);
+    ConnectProfileSeam();
     // Takes the design texts of every control built above.
     language = new LanguageControl(*this, ports.languageFolder, this);
     connect(T33, &QTimer::timeout, this, [this] { view.T33Timer(); });
@@ -103,18 +132,29 @@ TForm1::TForm1(TForm1Ports ports, QWidget* parent)
                 box->open();
             });
     FormCreate();
+    CentreOnScreen();
+}
+
+// Centred on the screen it opens on; a screen smaller than the window gets
+// the window's top left corner, so its title bar stays within reach.
+void TForm1::CentreOnScreen() {
+    const QScreen* s = QWidget::screen();
+    if (!s) return;
+    const QRect area = s->availableGeometry();
+    const QSize size = frameGeometry().size();
+    move(std::max(area.left(), area.left() + (area.width() - size.width()) / 2),
+         std::max(area.top(), area.top() + (area.height() - size.height()) / 2));
 }
 
 TForm1::~TForm1() {
     connection->CloseLinks();
 }
 
-void TForm1::SetDisplayColour(const QColor& colour) {
-    for (QFrame* p : {Panel_RLCD, Panel_RD, Panel_U}) {
-        QPalette pal = p->palette();
-        pal.setColor(QPalette::Window, colour);
-        p->setPalette(pal);
-    }
+void TForm1::SetDisplayColour(QFrame* panel, const QColor& colour) {
+    QPalette pal = panel->palette();
+    if (pal.color(QPalette::Window) == colour) return;
+    pal.setColor(QPalette::Window, colour);
+    panel->setPalette(pal);
 }
 
 void TForm1::FormCreate() {
@@ -132,7 +172,7 @@ void TForm1::FormCreate() {
     JvP1->setText(QString::fromStdString(lexicons.D1.GetItem(6)));
     JvP11->setText(QString::fromStdString(lexicons.D1.GetItem(1)));
     CBox10->setCurrentIndex(0);
-    SetLogHeaders();
+    log->SetLogHeaders();
     SP1->setEnabled(false);
     view.RefreshModelLists();
 }
@@ -145,6 +185,7 @@ void TForm1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (shown_) return;
     shown_ = true;
+    CentreOnScreen();  // again, now that the frame around the window is known
     FormShow();
 }
 
@@ -166,11 +207,12 @@ void TForm1::LangManChangeLangQuery() {
 }
 
 void TForm1::LangManChangeLanguage() {
+    reference->FillToleranceLists();  // the locale's separator in the new items
     language->RestoreComboSelections();
     JvP8->setText(QString::fromStdString(lexicons.D1.GetItem(0)) + state.ProfileName);
     JvP1->setText(QString::fromStdString(lexicons.D1.GetItem(6)));
     JvP11->setText(QString::fromStdString(lexicons.D1.GetItem(1)));
-    SetLogHeaders();
+    log->SetLogHeaders();
 }
 
 void TForm1::FormCloseQuery() {
@@ -178,6 +220,7 @@ void TForm1::FormCloseQuery() {
 }
 
 void TForm1::FormClose() {
+    recording->FormClose();
     P5->setEnabled(false);
 }
 
@@ -240,4 +283,11 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         L_righ5MouseMove();
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::ConnectProfileSeam() {
+    profiles.ProfileCount = [this] { return state.ProfileCount; };
+    profiles.ShowProfileInGrid = [this](int first) { profileControl->ShowProfileInGrid(first); };
+    profiles.LoadProfileEntry = [this](int n) { profileControl->LoadProfileEntry(n); };
+    profiles.ReopenProfile = [this] { return settingsController->LoadSettings(); };
 }

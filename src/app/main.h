@@ -5,11 +5,14 @@
 #include <QPixmap>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 
 #include "app/display_view.h"
 #include "app/program_state.h"
+#include "app/step_spin_box.h"
+#include "control/profile_seam.h"
 #include "display/screen_state.h"
 #include "i18n/lexicon.h"
 #include "link/adapter_locator.h"
@@ -26,7 +29,14 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
-class QTableWidget;
+class LogGrid;
+class LogTable;
+class RecordingControl;
+class ProfileControl;
+class ExportControl;
+class StatisticsControl;
+class ReferenceEditor;
+
 class QTimer;
 class ConnectionManager;
 class SettingsController;
@@ -44,6 +54,8 @@ struct TForm1Ports {
     QString settingsFolder;
     // Folder of the language files; empty offers Russian only.
     QString languageFolder;
+    // Opens an exported workbook; empty for the desktop's default program.
+    std::function<bool(const QString& path)> openDocument;
 };
 
 // The one window of the program. Controls keep their role-prefixed names; each
@@ -55,9 +67,9 @@ class TForm1 : public QMainWindow {
     explicit TForm1(TForm1Ports ports = {}, QWidget* parent = nullptr);
     ~TForm1() override;
 
-    // The meter's screen colour, and the colour a reject paints it.
+    // The meter's screen colour; a reject paints the RLC panel red.
     static const QColor kDisplayColour;
-    void SetDisplayColour(const QColor& colour);
+    void SetDisplayColour(QFrame* panel, const QColor& colour);
 
     // Start-up and shut-down steps.
     void FormCreate();
@@ -71,12 +83,12 @@ class TForm1 : public QMainWindow {
     // the log headers follow the new language.
     void LangManChangeLanguage();
     // Empties the log table and writes its headers in the current language.
-    void SetLogHeaders();
 
     // A received 18-byte frame; rejected frames change nothing.
     void DecodeMeasurementFrame(std::span<const std::uint8_t> frame);
 
     // Window-level behaviour.
+    void CentreOnScreen();
     void FormResize();
     void Memo1Click();
     void P16MouseLeave();
@@ -88,6 +100,8 @@ class TForm1 : public QMainWindow {
     // The meter state, the settings record and the texts of the display.
     display::TScreenState screen;
     TProgramState state;
+    // The open profile as recording and the log grid see it.
+    TProfileSeam profiles;
     DisplayView view{*this};
 
     ConnectionManager* connection;
@@ -95,6 +109,12 @@ class TForm1 : public QMainWindow {
     PickerControl* pickers;
     FrontPanel* frontPanel;
     LanguageControl* language;
+    ReferenceEditor* reference;
+    LogTable* log;
+    RecordingControl* recording;
+    ProfileControl* profileControl;
+    ExportControl* exportControl;
+    StatisticsControl* statistics;
 
     // Areas.
     QFrame *Panel_top, *Panel3, *Panel6, *Panel1, *Panel5, *Panel4, *P5, *JvPanel5, *JvPanel1,
@@ -138,7 +158,7 @@ class TForm1 : public QMainWindow {
 
     // Reference area.
     QPushButton *BB1, *Button_DEL, *Button_Add, *BB2;
-    QSpinBox* SE2;
+    StepSpinBox* SE2;
     QComboBox *CBox6, *CBox2, *CBox5, *CBox1, *CBox3, *CBox4;
     QLineEdit* E2;
     QComboBox *CBox11, *CBox51, *CBox31;
@@ -149,8 +169,10 @@ class TForm1 : public QMainWindow {
     QSpinBox* SE1;
     QComboBox* CB1;
     QPushButton *SP1, *Button4, *B5;
+    // Opens the statistics window.
+    QPushButton* BStat;
 
-    QTableWidget* SG;
+    LogGrid* SG;
 
     QTimer *T2, *T3, *T4, *T14, *T33, *T34, *T50, *Timer_TX;
 
@@ -176,6 +198,8 @@ class TForm1 : public QMainWindow {
     void BuildRecordingArea(QFrame* area);
     void BuildTimers();
     void LayoutDisplay();
+    // Recording and the log grid reach the open profile through its control.
+    void ConnectProfileSeam();
 
     bool modelChooserClickEnabled_ = true;
     bool shown_ = false;

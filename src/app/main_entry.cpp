@@ -2,6 +2,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLockFile>
 #include <QMessageBox>
 #include <QPushButton>
@@ -9,13 +10,17 @@
 #include <QTimer>
 #include <cstdio>
 #include <memory>
+#include <string>
 
 #include "app/demo_meter.h"
+#include "app/demo_radio.h"
 #include "app/lang_folder.h"
 #include "app/main.h"
 #include "app/self_test.h"
+#include "app/start_statistics.h"
 #include "build_info.h"
 #include "link/connection_manager.h"
+#include "link/qt_ble_central.h"
 #include "sim/part.h"
 
 namespace {
@@ -41,14 +46,23 @@ int main(int argc, char** argv) {
     const QCommandLineOption help = options.addHelpOption();
     const QCommandLineOption version = options.addVersionOption();
     const QCommandLineOption demo("demo", "Run with a simulated meter.");
+    const QCommandLineOption demoBle(
+        "demo-ble", "Run with a simulated meter reached over a simulated Bluetooth LE radio.");
     const QCommandLineOption demoPart("demo-part", "Part the simulated meter measures.", "PART",
                                       "R=1k");
     const QCommandLineOption demoMode("demo-mode", "Display mode the simulated meter starts in.",
                                       "rlcd|rd|u", "rlcd");
     const QCommandLineOption port("port", "Use this serial port as the adapter.", "PATH");
+    const QCommandLineOption reportReadings(
+        "report-readings",
+        "Print a line on standard output once readings are shown (for scripts).");
     const QCommandLineOption selfTest(
         "self-test", "Quit once a reading is shown, printing it (exit status 1 if none in 20 s).");
-    options.addOptions({demo, demoPart, demoMode, port, selfTest});
+    const QCommandLineOption record("record", "Start recording as soon as the meter is connected.");
+    const QCommandLineOption statistics(
+        "statistics",
+        "Open the statistics window; with --demo, sort against the demo part at 0.1 % first.");
+    options.addOptions({demo, demoBle, demoPart, demoMode, port, selfTest, record, reportReadings, statistics});
 
     // Help and the version are answered without a display (over ssh, in a
     // package check). Qt's own options such as -platform are known only later.
@@ -63,6 +77,25 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QGuiApplication::setDesktopFileName(RLC_APP_ID);
     options.process(app);
+
+    // Bad values are refused before anything starts, rather than replaced by defaults.
+    sim::TSimConfig demoConfig;
+    {
+        const std::string part = options.value(demoPart).toStdString();
+        const std::string mode = options.value(demoMode).toStdString();
+        const auto parsedPart = sim::ParsePart(part);
+        const auto parsedMode = sim::ParseMode(mode);
+        const std::string error =
+            !parsedPart   ? sim::BadOptionMessage("--demo-part", part, sim::kPartForms)
+            : !parsedMode ? sim::BadOptionMessage("--demo-mode", mode, sim::kModeSpecHelp)
+                          : std::string();
+        if (!error.empty()) {
+            std::fprintf(stderr, "rlc-logger: %s\n", error.c_str());
+            return 2;
+        }
+        demoConfig.part = *parsedPart;
+        demoConfig.mode = *parsedMode;
+    }
 
     QString instanceName;
     const std::unique_ptr<QLockFile> lock = TakeInstanceLock(instanceName);
@@ -82,30 +115,57 @@ int main(int argc, char** argv) {
     TForm1Ports ports;
     ports.languageFolder = langFolder;
     std::unique_ptr<DemoMeter> demoMeter;
-    if (options.isSet(demo)) {
-        sim::TSimConfig config;
-        if (const auto part = sim::ParsePart(options.value(demoPart).toStdString()))
-            config.part = *part;
-        const QString mode = options.value(demoMode);
-        if (mode == "rd") config.mode = protocol::TDisplayMode::Rd;
-        if (mode == "u") config.mode = protocol::TDisplayMode::U;
-        demoMeter = std::make_unique<DemoMeter>(config);
-        ports.locator = std::make_unique<FixedPortLocator>(demoMeter->PortPath());
+    const bool demoRun = options.isSet(demo) || options.isSet(demoBle);
+    if (demoRun) {
+        if (options.isSet(demoBle)) {
+            ports.ble = std::make_unique<DemoRadio>(demoConfig);  // and no adapter at all
+        } else {
+            demoMeter = std::make_unique<DemoMeter>(demoConfig);
+            ports.locator = std::make_unique<FixedPortLocator>(demoMeter->PortPath());
+        }
     } else if (options.isSet(port)) {
         ports.locator = std::make_unique<FixedPortLocator>(options.value(port));
     } else {
         ports.locator = std::make_unique<UsbAdapterLocator>();
     }
+    if (!ports.ble) ports.ble = std::make_unique<QtBleCentral>();
 
     TForm1 form(std::move(ports));
     form.show();
     if (options.isSet(selfTest))
         StartSelfTest(form, langFolder + "/eng.lng", std::chrono::seconds(20));
-    if (demoMeter) {
+    if (demoRun) {
         // Connect once the link watch has taken the port over after the probe.
         QTimer::singleShot(3000, &form, [&form] {
             if (form.B2->isEnabled() && !form.state.MeterConnected) form.connection->B2Click();
         });
     }
+    if (options.isSet(record)) {
+        // Presses "Пуск" once, as soon as the meter is connected and it can be pressed.
+        auto* pressStart = new QTimer(&form);
+        QObject::connect(pressStart, &QTimer::timeout, &form, [&form, pressStart] {
+            if (!form.state.MeterConnected || !form.SP1->isEnabled()) return;
+            if (!form.SP1->isChecked()) form.SP1->click();
+            pressStart->stop();
+        });
+        pressStart->start(200);
+    }
+    if (options.isSet(reportReadings)) {
+        // Scripts (the screenshot) wait for this line instead of guessing a delay.
+        auto* watch = new QTimer(&form);
+        QObject::connect(watch, &QTimer::timeout, &form, [&form, watch] {
+            for (const QLabel* l : {form.L_prim_n, form.RD_Prim, form.U_Prim}) {
+                if (l->isVisible() && !l->text().trimmed().isEmpty()) {
+                    std::printf("readings shown\n");
+                    std::fflush(stdout);
+                    watch->stop();
+                    return;
+                }
+            }
+        });
+        watch->start(100);
+    }
+    if (options.isSet(statistics))
+        OpenStatisticsAtStart(form, demoRun ? std::optional(demoConfig.part) : std::nullopt);
     return app.exec();
 }

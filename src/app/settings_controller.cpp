@@ -3,9 +3,11 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -29,7 +31,17 @@ SettingsController::SettingsController(TForm1& form, TProgramState& state, Setti
 }
 
 void SettingsController::Store(const settings::TFieldPatch& patch) {
-    if (!store_.Write(patch)) qWarning("Cannot write %s", qPrintable(store_.FilePath()));
+    if (!store_.Write(patch)) ReportNotSaved();
+}
+
+// Every later choice fails the same way; one line in the log is enough.
+void SettingsController::ReportNotSaved() {
+    qWarning("Cannot write %s", qPrintable(store_.FilePath()));
+    if (notSavedReported_) return;
+    notSavedReported_ = true;
+    form_.Memo1->appendPlainText(
+        QString::fromStdString(form_.lexicons.Dlink.GetItem(i18n::link::SettingsNotSaved)) + " " +
+        QDir::toNativeSeparators(store_.FilePath()));
 }
 
 void SettingsController::SaveModel() {
@@ -56,7 +68,10 @@ void SettingsController::RBClick(int model) {
 }
 
 bool SettingsController::LoadSettings() {
-    if (!store_.EnsureFolder()) return false;
+    if (!store_.EnsureFolder()) {
+        ReportNotSaved();
+        return false;
+    }
     const bool exists = store_.Exists();
     const std::optional<QByteArray> file = exists ? store_.Read() : std::nullopt;
     // A file that is there but cannot be read restores nothing: reading it as
@@ -70,7 +85,7 @@ bool SettingsController::LoadSettings() {
     const settings::TLoadSettingsPlan plan =
         settings::PlanLoadSettings(bytes, static_cast<std::uint8_t>(form_.screen.State().Model));
     if (plan.createEmptyFile) {
-        store_.CreateEmpty();
+        if (!store_.CreateEmpty()) ReportNotSaved();
         return false;
     }
 
@@ -99,21 +114,5 @@ bool SettingsController::LoadSettings() {
     if (hooks_.SetDefaultLanguage) hooks_.SetDefaultLanguage(language);
 
     if (!plan.profilePath) return false;
-    const QString path = QString::fromStdString(*plan.profilePath);
-    if (!QFileInfo(path).isFile()) return false;  // a folder is no profile
-    state_.ProfilePath = path;
-    const QString name = QString::fromStdString(settings::ProfileNameFromPath(*plan.profilePath));
-    state_.ProfileName = " " + name;
-    form_.JvP8->setText(QString::fromStdString(form_.lexicons.D1.GetItem(0)) + " " + name);
-    QFile profile(path);
-    if (!profile.open(QIODevice::ReadOnly)) return false;
-    const QByteArray header = profile.read(4);
-    const auto count = settings::ProfileCountFromHeader(
-        std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(header.constData()),
-                                      static_cast<std::size_t>(header.size())));
-    if (!count) return false;
-    state_.ProfileCount = *count;
-    form_.SE2->setMaximum(settings::EntrySpinnerMaximum(*count));
-    if (form_.CBox10->currentIndex() == 0 && hooks_.FillEntryNames) hooks_.FillEntryNames();
-    return true;
+    return hooks_.OpenProfile && hooks_.OpenProfile(QString::fromStdString(*plan.profilePath));
 }

@@ -17,7 +17,8 @@ class SettingsController : public QObject {
   public:
     struct Hooks {
         std::function<void()> RefreshModelLists;
-        std::function<void()> FillEntryNames;
+        // Makes the remembered profile the open one; true when it is.
+        std::function<bool(const QString& path)> OpenProfile;
         std::function<void(const QString& language)> SetDefaultLanguage;
     };
 
@@ -36,9 +37,11 @@ class SettingsController : public QObject {
 
   private:
     void Store(const settings::TFieldPatch& patch);
+    void ReportNotSaved();
 
     TForm1& form_;
     TProgramState& state_;
     SettingsStore store_;
     Hooks hooks_;
+    bool notSavedReported_ = false;
 };

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSaveFile>
 #include <QStandardPaths>
 
 SettingsStore::SettingsStore(QString folder) : folder_(std::move(folder)) {}
@@ -38,13 +39,18 @@ bool SettingsStore::CreateEmpty() const {
 }
 
 bool SettingsStore::Write(const settings::TFieldPatch& patch) const {
-    QFile f(FilePath());
-    if (!f.exists() || !f.open(QIODevice::ReadWrite)) return false;
-    // A file shorter than the field's offset grows with zero bytes, as the codec expects.
-    if (f.size() < static_cast<qint64>(patch.offset) &&
-        !f.resize(static_cast<qint64>(patch.offset)))
-        return false;
-    if (!f.seek(static_cast<qint64>(patch.offset))) return false;
-    const auto size = static_cast<qint64>(patch.bytes.size());
-    return f.write(reinterpret_cast<const char*>(patch.bytes.data()), size) == size;
+    QFile current(FilePath());
+    if (!current.exists() || !current.open(QIODevice::ReadOnly)) return false;
+    const QByteArray old = current.readAll();
+    current.close();
+    const settings::Bytes record =
+        settings::RecordWithPatch(std::span(reinterpret_cast<const std::uint8_t*>(old.constData()),
+                                            static_cast<std::size_t>(old.size())),
+                                  patch);
+    // Written aside and renamed over the old file: a crash leaves one or the other.
+    QSaveFile f(FilePath());
+    if (!f.open(QIODevice::WriteOnly)) return false;
+    const auto size = static_cast<qint64>(record.size());
+    if (f.write(reinterpret_cast<const char*>(record.data()), size) != size) return false;
+    return f.commit();
 }

@@ -6,8 +6,8 @@
 
 #include "settings/settings_file.h"
 
-// 1.dat on disk. Writers patch one field of an existing file in place; only
-// loading creates the file.
+// 1.dat on disk. Writers change one field and store the whole record at once;
+// only loading creates the file.
 class SettingsStore {
   public:
     explicit SettingsStore(QString folder = DefaultFolder());

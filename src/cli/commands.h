@@ -8,4 +8,8 @@
 namespace cli {
 int RunDecode(const std::vector<std::string>& args);
 int RunSimulate(const std::vector<std::string>& args);
+int RunProfile(const std::vector<std::string>& args);
+int RunExport(const std::vector<std::string>& args);
+int RunLog(const std::vector<std::string>& args);
+int RunStats(const std::vector<std::string>& args);
 }  // namespace cli

@@ -7,14 +7,16 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "build_info.h"
 #include "cli/commands.h"
+#include "cli/options.h"
+#include "cli/frame_line.h"
 #include "display/screen_state.h"
 #include "i18n/lang_engine.h"
 #include "i18n/lang_folders.h"
@@ -36,20 +38,6 @@ constexpr const char* kUsage =
     "  CODE:  ru, or the code of a language file in DIR (by default the lang folder\n"
     "         beside the program, under the current folder, or installed)\n";
 
-constexpr const char* kRefForms =
-    "--ref must be R=VALUE (units: none, k, M), L=VALUE (u, m, none for henries) or C=VALUE "
-    "(p, n, u), VALUE a non-negative number, for example R=100k, L=100m, C=10n";
-constexpr const char* kRef2Forms =
-    "--ref2 must be R=VALUE (units: none, k, M), Q=VALUE or D=VALUE (plain numbers), VALUE a "
-    "non-negative number, for example R=2k, Q=50, D=0.01";
-constexpr const char* kTolForms = "must be a percentage such as 5%, 0.5% or 5, or '<', '>' or off";
-
-// A reference and its tolerance as typed on the command line.
-struct TReferenceOption {
-    std::optional<std::string> ref;  // PARAM=VALUE
-    std::optional<std::string> tol;
-};
-
 struct TDecodeOptions {
     std::string lang = "ru";
     std::optional<std::string> langDir;
@@ -61,76 +49,11 @@ struct TDecodeOptions {
     TReferenceOption secondary;
 };
 
-constexpr const char* kOff = "off";
-
-// The number part of a value with '.' as its point; the locale's separator is
-// taken too.
-std::optional<std::string> PlainNumber(std::string text, const std::string& decimal) {
-    if (!decimal.empty() && decimal != ".") {
-        const std::size_t at = text.find(decimal);
-        if (at != std::string::npos) text.replace(at, decimal.size(), ".");
-    }
-    const std::optional<double> v = logcore::ParseLocaleNumber(text, ".");
-    if (!v || *v < 0 || text.find_first_of(" +-") != std::string::npos) return std::nullopt;
-    return text;
-}
-
-// PARAM=VALUE into the editor's parameter, value text and unit index.
-// `params` lists the parameter letters in item order; `units[p]` the prefixes
-// of parameter p's unit list in item order ("-" for none, "" when the
-// parameter takes no unit).
-bool ParseReference(const std::string& option, const char* params,
-                    const std::vector<std::vector<std::string>>& units, const std::string& decimal,
-                    int& param, std::string& value, int& unit) {
-    const std::size_t eq = option.find('=');
-    if (eq != 1) return false;
-    const char* found = std::strchr(params, option[0]);
-    if (option[0] == '\0' || found == nullptr) return false;
-    param = static_cast<int>(found - params);
-    std::string text = option.substr(2);
-    const std::vector<std::string>& list = units[static_cast<std::size_t>(param)];
-    std::string prefix = "-";
-    for (const char* p : {"k", "M", "m", "u", "\u00B5", "\u03BC", "n", "p"}) {
-        const std::string_view pv(p);
-        if (text.size() > pv.size() && text.ends_with(pv)) {
-            prefix = (pv == "\u00B5" || pv == "\u03BC") ? "u" : std::string(pv);
-            text.resize(text.size() - pv.size());
-            break;
-        }
-    }
-    unit = 0;
-    if (!list.empty()) {
-        auto it = std::find(list.begin(), list.end(), prefix);
-        if (it == list.end()) return false;
-        unit = static_cast<int>(it - list.begin());
-    } else if (prefix != "-") {
-        return false;
-    }
-    const std::optional<std::string> number = PlainNumber(text, decimal);
-    if (!number) return false;
-    value = *number;
-    return true;
-}
-
-// A tolerance as the box would hold it.
-std::optional<std::string> ParseTolerance(std::string text, const std::string& decimal) {
-    if (text == kOff || text == "<" || text == ">") return text;
-    if (text.ends_with("%")) text.pop_back();
-    const std::optional<std::string> number = PlainNumber(text, decimal);
-    if (!number) return std::nullopt;
-    return *number + "%";
-}
-
-// The user's numeric separators, from the environment's locale.
-display::TSeparators SystemSeparators() {
-    display::TSeparators sep{".", ""};
-    if (std::setlocale(LC_NUMERIC, "") != nullptr) {
-        const std::lconv* lc = std::localeconv();
-        if (lc->decimal_point && *lc->decimal_point) sep.decimal = lc->decimal_point;
-        if (lc->thousands_sep) sep.group = lc->thousands_sep;
-    }
-    std::setlocale(LC_NUMERIC, "C");  // keep the JSON numbers plain
-    return sep;
+// Characters of UTF-8 text (bytes that start one).
+std::size_t Utf8Length(const std::string& text) {
+    std::size_t n = 0;
+    for (const unsigned char c : text) n += (c & 0xC0) != 0x80;
+    return n;
 }
 
 bool ParseArgs(const std::vector<std::string>& args, TDecodeOptions& opt, std::string& error) {
@@ -158,6 +81,11 @@ bool ParseArgs(const std::vector<std::string>& args, TDecodeOptions& opt, std::s
             opt.langDir = v;
         } else if (a == "--decimal") {
             if (!value(v)) return false;
+            // An empty or longer mark would print numbers that read as other numbers.
+            if (Utf8Length(v) != 1) {
+                error = "--decimal must be exactly one character";
+                return false;
+            }
             opt.decimal = v;
         } else if (a == "--group") {
             if (!value(v)) return false;
@@ -188,140 +116,6 @@ bool ParseArgs(const std::vector<std::string>& args, TDecodeOptions& opt, std::s
         }
     }
     return true;
-}
-
-// The reference editor the options describe, with the point as the decimal
-// separator.
-bool BuildReference(const TDecodeOptions& opt, const std::string& decimal,
-                    logcore::TReferenceInput& in, std::string& error) {
-    in.decimalSeparator = ".";
-    in.CBox5 = in.CBox5Off = in.CBox51 = in.CBox51Off = kOff;
-    struct TSide {
-        const TReferenceOption& option;
-        const char* refName;
-        const char* tolName;
-        const char* forms;
-    };
-    const TSide sides[] = {{opt.primary, "--ref", "--tol", kRefForms},
-                           {opt.secondary, "--ref2", "--tol2", kRef2Forms}};
-    for (int side = 0; side < 2; ++side) {
-        const TSide& s = sides[side];
-        if (s.option.tol && !s.option.ref) {
-            error = std::string(s.tolName) + " needs " + s.refName;
-            return false;
-        }
-        if (!s.option.ref) continue;
-        int param = 0;
-        int unit = 0;
-        std::string value;
-        const bool ok = side == 0
-                            ? ParseReference(*s.option.ref, "RLC",
-                                             {{"-", "k", "M"}, {"u", "m", "-"}, {"p", "n", "u"}},
-                                             decimal, param, value, unit)
-                            : ParseReference(*s.option.ref, "RQD", {{"-", "k", "M"}, {}, {}},
-                                             decimal, param, value, unit);
-        if (!ok) {
-            error = std::string(s.forms) + " (got '" + *s.option.ref + "')";
-            return false;
-        }
-        std::optional<std::string> tol = std::string(kOff);
-        if (s.option.tol) tol = ParseTolerance(*s.option.tol, decimal);
-        if (!tol) {
-            error = std::string(s.tolName) + " " + kTolForms + " (got '" + *s.option.tol + "')";
-            return false;
-        }
-        if (side == 0) {
-            in.CBox2 = param;
-            in.E2 = value;
-            (param == logcore::primary::R   ? in.CBox1
-             : param == logcore::primary::L ? in.CBox3
-                                            : in.CBox4) = unit;
-            in.CBox5 = *tol;
-        } else {
-            in.CBox11 = param;
-            in.E11 = value;
-            in.CBox31 = unit;
-            in.CBox51 = *tol;
-        }
-    }
-    return true;
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-// Blanks may separate bytes, never split one.
-bool ParseFrameLine(const std::string& line, std::vector<std::uint8_t>& bytes, std::string& error) {
-    bytes.clear();
-    std::istringstream words(line);
-    std::string word;
-    while (words >> word) {
-        if (word.size() % 2 != 0) {
-            error = "'" + word + "' splits a byte";
-            return false;
-        }
-        for (std::size_t i = 0; i < word.size(); i += 2) {
-            const int hi = HexDigit(word[i]);
-            const int lo = HexDigit(word[i + 1]);
-            if (hi < 0 || lo < 0) {
-                error = "'" + word + "' is not hexadecimal";
-                return false;
-            }
-            bytes.push_back(static_cast<std::uint8_t>(hi * 16 + lo));
-        }
-    }
-    if (bytes.size() != protocol::kFrameSize) {
-        error = "expected 36 hex digits (18 bytes), got " + std::to_string(bytes.size()) + " bytes";
-        return false;
-    }
-    return true;
-}
-
-std::string JsonString(const std::string& s) {
-    std::string out = "\"";
-    for (unsigned char c : s) {
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (c < 0x20 || c == 0x7F) {
-                    char buf[8];
-                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                    out += buf;
-                } else {
-                    out += static_cast<char>(c);  // UTF-8 passes through
-                }
-        }
-    }
-    return out + "\"";
-}
-
-std::string JsonNumber(double v) {
-    if (!std::isfinite(v)) return "null";
-    char buf[64];
-    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
-    return ec == std::errc{} ? std::string(buf, end) : "null";
-}
-
-std::string JsonText(const std::optional<std::string>& text) {
-    return text ? JsonString(*text) : "null";
 }
 
 // Controls shown on top of the current panel's own: the settings indicators
@@ -474,6 +268,11 @@ int RunDecode(const std::vector<std::string>& args) {
     std::ifstream file;
     std::istream* in = &std::cin;
     if (opt.file != "-") {
+        std::error_code ec;
+        if (std::filesystem::is_directory(opt.file, ec)) {
+            std::cerr << "rlc-meter decode: " << opt.file << " is a folder, not a file of frames\n";
+            return 2;
+        }
         file.open(opt.file);
         if (!file) {
             std::cerr << "rlc-meter decode: cannot open " << opt.file << "\n";
@@ -487,7 +286,7 @@ int RunDecode(const std::vector<std::string>& args) {
     if (opt.group) sep.group = *opt.group;
 
     TSorting sorting;
-    if (!BuildReference(opt, sep.decimal, sorting.input, error)) {
+    if (!BuildReference(opt.primary, opt.secondary, sep.decimal, sorting.input, error)) {
         std::cerr << "rlc-meter decode: " << error << "\n" << kUsage;
         return 2;
     }
@@ -512,9 +311,9 @@ int RunDecode(const std::vector<std::string>& args) {
     std::string line;
     std::vector<std::uint8_t> bytes;
     for (long lineNo = 1; std::getline(*in, line); ++lineNo) {
-        const std::size_t start = line.find_first_not_of(" \t\r");
-        if (start == std::string::npos || line[start] == '#') continue;
-        if (!ParseFrameLine(line, bytes, error)) {
+        const TLineKind kind = ReadFrameLine(line, bytes, error);
+        if (kind == TLineKind::Blank) continue;
+        if (kind == TLineKind::Malformed) {
             std::cerr << "rlc-meter decode: line " << lineNo << ": " << error << "\n";
             malformed = true;
             continue;

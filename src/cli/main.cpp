@@ -14,6 +14,14 @@ constexpr const char* kUsage =
     "                        [--model N] [--ref R|L|C=VALUE --tol TOL]\n"
     "                        [--ref2 R|Q|D=VALUE --tol2 TOL] [FILE|-]\n"
     "       rlc-meter simulate [--model N] [--mode rlcd|rd|u] [--part PART]\n"
+    "       rlc-meter profile FILE.hex1 [--lang ru|en] [--model N]\n"
+    "       rlc-meter export JOURNAL.csv OUT.xlsx [--lang ru|en] [--decimal C]\n"
+    "       rlc-meter log [--port PATH | --demo] [--out FILE] [--format csv|jsonl]\n"
+    "                     [--count N] [--duration SECONDS] [--set NAME=VALUE,...]\n"
+    "                     [--mode rlcd|rd|u] [--ref ... --tol ...] [--quiet] [--no-reconnect]\n"
+    "       rlc-meter stats [--format text|json] [--lang ru|en] [--decimal C]\n"
+    "                       [--ref R|L|C=VALUE --tol TOL] [--ref2 R|Q|D=VALUE --tol2 TOL]\n"
+    "                       JOURNAL.csv\n"
     "       rlc-meter lang-template [--utf8] > NEW.lng\n"
     "       rlc-meter lang-check FILE.lng\n"
     "       rlc-meter lang-merge [--utf8] FILE... > OUT.lng\n"
@@ -27,6 +35,16 @@ constexpr const char* kHelp =
     "  simulate   run a simulated adapter and meter on a pseudo-terminal and\n"
     "             print its path; lines on standard input (sleep, eco, wake,\n"
     "             on, off, part PART) work the meter's buttons\n"
+    "  profile    print a .hex1 profile as JSON: every stored field and the\n"
+    "             texts of its row in the profile view\n"
+    "  export     turn a journal file into a spreadsheet (.xlsx) laid out\n"
+    "             like the window's export\n"
+    "  log        record the meter without a window, one CSV or JSON line per\n"
+    "             reading, optionally setting it first; `rlc-meter log --help`\n"
+    "             tells every option\n"
+    "  stats      the figures of a journal file: rows, passed, rejected and why,\n"
+    "             yield, mean, spread, range, and Cp/Cpk against the band given\n"
+    "             with --ref/--tol\n"
     "  lang-template  write a language file holding every text of the window\n"
     "             and every lexicon item in Russian, a translator's starting point\n"
     "  lang-check     list what a language file lacks, what it holds that the\n"
@@ -36,7 +54,13 @@ constexpr const char* kHelp =
     "             that has a text gives it), in the window's order; name what\n"
     "             none of them has\n"
     "\n"
-    "Exit status: 0 on success, 1 when some input was bad, 2 on wrong usage.\n"
+    "Examples:\n"
+    "  rlc-meter decode --lang en frames.txt\n"
+    "  rlc-meter simulate --part C=100n\n"
+    "  rlc-meter log --count 100 --set primary=C,freq=1k --out caps.csv\n"
+    "\n"
+    "Exit status: 0 on success, 1 when some input was bad, 2 on wrong usage\n"
+    "(log has more: see rlc-meter log --help).\n"
     "See rlc-meter(1) for the options.\n";
 
 }  // namespace
@@ -48,6 +72,8 @@ int main(int argc, char** argv) {
     }
     const std::string command = argv[1];
     const std::vector<std::string> args(argv + 2, argv + argc);
+    // log has a help of its own.
+    if (command == "log") return cli::RunLog(args);
     const bool helpAsked = command == "--help" || command == "-h" || command == "help" ||
                            std::find(args.begin(), args.end(), "--help") != args.end();
     if (helpAsked) {
@@ -57,6 +83,9 @@ int main(int argc, char** argv) {
     }
     if (command == "decode") return cli::RunDecode(args);
     if (command == "simulate") return cli::RunSimulate(args);
+    if (command == "profile") return cli::RunProfile(args);
+    if (command == "export") return cli::RunExport(args);
+    if (command == "stats") return cli::RunStats(args);
     if (command == "lang-template") return cli::RunLangTemplate(args);
     if (command == "lang-check") return cli::RunLangCheck(args);
     if (command == "lang-merge") return cli::RunLangMerge(args);

@@ -24,9 +24,10 @@ void PrintSimulateUsage() {
     std::fprintf(stderr,
                  "usage: rlc-meter simulate [--model N] [--mode rlcd|rd|u] [--part PART]\n"
                  "                          [--noise FRACTION] [--late-connf] [--run-together]\n"
+                 "                          [--link PATH]\n"
                  "  Runs a simulated adapter and meter on a pseudo-terminal and prints its\n"
-                 "  path; open that path as the meter's serial port. Ends on Ctrl-C, SIGTERM\n"
-                 "  or end of standard input.\n"
+                 "  path; open that path as the meter's serial port. Runs until Ctrl-C or\n"
+                 "  SIGTERM, also in the background with no input.\n"
                  "  --model N         0 KS15 (default), 1 KS16, 2 KS17, 3 KS19\n"
                  "  --mode M          display mode at start (u only for models 0 and 2)\n"
                  "  --part PART       part in the clips (default R=1k):\n"
@@ -34,88 +35,72 @@ void PrintSimulateUsage() {
                  "  --noise F         relative spread of readings (default 0.002)\n"
                  "  --late-connf      the adapter answers OK+CONNF 10 s after AT+CONNL\n"
                  "  --run-together    replies arrive run together with data\n"
-                 "  Lines on standard input: sleep, eco, wake, off, on, part PART.\n",
-                 sim::kPartSpecHelp);
+                 "  --link PATH       a symbolic link that always leads to the current\n"
+                 "                    pseudo-terminal (printed instead of its path)\n"
+                 "  Lines on standard input: %s.\n",
+                 sim::kPartSpecHelp, sim::kControlLineHelp);
 }
 
-void OnControlLine(sim::TSimMeter& meter, const std::string& line, void*) {
-    if (line == "sleep") {
-        meter.SetPowerSave(true);
-    } else if (line == "eco") {
-        meter.SetPowerSave(false);
-    } else if (line == "wake" || line == "on") {
-        meter.PowerOn();
-    } else if (line == "off") {
-        meter.PowerOff();
-    } else if (line.starts_with("part ")) {
-        if (const auto part = sim::ParsePart(line.substr(5)))
-            meter.SetPart(*part);
-        else
-            std::fprintf(stderr, "bad part: %s\n", line.c_str() + 5);
-    } else if (!line.empty()) {
-        std::fprintf(stderr, "unknown control line: %s\n", line.c_str());
-    }
+void OnBadLine(const std::string& error) {
+    std::fprintf(stderr, "rlc-meter simulate: %s\n", error.c_str());
 }
 
-std::optional<sim::TSimConfig> ParseArgs(const std::vector<std::string>& args) {
-    sim::TSimConfig config;
+// Fills `config`; on a bad argument returns a message that names it.
+std::string ParseArgs(const std::vector<std::string>& args, sim::TSimConfig& config,
+                      std::string& link) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        const auto value = [&]() -> std::optional<std::string> {
-            if (i + 1 >= args.size()) return std::nullopt;
-            return args[++i];
-        };
+        const bool takesValue =
+            a == "--model" || a == "--mode" || a == "--part" || a == "--noise" || a == "--link";
+        if (takesValue && i + 1 >= args.size()) return a + " needs a value";
+        const std::string v = takesValue ? args[++i] : std::string();
         if (a == "--model") {
-            const auto v = value();
-            if (!v || v->size() != 1 || (*v)[0] < '0' || (*v)[0] > '3') return std::nullopt;
-            config.model = static_cast<protocol::TMeterModel>((*v)[0] - '0');
+            if (v.size() != 1 || v[0] < '0' || v[0] > '3')
+                return sim::BadOptionMessage(a, v, "0, 1, 2 or 3");
+            config.model = static_cast<protocol::TMeterModel>(v[0] - '0');
         } else if (a == "--mode") {
-            const auto v = value();
-            if (v == "rlcd")
-                config.mode = protocol::TDisplayMode::Rlcd;
-            else if (v == "rd")
-                config.mode = protocol::TDisplayMode::Rd;
-            else if (v == "u")
-                config.mode = protocol::TDisplayMode::U;
-            else
-                return std::nullopt;
+            const auto mode = sim::ParseMode(v);
+            if (!mode) return sim::BadOptionMessage(a, v, sim::kModeSpecHelp);
+            config.mode = *mode;
         } else if (a == "--part") {
-            const auto v = value();
-            const auto part = v ? sim::ParsePart(*v) : std::nullopt;
-            if (!part) return std::nullopt;
+            const auto part = sim::ParsePart(v);
+            if (!part) return sim::BadOptionMessage(a, v, sim::kPartForms);
             config.part = *part;
         } else if (a == "--noise") {
-            const auto v = value();
-            if (!v) return std::nullopt;
             char* end = nullptr;
-            config.noise = std::strtod(v->c_str(), &end);
-            if (end == v->c_str() || *end != '\0' || config.noise < 0 || config.noise > 0.5)
-                return std::nullopt;
+            config.noise = std::strtod(v.c_str(), &end);
+            if (end == v.c_str() || *end != '\0' || !(config.noise >= 0) || config.noise > 0.5)
+                return sim::BadOptionMessage(a, v, "a fraction from 0 to 0.5");
+        } else if (a == "--link") {
+            if (v.empty()) return sim::BadOptionMessage(a, v, "a path for the link");
+            link = v;
         } else if (a == "--late-connf") {
             config.connectFailsLate = true;
         } else if (a == "--run-together") {
             config.repliesRunTogether = true;
             config.connectDelayMs = 0;
         } else {
-            return std::nullopt;
+            return "unknown argument '" + a + "'";
         }
     }
     if (config.mode == protocol::TDisplayMode::U && !protocol::ModelInfo(config.model).uModeOffered)
-        return std::nullopt;
-    return config;
+        return "--mode u needs --model 0 or 2";
+    return {};
 }
 
 }  // namespace
 
 int RunSimulate(const std::vector<std::string>& args) {
-    const auto config = ParseArgs(args);
-    if (!config) {
+    sim::TSimConfig config;
+    std::string link;
+    if (const std::string error = ParseArgs(args, config, link); !error.empty()) {
+        std::fprintf(stderr, "rlc-meter simulate: %s\n", error.c_str());
         PrintSimulateUsage();
         return 2;
     }
     try {
-        sim::TPtyPair pty;
-        sim::TSimMeter meter(*config);
+        sim::TAdapterPort port(link);
+        sim::TSimMeter meter(config);
 
         struct sigaction sa {};
         sa.sa_handler = OnSignal;
@@ -123,14 +108,14 @@ int RunSimulate(const std::vector<std::string>& args) {
         sigaction(SIGINT, &sa, nullptr);
         sigaction(SIGTERM, &sa, nullptr);
 
-        std::printf("%s\n", pty.SlavePath().c_str());
+        std::printf("%s\n", port.Path().c_str());
         std::fflush(stdout);
 
         sim::TPtyRunOptions options;
         options.stop = &gStop;
         options.controlFd = 0;
-        options.onControlLine = OnControlLine;
-        return sim::RunOnPty(meter, pty, options);
+        options.onBadLine = OnBadLine;
+        return sim::RunOnPty(meter, port, options);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "rlc-meter simulate: %s\n", e.what());
         return 1;

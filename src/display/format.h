@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "i18n/lexicon.h"
 
@@ -21,6 +22,16 @@ struct TTextContext {
     TSeparators separators;
 };
 
+// The parts joined, with one allocation. Also spares GCC 12 its false
+// overlap warnings on a literal added in front of a temporary string.
+template <typename... Parts>
+std::string Concat(const Parts&... parts) {
+    std::string text;
+    text.reserve((std::string_view(parts).size() + ...));
+    (text.append(std::string_view(parts)), ...);
+    return text;
+}
+
 // Fixed-point text with at most `precision` significant digits and exactly
 // `digits` decimals, grouped in threes; exponent form when the integer part
 // needs more than `precision` digits.
@@ -38,7 +49,7 @@ std::string FormatRange(double value, const TTextContext& ctx);
 
 // "мк" or "Ом" when the current language keeps exactly these texts, else the
 // Greek letters.
-std::string MicroPrefix(const i18n::TLexicons& lexicons);
-std::string OhmSymbol(const i18n::TLexicons& lexicons);
+const std::string& MicroPrefix(const i18n::TLexicons& lexicons);
+const std::string& OhmSymbol(const i18n::TLexicons& lexicons);
 
 }  // namespace display

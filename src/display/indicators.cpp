@@ -1,28 +1,38 @@
 #include "display/indicators.h"
 
+#include <charconv>
+
+#include "display/format.h"
+
 namespace display {
 namespace {
 
 using protocol::TMeterModel;
 
-std::string Unit(const i18n::TLexicons& lex, int item) {
+const std::string& Unit(const i18n::TLexicons& lex, int item) {
     return lex.Dlang3.GetItem(item);
 }
 
-std::string KiloHertz(const std::string& number, const i18n::TLexicons& lex) {
-    return number + lex.Dlang1.GetItem(i18n::prefix::Kilo) + Unit(lex, i18n::unit::Hertz);
+std::string KiloHertz(std::string_view number, const i18n::TLexicons& lex) {
+    return Concat(number, lex.Dlang1.GetItem(i18n::prefix::Kilo), Unit(lex, i18n::unit::Hertz));
 }
 
 std::string VoltsRms(const char* number, const i18n::TLexicons& lex) {
-    return number + Unit(lex, i18n::unit::VoltsRms);
+    return Concat(number, Unit(lex, i18n::unit::VoltsRms));
+}
+
+// The decimal text of a non-negative count.
+std::string_view Decimal(int value, char (&buf)[16]) {
+    const auto end = std::to_chars(buf, buf + sizeof buf, value).ptr;
+    return {buf, static_cast<std::size_t>(end - buf)};
 }
 
 }  // namespace
 
 std::optional<std::string> LevelTextFor(TMeterModel model, int levelIndex,
                                         const i18n::TLexicons& lex) {
-    const std::string rms = Unit(lex, i18n::unit::VoltsRms);
-    const std::string volt = Unit(lex, i18n::unit::Volt);
+    const std::string& rms = Unit(lex, i18n::unit::VoltsRms);
+    const std::string& volt = Unit(lex, i18n::unit::Volt);
     if (model == TMeterModel::Ks17) {
         switch (levelIndex) {
             case 0:
@@ -83,29 +93,32 @@ TSettingsIndicators ShowSettings(const protocol::TMeterSettings& settings, TMete
     }
 
     if (settings.FreqIndex() == 0) {
-        out.L_freq_RLC = "";  // DC: no frequency, the log keeps the last one
+        out.L_freq_RLC.emplace("");  // DC: no frequency, the log keeps the last one
     } else {
-        out.memory.FrequencyText = frequencyHz > 999
-                                       ? KiloHertz(std::to_string(frequencyHz / 1000), lex)
-                                       : std::to_string(frequencyHz) + Unit(lex, i18n::unit::Hertz);
-        out.L_freq_RLC = AutoMarker(settings.FreqAuto()) + out.memory.FrequencyText;
+        char digits[16];
+        out.memory.FrequencyText =
+            frequencyHz > 999 ? KiloHertz(Decimal(frequencyHz / 1000, digits), lex)
+                              : Concat(Decimal(frequencyHz, digits), Unit(lex, i18n::unit::Hertz));
+        out.L_freq_RLC.emplace(
+            Concat(settings.FreqAuto() == 1 ? "A" : " ", out.memory.FrequencyText));
     }
 
-    if (auto level = LevelTextFor(model, settings.LevelIndex(), lex)) out.memory.LevelText = *level;
-    out.L_Level_RLC = AutoMarker(settings.LevelAuto()) + out.memory.LevelText;
+    if (auto level = LevelTextFor(model, settings.LevelIndex(), lex))
+        out.memory.LevelText = std::move(*level);
+    out.L_Level_RLC.emplace(Concat(settings.LevelAuto() == 1 ? "A" : " ", out.memory.LevelText));
 
     switch (settings.PrimIndex()) {
         case 1:
-            out.L_Prim_RLC = "R";
+            out.L_Prim_RLC.emplace("R");
             break;
         case 2:
-            out.L_Prim_RLC = "C";
+            out.L_Prim_RLC.emplace("C");
             break;
         case 3:
-            out.L_Prim_RLC = "L";
+            out.L_Prim_RLC.emplace("L");
             break;
         case 4:
-            out.L_Prim_RLC = "Z";
+            out.L_Prim_RLC.emplace("Z");
             break;
         default:
             break;  // the capacitance ranges keep the symbol shown
@@ -114,19 +127,19 @@ TSettingsIndicators ShowSettings(const protocol::TMeterSettings& settings, TMete
     out.L_RQD_avto = AutoMarker(settings.SecAuto());
     switch (settings.SecIndex()) {
         case 0:
-            out.L_Sec_RLC = " ";
+            out.L_Sec_RLC.emplace(" ");
             break;
         case 1:
-            out.L_Sec_RLC = "R";
+            out.L_Sec_RLC.emplace("R");
             break;
         case 2:
-            out.L_Sec_RLC = "Q";
+            out.L_Sec_RLC.emplace("Q");
             break;
         case 3:
-            out.L_Sec_RLC = "D";
+            out.L_Sec_RLC.emplace("D");
             break;
         case 4:
-            out.L_Sec_RLC = "\u019F";
+            out.L_Sec_RLC.emplace("\u019F");
             break;
         default:
             break;

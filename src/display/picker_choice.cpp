@@ -78,8 +78,8 @@ TPickerTexts ChoosePrimary(int index, TMeterSettings& s) {
     TPickerTexts t;
     // Items 5 and 6 are the two capacitance ranges, shown with the Cyrillic letter.
     static constexpr std::array<const char*, 7> kSymbol{"C", "R", "C", "L", "Z", "С", "С"};
-    t.L_Prim_RLC = kSymbol[static_cast<std::size_t>(index)];
-    t.L_RLC_avto = index == 0 ? "A" : " ";
+    t.L_Prim_RLC.emplace(kSymbol[static_cast<std::size_t>(index)]);
+    t.L_RLC_avto.emplace(index == 0 ? "A" : " ");
     s.PrimAuto() = index == 0 ? 1 : 0;
     s.PrimIndex() = static_cast<std::uint8_t>(index);
     return t;
@@ -89,14 +89,14 @@ TPickerTexts ChooseSecondary(int index, TMeterSettings& s) {
     TPickerTexts t;
     s.SecAuto() = 0;
     if (index == 0) {
-        t.L_RQD_avto = "A";
+        t.L_RQD_avto.emplace("A");
         s.SecAuto() = 1;
     } else {
         static constexpr std::array<const char*, 4> kSymbol{"", "R", "Q", "D"};
-        t.L_Sec_RLC = kSymbol[static_cast<std::size_t>(index)];
-        t.L_RQD_avto = "";
+        t.L_Sec_RLC.emplace(kSymbol[static_cast<std::size_t>(index)]);
+        t.L_RQD_avto.emplace("");
         // Q and D have no equivalent circuit.
-        if (index >= 2) t.L_SER_PER = " ";
+        if (index >= 2) t.L_SER_PER.emplace(" ");
     }
     s.SecIndex() = static_cast<std::uint8_t>(index);
     return t;
@@ -116,7 +116,7 @@ TPickerTexts ChooseSource(int index, TMeterSettings& s, const i18n::TLexicons& l
     s.SourceAuto() = 0;
     s.SourceIndex() = 0;
     if (index == 0) {
-        t.L_Source_RLC = "A";
+        t.L_Source_RLC.emplace("A");
         s.SourceAuto() = 1;
     } else if (index == 1) {
         t.L_Source_RLC = "100" + OhmSymbol(lex);

@@ -27,8 +27,8 @@ TRdScreen ShowRdMode(const protocol::TMeasurementFrame& frame, const TTextContex
     const i18n::TLexicons& lex = ctx.lexicons;
     TRdScreen out;
     if (PowerSave(frame)) {
-        out.RD_Prim = "";
-        out.Joo = out.RD_J = out.J_prim = " ";
+        out.RD_Prim.emplace("");
+        out.Joo = out.RD_J = out.J_prim.emplace(" ");
         return out;
     }
     const double r = std::fabs(Value(frame, protocol::fb::Value1));
@@ -40,20 +40,20 @@ TRdScreen ShowRdMode(const protocol::TMeasurementFrame& frame, const TTextContex
     const int sub = flags >> 5;
     const std::string volt = lex.Dlang3.GetItem(i18n::unit::Volt);
 
-    out.RD_Auto = sub == 0 ? "A" : " ";
+    out.RD_Auto.emplace(sub == 0 ? "A" : " ");
     if (sub == 1 && i1 < 200) {
-        out.Joo = out.RD_J = out.J_prim = " ";
+        out.Joo = out.RD_J = out.J_prim.emplace(" ");
     } else {
         out.Joo = lex.D3.GetItem(sub == 0 ? 1 : 0);
-        out.J_prim = "I";
-        out.RD_J = "=" + FormatMicroMilliAmps(i1, ctx);
+        out.J_prim.emplace("I");
+        out.RD_J = Concat("=", FormatMicroMilliAmps(i1, ctx));
     }
-    out.RD_J1 = j1 ? "I" + lex.D3.GetItem(0) + "=" + FormatMicroMilliAmps(i2, ctx) : " ";
+    out.RD_J1 = j1 ? Concat("I", lex.D3.GetItem(0), "=", FormatMicroMilliAmps(i2, ctx)) : " ";
 
     if (lo >= 2) {
         if (sub == 1) {
             out.RD_V = " 3.2" + volt;
-            out.RD_prim_R = "D";
+            out.RD_prim_R.emplace("D");
             out.RD_Prim = lex.D3.GetItem(2);
             out.Im_Diod = lo & 1;
         } else {
@@ -71,12 +71,12 @@ TRdScreen ShowRdMode(const protocol::TMeasurementFrame& frame, const TTextContex
                     break;
             }
             out.Im_Diod = 2;
-            out.RD_prim_R = "R";
+            out.RD_prim_R.emplace("R");
             out.RD_Prim = FormatRange(r, ctx) + OhmSymbol(lex);
         }
     } else {
         out.RD_V = (sub == 1 ? " 3.2" : "A3.2") + volt;
-        out.RD_prim_R = "D";
+        out.RD_prim_R.emplace("D");
         // The diode voltage comes in millivolts and reads in volts.
         out.RD_Prim = "  V=" + FormatNumber(r / 1000, 4, 3, ctx.separators) + " " + volt;
         out.Im_Diod = lo;
@@ -89,8 +89,8 @@ TUScreen ShowUMode(const protocol::TMeasurementFrame& frame, const TTextContext&
     const TSeparators& sep = ctx.separators;
     TUScreen out;
     if (PowerSave(frame)) {
-        out.U_Prim = "V";
-        out.U_vrm = out.U_pp = "";
+        out.U_Prim.emplace("V");
+        out.U_vrm = out.U_pp.emplace("");
         return out;
     }
     double r = Value(frame, protocol::fb::Value1);
@@ -115,7 +115,7 @@ TUScreen ShowUMode(const protocol::TMeasurementFrame& frame, const TTextContext&
 
     if (resistance) {
         out.U_Prim = "I=" + main;
-        out.U_vrm = "";
+        out.U_vrm.emplace("");
         out.U_pp = "R=" + FormatNumber(p, 4, 4, sep) + " " + OhmSymbol(lex);
         return out;
     }

@@ -78,11 +78,11 @@ TRlcResult ShowRlcdMode(const protocol::TMeasurementFrame& frame, const TRlcInpu
     protocol::UpdateFrequency(st, s);
     const bool blank = (frame[protocol::fb::Status] & 0x80) != 0;
 
-    const std::string ohm = OhmSymbol(lex);
-    const std::string micro = MicroPrefix(lex);
-    const std::string milli = lex.Dlang1.GetItem(prefix::Milli);
-    const std::string farad = lex.Dlang3.GetItem(unit::Farad);
-    const std::string henry = lex.Dlang3.GetItem(unit::Henry);
+    const std::string& ohm = OhmSymbol(lex);
+    const std::string& micro = MicroPrefix(lex);
+    const std::string& milli = lex.Dlang1.GetItem(prefix::Milli);
+    const std::string& farad = lex.Dlang3.GetItem(unit::Farad);
+    const std::string& henry = lex.Dlang3.GetItem(unit::Henry);
 
     TRlcTexts t;
     if (blank) {
@@ -102,33 +102,40 @@ TRlcResult ShowRlcdMode(const protocol::TMeasurementFrame& frame, const TRlcInpu
         st.TestLevel = TestLevelFactor(st.Model, s.LevelIndex()) * st.Z /
                        (st.Z + SourceResistanceOhms(st.Model, s.SourceIndex()));
 
-        const std::string rms = lex.Dlang3.GetItem(unit::VoltsRms);
-        t.v = st.TestLevel < 100 ? FormatNumber(st.TestLevel, 4, 1, sep) + milli + rms
-                                 : FormatNumber(st.TestLevel / 1000, 1, 3, sep) + rms;
-        t.j = FormatNumber(st.TestLevel / st.Z, 4, 1, sep) + milli + "A" +
-              lex.Dlang3.GetItem(unit::Rms);
+        const std::string& rms = lex.Dlang3.GetItem(unit::VoltsRms);
+        t.v = st.TestLevel < 100 ? Concat(FormatNumber(st.TestLevel, 4, 1, sep), milli, rms)
+                                 : Concat(FormatNumber(st.TestLevel / 1000, 1, 3, sep), rms);
+        t.j = Concat(FormatNumber(st.TestLevel / st.Z, 4, 1, sep), milli, "A",
+                     lex.Dlang3.GetItem(unit::Rms));
 
         const bool series = s.Series() == 1;
         const double r = series ? st.Rs : st.Rp;
         const double reactance = series ? st.Xs : st.Xp;
 
-        if (series && st.DcMode && r > 1e6)
-            t.r = ">1" + sep.decimal + "000 " + "M" + ohm;
-        else
-            t.r = FormatRange(r, ctx) + ohm;
+        // R, L and C texts only for the read-outs that show them.
+        if (s.PrimIndex() == 1 || s.SecIndex() == 1) {
+            if (series && st.DcMode && r > 1e6)
+                t.r = ">1" + sep.decimal + "000 " + "M" + ohm;
+            else
+                t.r = FormatRange(r, ctx) + ohm;
+        }
 
-        const double l = reactance / omega;
-        t.l = l > 500 ? ">500 " + henry : FormatSiValue(l, true, st.FrequencyHz, ctx) + henry;
+        if (s.PrimIndex() == 3) {
+            const double l = reactance / omega;
+            t.l = l > 500 ? ">500 " + henry : FormatSiValue(l, true, st.FrequencyHz, ctx) + henry;
+        }
 
-        const double c = 1 / (omega * reactance);
-        if (series && below40mF)
-            t.c = "<40" + sep.decimal + "00 " + milli + farad;
-        else if (series && st.DcMode && c < 4.5e-7)
-            t.c = "<0" + sep.decimal + "50 " + micro + farad;
-        else if (c >= 0.001)
-            t.c = FormatNumber(c * 1e6, 7, 0, sep) + " " + micro + farad;
-        else
-            t.c = FormatSiValue(c, false, st.FrequencyHz, ctx) + farad;
+        if (s.PrimIndex() == 2) {
+            const double c = 1 / (omega * reactance);
+            if (series && below40mF)
+                t.c = "<40" + sep.decimal + "00 " + milli + farad;
+            else if (series && st.DcMode && c < 4.5e-7)
+                t.c = "<0" + sep.decimal + "50 " + micro + farad;
+            else if (c >= 0.001)
+                t.c = FormatNumber(c * 1e6, 7, 0, sep) + " " + micro + farad;
+            else
+                t.c = FormatSiValue(c, false, st.FrequencyHz, ctx) + farad;
+        }
 
         if (!st.DcMode) {
             t.z = FormatRange(st.Z, ctx) + ohm;
@@ -147,7 +154,7 @@ TRlcResult ShowRlcdMode(const protocol::TMeasurementFrame& frame, const TRlcInpu
 
     const std::string sign = s.Negative() == 1 ? "-" : " ";
     if (s.PrimIndex() == 4) {
-        scr.L_SER_PER1 = "";
+        scr.L_SER_PER1.emplace("");
         scr.L_prim_n = t.z;
     } else {
         scr.L_SER_PER1 = CircuitLetter(s);
@@ -166,10 +173,10 @@ TRlcResult ShowRlcdMode(const protocol::TMeasurementFrame& frame, const TRlcInpu
         }
     }
 
-    scr.L_SER_PER = " ";
+    scr.L_SER_PER.emplace(" ");
     switch (s.SecIndex()) {
         case 0:
-            scr.L_sec_n = " ";
+            scr.L_sec_n.emplace(" ");
             break;
         case 1:
             scr.L_SER_PER = s.PrimIndex() == 4 ? "" : CircuitLetter(s);
@@ -200,14 +207,15 @@ TRlcResult ShowRlcdMode(const protocol::TMeasurementFrame& frame, const TRlcInpu
     out.memory = ind.memory;
 
     if (s.FreqIndex() == 0 || blank) {
-        scr.L_righ1 = scr.L_righ2 = scr.L_righ3 = scr.L_righ4 = scr.L_righ5 = scr.L_righ6 = "";
+        scr.L_righ1 = scr.L_righ2 = scr.L_righ3 = scr.L_righ4 = scr.L_righ5 =
+            scr.L_righ6.emplace("");
     } else {
-        scr.L_righ1 = "Z " + t.z;
-        scr.L_righ2 = "D " + t.d;
-        scr.L_righ3 = "Q " + t.q;
-        scr.L_righ4 = "\u019F " + t.phase;
-        scr.L_righ5 = "V " + t.v;
-        scr.L_righ6 = "J " + t.j;
+        scr.L_righ1 = Concat("Z ", t.z);
+        scr.L_righ2 = Concat("D ", t.d);
+        scr.L_righ3 = Concat("Q ", t.q);
+        scr.L_righ4 = Concat("\u019F ", t.phase);
+        scr.L_righ5 = Concat("V ", t.v);
+        scr.L_righ6 = Concat("J ", t.j);
     }
 
     if (!blank) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -25,6 +26,44 @@ namespace display {
 
 enum class TPanel { Rlcd, Rd, U };
 
+// The display's text controls, in screen order.
+enum class TControl : std::uint8_t {
+    L_Level_RLC,
+    L_Source_RLC,
+    L_freq_RLC,
+    L_RLC_avto,
+    L_Prim_RLC,
+    L_SER_PER1,
+    L_prim_n,
+    L_RQD_avto,
+    L_Sec_RLC,
+    L_SER_PER,
+    L_sec_n,
+    L_righ1,
+    L_righ2,
+    L_righ3,
+    L_righ4,
+    L_righ5,
+    L_righ6,
+    RD_Prim,
+    RD_prim_R,
+    RD_V,
+    J_prim,
+    Joo,
+    RD_J,
+    RD_J1,
+    RD_Auto,
+    U_Prim,
+    U_vrm,
+    U_pp,
+    JP5,
+    Count
+};
+inline constexpr std::size_t kControlCount = static_cast<std::size_t>(TControl::Count);
+
+const char* ControlName(TControl control);
+std::optional<TControl> ControlByName(std::string_view name);
+
 const char* PanelName(TPanel panel);  // "Panel_RLCD", "Panel_RD", "Panel_U"
 
 // Control names of each display panel, in screen order.
@@ -34,11 +73,12 @@ const std::vector<std::string>& UControls();
 
 struct TFrameOutcome {
     protocol::TFrameDecodeResult decode;    // validation and the decoder's window effects
-    std::optional<TModelLists> modelLists;  // the model-dependent lists were rebuilt
+    bool modelListsRefreshed = false;       // RefreshModelLists ran for the frame
+    std::optional<TModelLists> modelLists;  // ... and its lists changed (model or language)
     std::optional<TRlcResult> rlcd;         // the RLCD screen ran
     std::optional<TRdScreen> rd;            // the RD screen ran
     std::optional<TUScreen> u;              // the U screen ran
-    std::vector<std::string> changedTexts;  // controls whose text was written
+    std::vector<TControl> changedTexts;     // controls whose text changed
 };
 
 class TScreenState {
@@ -57,6 +97,8 @@ class TScreenState {
 
     // The display watchdog ran out: stale readings are cleared, JP5 hidden.
     void ClearStaleReadings();
+    // A read-out emptied outside a frame (disconnection, port error).
+    void ClearText(std::string_view control);
 
     // Re-show the indicators of the current record (after a picker or a
     // profile entry changed it).
@@ -70,7 +112,11 @@ class TScreenState {
 
     // Text a control shows, or nothing when no one has written it yet.
     std::optional<std::string> Text(std::string_view control) const;
-    const std::map<std::string, std::string, std::less<>>& Texts() const { return texts_; }
+    const std::optional<std::string>& Text(TControl control) const {
+        return texts_[static_cast<std::size_t>(control)];
+    }
+    // Every written text by control name.
+    std::map<std::string, std::string, std::less<>> Texts() const;
     std::optional<int> Image() const { return image_; }  // Im_Diod
 
     TPanel VisiblePanel() const { return panel_; }
@@ -92,14 +138,16 @@ class TScreenState {
     void SetToleranceCheck(TToleranceCheck check) { toleranceCheck_ = std::move(check); }
 
   private:
-    void Put(std::vector<std::string>& changed, const char* control,
-             const std::optional<std::string>& text);
-    void ApplyIndicators(std::vector<std::string>& changed, const TSettingsIndicators& ind);
-    void ApplyCircuit(std::vector<std::string>& changed, const TCircuitIndicators& c);
-    void ApplyModelLists(std::vector<std::string>& changed, const TModelLists& lists);
-    void ApplyRlcd(std::vector<std::string>& changed, const TRlcResult& r);
-    void ApplyRd(std::vector<std::string>& changed, const TRdScreen& s);
-    void ApplyU(std::vector<std::string>& changed, const TUScreen& s);
+    using TChanged = std::vector<TControl>;
+    void Put(TChanged& changed, TControl control, const std::optional<std::string>& text);
+    void ApplyIndicators(TChanged& changed, const TSettingsIndicators& ind);
+    void ApplyCircuit(TChanged& changed, const TCircuitIndicators& c);
+    void ApplyModelLists(TChanged& changed, const TModelLists& lists);
+    void ApplyRlcd(TChanged& changed, const TRlcResult& r);
+    void ApplyRd(TChanged& changed, const TRdScreen& s);
+    void ApplyU(TChanged& changed, const TUScreen& s);
+    // The lists of the current model and language; true when they were built anew.
+    bool UpdateModelLists();
     TTextContext Context() const { return {lexicons_, separators_}; }
 
     const i18n::TLexicons& lexicons_;
@@ -107,7 +155,9 @@ class TScreenState {
     protocol::TMeterState state_;
     protocol::TMeterSettings settings_;
     TIndicatorMemory memory_;
-    std::map<std::string, std::string, std::less<>> texts_;
+    std::array<std::optional<std::string>, kControlCount> texts_;
+    TModelLists lists_;
+    std::optional<std::pair<protocol::TMeterModel, std::uint64_t>> listsFor_;  // model, language
     std::optional<int> image_;
     TPanel panel_ = TPanel::Rlcd;
     bool jp5Visible_ = false;

@@ -1,11 +1,45 @@
 #include "i18n/lexicon.h"
 
+#include <atomic>
 #include <cstdint>
 
 namespace i18n {
 
+std::uint64_t Translations::NextVersion() {
+    static std::atomic<std::uint64_t> last{0};
+    return ++last;
+}
+
+Translations::Translations(const Translations& other)
+    : texts_(other.texts_), version_(NextVersion()) {}
+
+Translations::Translations(Translations&& other) noexcept
+    : texts_(std::move(other.texts_)), version_(NextVersion()) {
+    other.texts_.clear();
+    other.version_ = NextVersion();
+}
+
+Translations& Translations::operator=(const Translations& other) {
+    if (this != &other) {
+        texts_ = other.texts_;
+        version_ = NextVersion();
+    }
+    return *this;
+}
+
+Translations& Translations::operator=(Translations&& other) noexcept {
+    if (this != &other) {
+        texts_ = std::move(other.texts_);
+        other.texts_.clear();
+        other.version_ = NextVersion();
+        version_ = NextVersion();
+    }
+    return *this;
+}
+
 void Translations::Set(const std::string& key, int index, std::string text) {
     texts_[{key, index}] = std::move(text);
+    version_ = NextVersion();
 }
 
 const std::string* Translations::Find(const std::string& key, int index) const {
@@ -79,10 +113,19 @@ TDesignedLexicon::TDesignedLexicon(std::string key, std::vector<std::string> des
                                    const Translations& language)
     : key_(std::move(key)), items_(std::move(designItems)), language_(language) {}
 
-std::string TDesignedLexicon::GetItem(int index) const {
-    if (index < 0 || index >= Count()) return {};
-    const std::string* translated = language_.Find(key_, index);
-    return ExpandCharacterCodes(translated ? *translated : items_[static_cast<std::size_t>(index)]);
+const std::string& TDesignedLexicon::GetItem(int index) const {
+    static const std::string kNone;
+    if (index < 0 || index >= Count()) return kNone;
+    if (expandedVersion_ != language_.Version()) {
+        expanded_.clear();
+        for (int i = 0; i < Count(); ++i) {
+            const std::string* translated = language_.Find(key_, i);
+            expanded_.push_back(ExpandCharacterCodes(
+                translated ? *translated : items_[static_cast<std::size_t>(i)]));
+        }
+        expandedVersion_ = language_.Version();
+    }
+    return expanded_[static_cast<std::size_t>(index)];
 }
 
 TLexicons::TLexicons()
@@ -111,10 +154,60 @@ TLexicons::TLexicons()
             "неверное значение в столбце ", "текст не в UTF-8",
             "неполная последняя строка пропущена", "файл не читается: "},
            language),
-      Dlng(kEngineLexiconKey, {"Язык не сменён, файл не читается: "}, language) {}
+      Dlng(kEngineLexiconKey, {"Язык не сменён, файл не читается: "}, language),
+      Dstat("Form1.Dstat",
+            {"Статистика",
+             "Строк",
+             "Годные",
+             "Брак",
+             "основной вне допуска",
+             "дополнительный вне допуска",
+             "оба вне допуска",
+             "Неверный ввод",
+             "Выход годных, %",
+             "Основной",
+             "Дополнительный",
+             "среднее",
+             "ст. отклонение",
+             "минимум",
+             "максимум",
+             "Cp",
+             "Cpk",
+             "—",
+             "Все",
+             "Строка",
+             "Эталон",
+             "Границы допуска",
+             "Отклонение основного, %",
+             "Число строк",
+             "Значение",
+             "Допуск в % выключен"},
+            language),
+      Dble("Form1.Dble",
+           {"Bluetooth LE: нет радиомодуля или не запущена служба Bluetooth",
+            "Bluetooth LE: радиомодуль выключен",
+            "Bluetooth LE: нет разрешения на работу с Bluetooth",
+            "Bluetooth LE: поиск устройств здесь не поддерживается",
+            "Bluetooth LE: ошибка поиска устройств", "Bluetooth LE: прибор не найден"},
+           language),
+      Dprof("Form1.Dprof",
+            {"Профиль повреждён: ", "файл короче 4 байт", "отрицательное число записей",
+             "записей в заголовке больше, чем в файле", "Нет записи с номером ",
+             "Профиль пуст, удалять нечего", "Профиль не открыт",
+             "Профиль не записан: ", "Таблица записана в файл: ", "Таблица не записана: ",
+             "Профиль не читается: ", "Ошибка", ", записей в профиле: "},
+            language),
+      Dlink("Form1.Dlink",
+            {"Адаптер потерян, порт закрыт:", "Порт не найден:", "Это не последовательный порт:",
+             "Нет доступа к порту:",
+             "добавьте пользователя в группу dialout (sudo usermod -aG dialout $USER) и войдите "
+             "в систему заново",
+             "Порт не открывается:", "Настройки не сохраняются:"},
+            language) {}
 
 std::vector<const TDesignedLexicon*> TLexicons::All() const {
-    return {&Dlang_connect, &Dlang3, &Dlang1, &Dlang2, &D1, &D2, &D3, &Dlog, &Dlng};
+    return {&Dlang_connect, &Dlang3, &Dlang1, &Dlang2, &D1, &D2, &D3, &Dlog,
+            &Dlng,          &Dstat,  &Dble,   &Dprof,  &Dlink};
 }
 
 }  // namespace i18n

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <string_view>
@@ -13,12 +14,24 @@ namespace i18n {
 // Translations of the current language, addressed by lexicon key and item index.
 class Translations {
   public:
+    Translations() = default;
+    Translations(const Translations& other);
+    Translations(Translations&& other) noexcept;
+    Translations& operator=(const Translations& other);
+    Translations& operator=(Translations&& other) noexcept;
+
     void Set(const std::string& key, int index, std::string text);
     const std::string* Find(const std::string& key, int index) const;
     bool Empty() const { return texts_.empty(); }
+    // Changes whenever the texts may have changed, so lexicons know when to
+    // expand their items again.
+    std::uint64_t Version() const { return version_; }
 
   private:
     std::map<std::pair<std::string, int>, std::string, std::less<>> texts_;
+    std::uint64_t version_ = NextVersion();
+
+    static std::uint64_t NextVersion();
 };
 
 // Key of the engine's own lexicon, the one whose block a language file marks
@@ -36,8 +49,10 @@ class TDesignedLexicon {
     TDesignedLexicon(const TDesignedLexicon&) = delete;
     TDesignedLexicon& operator=(const TDesignedLexicon&) = delete;
 
-    // Item in the current language; empty text for an index outside the lexicon.
-    std::string GetItem(int index) const;
+    // Item in the current language; empty text for an index outside the
+    // lexicon. The items are expanded once per language; the reference holds
+    // until the language changes.
+    const std::string& GetItem(int index) const;
 
     const std::string& Key() const { return key_; }
     int Count() const { return static_cast<int>(items_.size()); }
@@ -47,6 +62,8 @@ class TDesignedLexicon {
     std::string key_;
     std::vector<std::string> items_;
     const Translations& language_;
+    mutable std::vector<std::string> expanded_;
+    mutable std::uint64_t expandedVersion_ = 0;  // no version is 0
 };
 
 // The window's lexicons. Switching language replaces `language`; the lexicons
@@ -69,6 +86,10 @@ struct TLexicons {
     TDesignedLexicon D3;             // short signs
     TDesignedLexicon Dlog;           // journal messages
     TDesignedLexicon Dlng;           // language engine messages
+    TDesignedLexicon Dstat;          // statistics window and report
+    TDesignedLexicon Dble;           // direct Bluetooth LE link
+    TDesignedLexicon Dprof;          // profile and export messages
+    TDesignedLexicon Dlink;          // adapter port and settings file problems
 
     std::vector<const TDesignedLexicon*> All() const;
 };
@@ -87,6 +108,21 @@ enum : int {
     Asleep
 };
 }
+namespace ble {
+enum : int { NoRadio, RadioOff, PermissionRefused, Unsupported, DiscoveryFailed, MeterNotFound };
+}
+// Dlink: each line names the port or file after the text.
+namespace link {
+enum : int {
+    AdapterLost,
+    PortNotFound,
+    NotASerialPort,
+    PortPermissionDenied,
+    DialoutHint,
+    PortCannotOpen,
+    SettingsNotSaved
+};
+}
 namespace unit {
 enum : int { Hertz, VoltsRms, Volt, Ohm, Henry, Farad, Rms, PeakToPeak, Max, Min };
 }
@@ -95,6 +131,22 @@ enum : int { Mega, Kilo, Milli, Micro, Nano, Pico };
 }
 namespace lngtext {
 enum : int { LoadFailed };
+namespace proftext {
+enum : int {
+    Damaged,
+    ShortFile,
+    NegativeCount,
+    CountPastEnd,
+    NoSuchEntry,
+    EmptyProfile,
+    NoProfile,
+    CannotWrite,
+    Exported,
+    CannotExport,
+    CannotRead,
+    ErrorTitle,
+    CountLabel
+};
 }
 namespace logtext {
 enum : int {
@@ -111,6 +163,37 @@ enum : int {
     NotUtf8,
     IncompleteLastLine,
     CannotRead
+};
+}
+
+namespace stat {
+enum : int {
+    Title,
+    Rows,
+    Passed,
+    Rejected,
+    PrimaryOut,
+    SecondaryOut,
+    BothOut,
+    Invalid,
+    Yield,
+    Primary,
+    Secondary,
+    Mean,
+    StdDev,
+    Minimum,
+    Maximum,
+    Cp,
+    Cpk,
+    NotDefined,
+    All,
+    Row,
+    Reference,
+    ToleranceLimits,
+    PrimaryDeviation,
+    RowCount,
+    Value,
+    NoPercentTolerance
 };
 }
 

@@ -34,18 +34,23 @@ void CommandSender::SendFunctionCommand(std::uint8_t code) {
 
 void CommandSender::SendCommand() {
     frame_[4] = protocol::kCommandTerminator;
-    EnableTimer(form_.Timer_TX);
     const protocol::TLinkKind link = protocol::CurrentLinkKind(state_.AdapterFound);
     const std::vector<std::uint8_t> bytes = protocol::CommandBytesForLink(frame_, link);
     const QByteArray data(reinterpret_cast<const char*>(bytes.data()),
                           static_cast<qsizetype>(bytes.size()));
-    if (link == protocol::TLinkKind::lkSerialAdapter)
-        serial_.Write(data);
-    else
+    // The pause counts from the moment the command leaves: on the adapter it may
+    // wait for its turn behind the previous write.
+    if (link == protocol::TLinkKind::lkSerialAdapter) {
+        serial_.Write(data, [this] { EnableTimer(form_.Timer_TX); });
+    } else {
+        EnableTimer(form_.Timer_TX);
         ble_.Write(data);  // dropped while no characteristic is known
+    }
 }
 
 void CommandSender::Timer_TXTimer() {
     form_.Timer_TX->stop();
+    // A command still waiting for its turn restarts the pause when it leaves.
+    if (serial_.WritesWaiting()) return;
     state_.DecodePaused = 0;
 }

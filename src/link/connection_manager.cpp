@@ -12,6 +12,7 @@
 #include "app/main.h"
 #include "app/program_state.h"
 #include "link/ble_central.h"
+#include "link/ble_link.h"
 #include "link/command_sender.h"
 
 using namespace i18n::connect;
@@ -25,7 +26,9 @@ ConnectionManager::ConnectionManager(TForm1& form, TProgramState& state,
       ble_(ble ? std::move(ble) : std::make_unique<NullBleCentral>()),
       hooks_(std::move(hooks)),
       serial_(new SerialAdapterLink(form, state, std::move(locator), *this, this)),
-      commands_(new CommandSender(form, state, *serial_, *ble_, this)) {
+      commands_(new CommandSender(form, state, *serial_, *ble_, this)),
+      bleLink_(new BleLink(form, state, *ble_, *this, this)) {
+    ble_->Attach(*bleLink_);
     connect(form_.B2, &QPushButton::clicked, this, &ConnectionManager::B2Click);
     connect(form_.CheckBox_connect_auto, &QCheckBox::clicked, this,
             &ConnectionManager::CheckBox_connect_autoClick);
@@ -48,34 +51,61 @@ bool ConnectionManager::ConnectCaptionShown() const {
     return form_.B2->text() == Item(Connect);
 }
 
-void ConnectionManager::StartBleDiscovery(bool stopWatchOnErrorOnlyWhenPortOpen) {
-    switch (ble_->StartDiscovery(kDiscoveryTimeoutMs)) {
-        case TDiscoveryStart::Started:
-            state_.Scanning = true;
-            break;
-        case TDiscoveryStart::CannotStart:
-            Log(ScanFailed);
-            form_.T3->stop();
-            break;
-        case TDiscoveryStart::Error:
-            state_.UseDirectBle = false;
-            if (!stopWatchOnErrorOnlyWhenPortOpen || serial_->IsOpen()) form_.T3->stop();
-            break;
+void ConnectionManager::StartBleDiscovery() {
+    if (ble_->StartDiscovery(kDiscoveryTimeoutMs) == TDiscoveryStart::Started)
+        state_.Scanning = true;
+    else
+        BleDiscoveryFailed(ble_->LastFailure());
+}
+
+// Whether the radio is missing, switched off, refused or merely unable to scan,
+// retrying every watch tick would only repeat the same lines; and a connect
+// button left blank and disabled would be a dead end.
+void ConnectionManager::BleDiscoveryFailed(TBleFailure why) {
+    using namespace i18n::ble;
+    static constexpr int kReason[] = {NoRadio, RadioOff, PermissionRefused, Unsupported,
+                                      DiscoveryFailed};
+    Log(ScanFailed);
+    form_.Memo1->appendPlainText(
+        QString::fromStdString(form_.lexicons.Dble.GetItem(kReason[static_cast<int>(why)])));
+    state_.Scanning = false;
+    state_.UseDirectBle = false;
+    radioGaveUp_ = true;
+    if (state_.AdapterFound) {
+        if (serial_->IsOpen()) form_.T3->stop();
+        return;
     }
+    // Nothing left to wait for: the button comes back at once, even under
+    // auto-connect, and the watch goes on looking for an adapter.
+    form_.B2->setText(Item(Connect));
+    form_.B2->setEnabled(true);
+    EnableTimer(form_.T3);
+}
+
+void ConnectionManager::BleMeterNotFound() {
+    // Only a request the user made is waiting on the button.
+    if (form_.B2->text() != " " || state_.MeterConnected || state_.AdapterFound) return;
+    form_.Memo1->appendPlainText(
+        QString::fromStdString(form_.lexicons.Dble.GetItem(i18n::ble::MeterNotFound)));
+    form_.B2->setText(Item(Connect));
+    EnableTimer(form_.T2);
 }
 
 void ConnectionManager::B2Click() {
     form_.B2->setEnabled(false);
-    form_.SetDisplayColour(TForm1::kDisplayColour);
+    form_.SetDisplayColour(form_.Panel_RLCD, TForm1::kDisplayColour);
     if (ConnectCaptionShown()) {
         form_.B2->setText(" ");
         if (serial_->FindAdapterPort()) {
             serial_->SendConnect();
             state_.UseDirectBle = false;
+            radioGaveUp_ = false;
+        } else if (radioGaveUp_) {
+            state_.UseDirectBle = true;  // the radio may be back: try it once more
         }
         if (state_.UseDirectBle) {
             ble_->SetEnabled(true);
-            if (!state_.Scanning) StartBleDiscovery(false);
+            if (!state_.Scanning) StartBleDiscovery();
         }
         // No adapter and no radio: nothing will answer, so give the button back
         // instead of leaving it blank and disabled for good.
@@ -93,11 +123,8 @@ void ConnectionManager::B2Click() {
     }
     if (state_.UseDirectBle) ble_->SetEnabled(false);
     ble_->Disconnect();
-    state_.BleLinkUp = false;
-    EnterDisconnectedState();
-    state_.Scanning = false;
-    // The radio goes off with the link even when the adapter was chosen since.
-    ble_->SetEnabled(false);
+    // Switches the radio off too, even when the adapter was chosen since.
+    bleLink_->BLEDisconnect();
 }
 
 void ConnectionManager::CheckBox_connect_autoClick() {
@@ -122,17 +149,19 @@ void ConnectionManager::T3Timer() {
             if (ConnectCaptionShown()) {
                 serial_->SendConnect();
                 state_.UseDirectBle = false;
+                radioGaveUp_ = false;
             }
         }
     }
     if (state_.UseDirectBle) {
         ble_->SetEnabled(true);
-        if (!state_.Scanning && autoConnect) StartBleDiscovery(true);
+        if (!state_.Scanning && autoConnect) StartBleDiscovery();
     }
 }
 
 void ConnectionManager::T4Timer() {
     form_.T4->stop();
+    if (!state_.MeterConnected) return;  // the link went down within the second
     EnableTimer(form_.T34);
     state_.DecodePaused = 1;
     form_.LangCombo1->hide();
@@ -149,6 +178,11 @@ void ConnectionManager::T50Timer() {
 }
 
 void ConnectionManager::T34Timer() {
+    // A wake command without a link would only run into the next "AT+CONNL".
+    if (!state_.MeterConnected) {
+        form_.T34->stop();
+        return;
+    }
     commands_->SendFunctionCommand(protocol::FnWake);
 }
 
@@ -172,6 +206,9 @@ void ConnectionManager::EnterDisconnectedState() {
     form_.L_righ5->hide();
     form_.L_righ6->hide();
     form_.T50->stop();
+    // No wake command goes out without a link.
+    form_.T4->stop();
+    form_.T34->stop();
     form_.LangCombo1->show();
     form_.SP5->hide();
     state_.MeterConnected = false;
@@ -181,9 +218,7 @@ void ConnectionManager::EnterDisconnectedState() {
     form_.B2->setText(Item(Connect));
     Log(Disconnected);
     EnableTimer(form_.T3);
-    for (QLabel* l : {form_.L_prim_n, form_.L_sec_n, form_.L_righ1, form_.L_righ2, form_.L_righ3,
-                      form_.L_righ4})
-        l->clear();
+    form_.view.ClearReadings({"L_prim_n", "L_sec_n", "L_righ1", "L_righ2", "L_righ3", "L_righ4"});
     form_.Button_Add->setEnabled(true);
     form_.Button_DEL->setEnabled(true);
     form_.BB1->setEnabled(true);

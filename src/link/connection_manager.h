@@ -7,6 +7,7 @@
 #include "link/ble_central.h"
 #include "link/serial_link.h"
 
+class BleLink;
 class CommandSender;
 class TForm1;
 struct TProgramState;
@@ -28,6 +29,7 @@ class ConnectionManager : public QObject, public SerialLinkEvents {
     SerialAdapterLink& Serial() { return *serial_; }
     CommandSender& Commands() { return *commands_; }
     BleCentral& Ble() { return *ble_; }
+    BleLink& BleHandlers() { return *bleLink_; }
 
     void B2Click();
     void CheckBox_connect_autoClick();
@@ -41,6 +43,12 @@ class ConnectionManager : public QObject, public SerialLinkEvents {
     void EnterDisconnectedState() override;
     void DecodeMeasurementFrame(std::span<const std::uint8_t> frame) override;
 
+    // A Bluetooth LE discovery could not start or broke off: direct Bluetooth
+    // LE is given up until the user asks for a connection again.
+    void BleDiscoveryFailed(TBleFailure why);
+    // A discovery ended without finding the meter.
+    void BleMeterNotFound();
+
     // Window about to close: stop the watch, drop Bluetooth LE. Closing is never refused.
     void FormCloseQuery();
     // Window going away: closing the port sends "AT" to drop the radio link.
@@ -50,7 +58,7 @@ class ConnectionManager : public QObject, public SerialLinkEvents {
 
   private:
     bool ConnectCaptionShown() const;
-    void StartBleDiscovery(bool stopWatchOnErrorOnlyWhenPortOpen);
+    void StartBleDiscovery();
     void Log(int connectItem);
     QString Item(int index) const;
 
@@ -60,4 +68,8 @@ class ConnectionManager : public QObject, public SerialLinkEvents {
     Hooks hooks_;
     SerialAdapterLink* serial_;
     CommandSender* commands_;
+    BleLink* bleLink_;
+    // Direct Bluetooth LE was given up because the radio failed, not because
+    // the adapter took over: a connect request may try the radio again.
+    bool radioGaveUp_ = false;
 };

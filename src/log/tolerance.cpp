@@ -284,4 +284,48 @@ std::optional<double> ParseLocaleNumber(const std::string& text,
     return value;
 }
 
+double TToleranceBand::Lower() const {
+    return reference - std::fabs(reference) * percent / 100;
+}
+double TToleranceBand::Upper() const {
+    return reference + std::fabs(reference) * percent / 100;
+}
+
+std::optional<TToleranceBand> PrimaryBand(const TReferenceInput& in) {
+    if (!in.PrimaryOn()) return std::nullopt;
+    const TLimit limit = ParseLimit(in.CBox5, in.decimalSeparator);
+    const std::optional<double> typed = ParseLocaleNumber(in.E2, in.decimalSeparator);
+    if (limit.kind != TLimit::Percent || !typed) return std::nullopt;
+    std::optional<double> factor;
+    switch (in.CBox2) {
+        case primary::R:
+            factor = Factor(kOhmFactors, in.CBox1);
+            break;
+        case primary::L:
+            factor = Factor(kHenryFactors, in.CBox3);
+            break;
+        case primary::C:
+            factor = Factor(kFaradFactors, in.CBox4);
+            break;
+        default:
+            break;
+    }
+    if (!factor || *typed * *factor == 0) return std::nullopt;
+    return TToleranceBand{in.CBox2, *typed * *factor, limit.percent};
+}
+
+std::optional<TToleranceBand> SecondaryBand(const TReferenceInput& in) {
+    if (!in.SecondaryOn()) return std::nullopt;
+    const TLimit limit = ParseLimit(in.CBox51, in.decimalSeparator);
+    const std::optional<double> typed = ParseLocaleNumber(in.E11, in.decimalSeparator);
+    if (limit.kind != TLimit::Percent || !typed) return std::nullopt;
+    std::optional<double> factor = 1.0;
+    if (in.CBox11 == secondary::R)
+        factor = Factor(kOhmFactors, in.CBox31);
+    else if (in.CBox11 != secondary::Q && in.CBox11 != secondary::D)
+        factor.reset();
+    if (!factor || *typed * *factor == 0) return std::nullopt;
+    return TToleranceBand{in.CBox11, *typed * *factor, limit.percent};
+}
+
 }  // namespace logcore

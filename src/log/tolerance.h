@@ -117,4 +117,22 @@ std::string DeviationText(double percent, const std::string& decimalSeparator);
 std::optional<double> ParseLocaleNumber(const std::string& text,
                                         const std::string& decimalSeparator);
 
+// The band a side passes while its tolerance is a percentage: the reference in
+// SI units (ohms, henries, farads; Q and D plain) and the tolerance. The
+// parameter is the item index of CBox2 or CBox11.
+struct TToleranceBand {
+    int parameter = 0;
+    double reference = 0;
+    double percent = 0;
+
+    double Lower() const;
+    double Upper() const;
+    friend bool operator==(const TToleranceBand&, const TToleranceBand&) = default;
+};
+
+// Empty when the side's tolerance is off, "<", ">" or not a number, or its
+// reference cannot be used (the check would give invalid input).
+std::optional<TToleranceBand> PrimaryBand(const TReferenceInput& input);
+std::optional<TToleranceBand> SecondaryBand(const TReferenceInput& input);
+
 }  // namespace logcore

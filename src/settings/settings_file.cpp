@@ -71,4 +71,10 @@ Bytes ApplyPatch(std::span<const std::uint8_t> file, const TFieldPatch& patch) {
     return out;
 }
 
+Bytes RecordWithPatch(std::span<const std::uint8_t> file, const TFieldPatch& patch) {
+    Bytes out = ApplyPatch(file, patch);
+    if (out.size() < kSettingsFileSize) out.resize(kSettingsFileSize, 0);
+    return out;
+}
+
 }  // namespace settings

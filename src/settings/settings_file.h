@@ -16,7 +16,7 @@
 //   204    1    AutoConnect            1 checked, 0 unchecked
 //   205    1    ModelByte              meter model 0..3
 //
-// The file appears empty and grows field by field as writers patch it in place.
+// The file appears empty; the first choice stored makes it the whole record.
 // A field the file is too short to hold reads as zero, which is the window's
 // start state: no profile, Russian, auto-connect off, model 0.
 namespace settings {
@@ -60,5 +60,9 @@ TFieldPatch ModelPatch(std::uint8_t model);
 // The file after writing `patch`; a file shorter than the field's end grows
 // with zero bytes, as writing past the end of a file does.
 Bytes ApplyPatch(std::span<const std::uint8_t> file, const TFieldPatch& patch);
+
+// The whole record to store after `patch`: the patched file, padded with zero
+// bytes to the full 206 (a short file reads the same either way).
+Bytes RecordWithPatch(std::span<const std::uint8_t> file, const TFieldPatch& patch);
 
 }  // namespace settings

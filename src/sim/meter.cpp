@@ -125,30 +125,24 @@ Bytes TSimMeter::TakeOutput() {
     return out;
 }
 
-// The adapter takes a command as complete once the host stops writing; several
-// commands written together are split at each "AT".
+// The adapter takes a command as complete once the host stops writing. Like
+// the real one it tells commands apart only by that pause: two commands
+// written together ("ATAT+CONNL") are one unknown command and get no answer.
 void TSimMeter::ProcessAtCommands() {
-    std::string text;
-    text.swap(atInput_);
-    std::size_t pos = text.find("AT");
-    while (pos != std::string::npos) {
-        const std::size_t next = text.find("AT", pos + 2);
-        std::string command = text.substr(pos, next == std::string::npos ? next : next - pos);
-        while (!command.empty() && (command.back() == '\r' || command.back() == '\n'))
-            command.pop_back();
-        if (command == "AT") {
-            if (link_ == TLink::Connecting) link_ = TLink::Idle;
-            Emit("OK");
-        } else if (command == "AT+CONNL" && link_ == TLink::Idle) {
-            Emit("OK+CONNL");
-            link_ = TLink::Connecting;
-            connectSucceeds_ = power_ != TPowerState::Off && !config_.connectFailsLate;
-            connectAt_ =
-                now_ + (connectSucceeds_ ? config_.connectDelayMs : config_.connectTimeoutMs);
-            // With no delay the link comes up in this same step.
-            if (connectAt_ <= now_) ConnectDue();
-        }
-        pos = next;
+    std::string command;
+    command.swap(atInput_);
+    while (!command.empty() && (command.back() == '\r' || command.back() == '\n'))
+        command.pop_back();
+    if (command == "AT") {
+        if (link_ == TLink::Connecting) link_ = TLink::Idle;
+        Emit("OK");
+    } else if (command == "AT+CONNL" && link_ == TLink::Idle) {
+        Emit("OK+CONNL");
+        link_ = TLink::Connecting;
+        connectSucceeds_ = power_ != TPowerState::Off && !config_.connectFailsLate;
+        connectAt_ = now_ + (connectSucceeds_ ? config_.connectDelayMs : config_.connectTimeoutMs);
+        // With no delay the link comes up in this same step.
+        if (connectAt_ <= now_) ConnectDue();
     }
 }
 
@@ -169,11 +163,33 @@ void TSimMeter::ConnectDue() {
 }
 
 void TSimMeter::DropLink() {
-    if (config_.repliesRunTogether && power_ != TPowerState::Off) SendFrame();
+    if (config_.repliesRunTogether && !radio_ && power_ != TPowerState::Off) SendFrame();
     link_ = TLink::Idle;
     meterInput_.clear();
     meterBurstOpen_ = false;
-    Emit("OK+LOST");
+    if (!radio_) Emit("OK+LOST");
+    radio_ = false;
+}
+
+bool TSimMeter::ConnectRadio() {
+    if (power_ == TPowerState::Off) return false;
+    if (link_ == TLink::Up) return true;
+    link_ = TLink::Up;
+    radio_ = true;
+    atInput_.clear();
+    meterInput_.clear();
+    meterBurstOpen_ = false;
+    nextFrameAt_ = now_ + ReportIntervalMs(settings_.Rate());
+    return true;
+}
+
+void TSimMeter::DropRadio() {
+    if (link_ == TLink::Up && radio_) DropLink();
+}
+
+void TSimMeter::RadioWrite(std::span<const std::uint8_t> value) {
+    if (link_ != TLink::Up || !radio_ || value.size() != protocol::kBleCommandSize) return;
+    HandleCommand(value);
 }
 
 // One write burst for the meter has ended. "AT" on its own is the adapter's
@@ -264,8 +280,37 @@ void TSimMeter::PowerOff() {
     if (link_ == TLink::Up) DropLink();
 }
 
-void TSimMeter::SendFrame() {
+void TSimMeter::AdapterUnplugged() {
+    link_ = TLink::Idle;
+    atInput_.clear();
+    meterInput_.clear();
+    meterBurstOpen_ = false;
+    pending_.clear();
+    released_.clear();
+}
+
+void TSimMeter::DropLinkMidFrame() {
+    if (link_ != TLink::Up) return;
     const protocol::TMeasurementFrame frame = BuildFrame();
+    Bytes burst(frame.begin(), frame.begin() + protocol::kFrameSize / 2);
+    burst.insert(burst.end(), {'O', 'K', '+', 'L', 'O', 'S', 'T'});
+    link_ = TLink::Idle;
+    meterInput_.clear();
+    meterBurstOpen_ = false;
+    Emit(std::move(burst));
+}
+
+void TSimMeter::SetLateConnectFailure(std::optional<int> ms) {
+    config_.connectFailsLate = ms.has_value();
+    if (ms) config_.connectTimeoutMs = std::max(*ms, 0);
+}
+
+void TSimMeter::SendFrame() {
+    protocol::TMeasurementFrame frame = BuildFrame();
+    if (corruptFrames_ > 0) {
+        --corruptFrames_;
+        frame[16] = static_cast<std::uint8_t>(frame[16] + 1);  // the checksum byte
+    }
     Emit(Bytes(frame.begin(), frame.end()));
     lastFrameAt_ = now_;
     nextFrameAt_ = now_ + ReportIntervalMs(settings_.Rate());

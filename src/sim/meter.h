@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <deque>
@@ -23,8 +24,14 @@
 // Adapter: "AT" -> "OK"; "AT+CONNL" -> "OK+CONNL", then "OK+CONN\r\n" once the
 // radio link is up (or "OK+CONNF" when the meter cannot be reached); "AT" while
 // linked drops the link -> "OK+LOST". Other bytes while linked go to the meter.
+// A command ends with a pause in the input; commands without a pause between
+// them are one unknown command, which gets no answer.
 // Meter: streams 18-byte frames at its report interval and obeys 6-byte command
 // frames, however they are split across writes.
+//
+// The host's own radio can reach the meter without the adapter: ConnectRadio
+// links at once, each RadioWrite is one whole 8-byte command, every burst is one
+// notification, and a lost link sends no text (Linked() turns false).
 namespace sim {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -75,6 +82,24 @@ class TSimMeter {
     void PowerOff();  // drops the radio link
     void SetPart(const TPart& part) { config_.part = part; }
 
+    // Direct radio link. ConnectRadio is false while the meter is off;
+    // DropRadio is the meter going out of range.
+    bool ConnectRadio();
+    void DropRadio();
+    // One characteristic write: an 8-byte command frame; anything else is ignored.
+    void RadioWrite(std::span<const std::uint8_t> value);
+    // Faults, for trying the host against them.
+    // The adapter is pulled out: its radio link and everything unsent are gone,
+    // with no reply (there is no port left to send one on).
+    void AdapterUnplugged();
+    // The link drops in the middle of a frame: part of it, then "OK+LOST", in
+    // one burst.
+    void DropLinkMidFrame();
+    // The next `count` frames carry a wrong checksum.
+    void CorruptNextFrames(int count) { corruptFrames_ = std::max(count, 0); }
+    // "AT+CONNL" gets "OK+CONNF" after `ms` instead of a link; none: links again.
+    void SetLateConnectFailure(std::optional<int> ms);
+
     bool Linked() const { return link_ == TLink::Up; }
     TPowerState Power() const { return power_; }
     protocol::TDisplayMode Mode() const { return config_.mode; }
@@ -121,6 +146,7 @@ class TSimMeter {
 
     std::int64_t now_ = 0;
     TLink link_ = TLink::Idle;
+    bool radio_ = false;  // the link is the host's own radio, not the adapter's
     std::int64_t connectAt_ = 0;
     bool connectSucceeds_ = false;
     std::int64_t nextFrameAt_ = 0;
@@ -137,6 +163,7 @@ class TSimMeter {
     std::int64_t lastBurstDue_ = -kBurstGapMs;
     std::vector<Bytes> released_;
     std::mt19937 rng_;
+    int corruptFrames_ = 0;
 };
 
 }  // namespace sim

@@ -74,6 +74,20 @@ std::optional<TPart> ParsePart(std::string_view text) {
     return part;
 }
 
+std::optional<protocol::TDisplayMode> ParseMode(std::string_view text) {
+    if (text == "rlcd") return protocol::TDisplayMode::Rlcd;
+    if (text == "rd") return protocol::TDisplayMode::Rd;
+    if (text == "u") return protocol::TDisplayMode::U;
+    return std::nullopt;
+}
+
+std::string BadOptionMessage(std::string_view option, std::string_view value,
+                             std::string_view accepted) {
+    std::string m = "bad value '";
+    m.append(value).append("' for ").append(option).append("; accepted: ").append(accepted);
+    return m;
+}
+
 TImpedance SeriesImpedance(const TPart& part, double hz) {
     if (hz <= 0) return {DcResistance(part), 0};
     const double w = 2 * std::numbers::pi * hz;

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "protocol/state.h"
+
 // The component in the simulated meter's clips.
 namespace sim {
 
@@ -26,6 +28,20 @@ inline constexpr const char* kPartSpecHelp =
     "R=<ohms> | C=<farads> | L=<henries> | RC=<ohms>,<farads> | RL=<ohms>,<henries>\n"
     "                    "
     "(SI prefixes p n u m k M G, e.g. R=4.7k C=100n L=10m RC=1k,1u)";
+
+// Display mode text: "rlcd", "rd" or "u"; empty on anything else.
+std::optional<protocol::TDisplayMode> ParseMode(std::string_view text);
+inline constexpr const char* kModeSpecHelp = "rlcd | rd | u";
+
+// The refusal of a bad option value: names the option, the value and the
+// forms accepted.
+std::string BadOptionMessage(std::string_view option, std::string_view value,
+                             std::string_view accepted);
+
+// The same on one line, for messages.
+inline constexpr const char* kPartForms =
+    "R=<ohms> | C=<farads> | L=<henries> | RC=<ohms>,<farads> | RL=<ohms>,<henries> "
+    "(SI prefixes p n u m k M G)";
 
 // Series equivalent of the part at `hz` (0: direct current): resistance and
 // signed reactance in ohms. A capacitor blocks direct current.

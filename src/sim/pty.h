@@ -2,6 +2,7 @@
 
 #include <csignal>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -40,18 +41,64 @@ class TPtyPair {
     std::string slavePath_;
 };
 
+// The simulated adapter's port. It can be pulled out (the pseudo-terminal
+// closes, as the device node of an unplugged USB adapter vanishes) and put
+// back (a new pseudo-terminal). With a link name, that name always leads to
+// the current one, as a udev rule gives a real adapter a stable name.
+class TAdapterPort {
+  public:
+    // Plugged in at once. Throws std::system_error on failure.
+    explicit TAdapterPort(std::string linkPath = {});
+    TAdapterPort(const TAdapterPort&) = delete;
+    TAdapterPort& operator=(const TAdapterPort&) = delete;
+    ~TAdapterPort();  // removes the link name
+
+    // The link name, or the pseudo-terminal's own path without one.
+    std::string Path() const;
+    bool Plugged() const { return pty_ != nullptr; }
+    void Unplug();
+    void Plug();
+
+    int MasterFd() const { return pty_ ? pty_->MasterFd() : -1; }
+    std::vector<std::uint8_t> ReadAvailable();
+    void Write(std::span<const std::uint8_t> bytes);
+
+  private:
+    void PointLink();
+
+    std::string link_;
+    std::unique_ptr<TPtyPair> pty_;
+};
+
+// Random bytes on the port at a given rate for a while: a radio full of noise.
+struct TNoise {
+    int bytesPerSecond = 100000;
+    std::int64_t untilMs = 0;  // on the run's clock
+    std::int64_t sentUpToMs = 0;
+};
+
 struct TPtyRunOptions {
     // Set (for example from a signal handler) to end the loop.
     const volatile std::sig_atomic_t* stop = nullptr;
-    // Watched for end of file, which ends the loop; lines read from it are
-    // passed to `onControlLine`. -1: none.
+    // Control lines (see ApplyControlLine) are read from it while it is open;
+    // once it ends, the loop goes on without it. -1: none.
     int controlFd = -1;
-    void (*onControlLine)(TSimMeter&, const std::string& line, void* context) = nullptr;
-    void* context = nullptr;
+    // Told about each line that could not be applied.
+    void (*onBadLine)(const std::string& error) = nullptr;
 };
 
-// Runs the simulator on the pseudo-terminal until `stop` is set or the control
-// input ends. Returns 0, or 1 on an unexpected poll failure.
-int RunOnPty(TSimMeter& meter, TPtyPair& pty, const TPtyRunOptions& options);
+// Runs the simulator on the port until `stop` is set. Returns 0, or 1 on an
+// unexpected poll failure.
+int RunOnPty(TSimMeter& meter, TAdapterPort& port, const TPtyRunOptions& options);
+
+// The control lines every driver understands: the meter's buttons (sleep, eco,
+// wake, on, off, part PART) and the faults (unplug, plug, lost-midframe,
+// noise SECONDS, bad-checksum N, late-connf MS, late-connf off). Returns an
+// error text, empty when the line was applied.
+std::string ApplyControlLine(TSimMeter& meter, TAdapterPort& port, TNoise& noise,
+                             std::int64_t nowMs, const std::string& line);
+inline constexpr const char* kControlLineHelp =
+    "sleep, eco, wake, on, off, part PART; faults: unplug, plug, lost-midframe,\n"
+    "  noise SECONDS (random bytes at 100 kB/s), bad-checksum N, late-connf MS, late-connf off";
 
 }  // namespace sim

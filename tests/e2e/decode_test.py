@@ -6,6 +6,7 @@ import json
 import math
 import struct
 import subprocess
+import tempfile
 import sys
 
 NBSP = "\u00a0"
@@ -199,7 +200,37 @@ def main():
     r = run(tool, ["--model", "2", "--decimal", ","], text.splitlines()[2] + "\n")
     expect(json.loads(r.stdout)["screen"]["L_Level_RLC"], " 1.0Вскз",
            "the frame's report replaces the start-up level")
+    check_bad_inputs(tool)
     print("decode end-to-end: ok")
+
+
+def run_bytes(tool, args, stdin=b""):
+    return subprocess.run([tool, "decode", *args], input=stdin, capture_output=True, check=False)
+
+
+def check_bad_inputs(tool):
+    """Bad input gets a clear answer: the right reason, printable, a failing status."""
+    with tempfile.TemporaryDirectory() as folder:
+        cases = [
+            # name, arguments, standard input, exit status, text expected on stderr
+            ("words", [], b"hello world\n", 1, b"'hello' is not hexadecimal"),
+            ("odd digits", [], b"abc\n", 1, b"'abc' splits a byte"),
+            ("binary bytes are escaped", [], b"\x1b[2J\xff\x00zz\n", 1,
+             b"'\\x1b[2J\\xff\\x00zz' is not hexadecimal"),
+            ("folder", [folder], b"", 2, b"is a folder"),
+            ("empty decimal separator", ["--decimal", ""], b"", 2,
+             b"--decimal must be exactly one character"),
+            ("two-character decimal separator", ["--decimal", ",,"], b"", 2,
+             b"--decimal must be exactly one character"),
+        ]
+        for name, args, stdin, status, message in cases:
+            r = run_bytes(tool, args, stdin)
+            expect(r.returncode, status, f"{name}: exit status")
+            check(message in r.stderr, f"{name}: stderr {r.stderr!r} lacks {message!r}")
+            check(all(b >= 0x20 or b in b"\n" for b in r.stderr),
+                  f"{name}: raw control bytes on stderr: {r.stderr!r}")
+        r = run_bytes(tool, ["--decimal", "\u066b"], b"")
+        expect(r.returncode, 0, "one non-ASCII character is a separator")
 
 
 if __name__ == "__main__":

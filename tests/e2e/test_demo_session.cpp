@@ -1,3 +1,4 @@
+#include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -62,6 +63,29 @@ class DemoSessionTest : public QObject {
         QCOMPARE(f.B2->text(), QString("Подключить"));
         QVERIFY(f.T3->isActive());
         QVERIFY(!meter_->Meter().Linked());
+    }
+
+    // The adapter tells commands apart only by a pause. Reopening the port
+    // drops the radio link with "AT" and auto-connect follows at once with
+    // "AT+CONNL": both must arrive as commands of their own, so the first
+    // attempt connects. Once the link is down no wake command goes out.
+    void commandsReachTheAdapterApart() {
+        TForm1& f = *form_;
+        QTRY_VERIFY_WITH_TIMEOUT(!f.connection->Serial().ProbeRunning(), 3000);
+        f.CheckBox_connect_auto->setChecked(true);
+        const qsizetype before = meter_->ReceivedCommands().size();
+        f.connection->T3Timer();  // closes the probe's port, reopens it, connects
+        f.T3->stop();             // no second attempt: the first one must do
+        QTRY_VERIFY_WITH_TIMEOUT(f.state.MeterConnected, 3000);
+        QCOMPARE(meter_->ReceivedCommands().mid(before), (QList<QByteArray>{"AT", "AT+CONNL"}));
+
+        meter_->Meter().PowerOff();  // the meter goes away: "OK+LOST"
+        QTRY_VERIFY_WITH_TIMEOUT(!f.state.MeterConnected, 3000);
+        const qsizetype afterLoss = meter_->ReceivedCommands().size();
+        f.connection->T34Timer();  // a wake tick due just before the reconnect
+        f.connection->T3Timer();
+        QTest::qWait(300);
+        QCOMPARE(meter_->ReceivedCommands().mid(afterLoss), (QList<QByteArray>{"AT+CONNL"}));
     }
 
   private:

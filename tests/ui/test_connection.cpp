@@ -5,6 +5,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QSerialPort>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -12,6 +15,7 @@
 #include "link/command_sender.h"
 #include "link/connection_manager.h"
 #include "support/form_fixture.h"
+#include "support/process_cpu.h"
 #include "support/pty_port.h"
 
 namespace {
@@ -21,7 +25,7 @@ QByteArray Hex(const char* hex) {
 }
 
 // A radio that only remembers whether it is switched on.
-class RecordingBle final : public BleCentral {
+class RecordingBle final : public NullBleCentral {
   public:
     explicit RecordingBle(bool& enabled) : enabled_(enabled) {}
     void SetEnabled(bool enabled) override { enabled_ = enabled; }
@@ -38,6 +42,42 @@ QString LastLogLine(const TForm1& f) {
     return lines.isEmpty() ? QString() : lines.last();
 }
 
+// An adapter on the far side of the pseudo-terminal that answers every "AT"
+// after `delayMs`, in the given pieces a `gapMs` pause apart.
+class AnsweringAdapter : public QObject {
+  public:
+    AnsweringAdapter(PtyPort& port, int delayMs, QList<QByteArray> pieces, int gapMs = 0)
+        : port_(port), delayMs_(delayMs), pieces_(std::move(pieces)), gapMs_(gapMs) {
+        poll_.setInterval(1);
+        connect(&poll_, &QTimer::timeout, this, [this] {
+            const auto bytes = port_.pty.ReadAvailable();
+            if (QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                           static_cast<qsizetype>(bytes.size()))
+                    .contains("AT"))
+                Answer();
+        });
+        poll_.start();
+    }
+
+  private:
+    void Answer() {
+        int at = delayMs_;
+        for (const QByteArray& piece : pieces_) {
+            QTimer::singleShot(at, Qt::PreciseTimer, this, [this, piece] {
+                port_.pty.Write(std::span(reinterpret_cast<const std::uint8_t*>(piece.constData()),
+                                          static_cast<std::size_t>(piece.size())));
+            });
+            at += gapMs_;
+        }
+    }
+
+    PtyPort& port_;
+    int delayMs_;
+    QList<QByteArray> pieces_;
+    int gapMs_;
+    QTimer poll_;
+};
+
 }  // namespace
 
 // The window against a pseudo-terminal standing in for the adapter: the test
@@ -48,7 +88,9 @@ class ConnectionTest : public QObject {
   private slots:
     void init() {
         port_ = std::make_unique<PtyPort>();
-        fixture_ = std::make_unique<FormFixture>(std::make_unique<FixedPortLocator>(port_->Path()));
+        auto locator = std::make_unique<FixedPortLocator>(port_->Path());
+        locator_ = locator.get();
+        fixture_ = std::make_unique<FormFixture>(std::move(locator));
         f_ = fixture_->form.get();
         QVERIFY(f_->connection->Serial().FindAdapterPort());
         port_->Drain();
@@ -226,6 +268,112 @@ class ConnectionTest : public QObject {
         QVERIFY(f.T3->isActive());
     }
 
+    // The adapter pulled out while connected: the port is closed at once (its
+    // notifier would otherwise fire for ever), the window disconnects and says
+    // why, and the watch runs again so the adapter is taken back when it returns.
+    void unpluggedAdapterDisconnectsAndIsTakenBack() {
+        TForm1& f = *f_;
+        SerialAdapterLink& serial = f.connection->Serial();
+        serial.HandleSerialInput("OK+CONN");
+        f.connection->T4Timer();
+        f.connection->T50Timer();
+        QVERIFY(f.state.MeterConnected && !f.T3->isActive());
+        const QString path = port_->Path();
+
+        port_.reset();  // the device goes away under the open port
+        QTRY_VERIFY_WITH_TIMEOUT(!serial.IsOpen(), 2000);
+        QVERIFY(!f.state.MeterConnected && !f.state.AdapterPortOpen);
+        QCOMPARE(f.B2->text(), QString("Подключить"));
+        QVERIFY(f.T3->isActive());
+        QVERIFY(!f.T34->isActive());
+        QVERIFY(f.Memo1->isVisibleTo(&f) && f.LangCombo1->isVisibleTo(&f));
+        QVERIFY(f.Memo1->toPlainText().contains("Адаптер потерян, порт закрыт: " + path));
+        QVERIFY2(CpuShareOver(1000) < 0.2, "the event loop spins after the port vanished");
+
+        // The adapter comes back under another path; auto-connect takes it again.
+        port_ = std::make_unique<PtyPort>();
+        locator_->SetPath(port_->Path());
+        f.CheckBox_connect_auto->setChecked(true);
+        f.connection->T3Timer();
+        QVERIFY(serial.IsOpen());
+        QCOMPARE(port_->Read(8), QByteArray("AT+CONNL"));
+    }
+
+    // A named port that cannot be used says why, once per reason rather than
+    // on every watch tick.
+    void unusablePortSaysWhyOnce_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("missing") << "/nonexistent/ttyUSB9"
+                                 << "Порт не найден: /nonexistent/ttyUSB9";
+        QTest::newRow("regular file") << ""
+                                      << "Это не последовательный порт: ";
+        QTest::newRow("folder") << "/"
+                                << "Это не последовательный порт: /";
+    }
+    void unusablePortSaysWhyOnce() {
+        QFETCH(QString, path);
+        QFETCH(QString, line);
+        QTemporaryDir dir;
+        if (path.isEmpty()) {
+            path = dir.filePath("plain");
+            QFile plain(path);
+            QVERIFY(plain.open(QIODevice::WriteOnly));
+            line += path;
+        }
+        FormFixture bare(std::make_unique<FixedPortLocator>(path));
+        TForm1& f = *bare.form;
+        for (int tick = 0; tick < 3; ++tick) f.connection->T3Timer();
+        QVERIFY(!f.connection->Serial().IsOpen());
+        QCOMPARE(f.Memo1->toPlainText().count(line), 1);
+    }
+
+    void reasonIsLoggedAgainAfterTheCauseChanged() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("adapter");
+        auto owned = std::make_unique<FixedPortLocator>(path);
+        FixedPortLocator* locator = owned.get();
+        FormFixture bare(std::move(owned));
+        TForm1& f = *bare.form;
+        f.connection->T3Timer();
+        f.connection->T3Timer();
+        PtyPort adapter;
+        locator->SetPath(adapter.Path());  // the right port: it opens
+        f.connection->T3Timer();
+        QVERIFY(f.connection->Serial().IsOpen());
+        f.connection->Serial().Close();
+        locator->SetPath(path);
+        f.connection->T3Timer();
+        QCOMPARE(f.Memo1->toPlainText().count("Порт не найден: " + path), 2);
+    }
+
+    // Linux keeps serial ports for the dialout group: say how to get in.
+    void permissionDeniedNamesTheDialoutGroup() {
+        TForm1& f = *f_;
+        const QString line = SerialAdapterLink::OpenFailureLine(
+            f.lexicons, QSerialPort::PermissionError, "/dev/null");
+        QVERIFY(line.startsWith("Нет доступа к порту: /dev/null"));
+#ifdef Q_OS_LINUX
+        QVERIFY(line.contains("dialout"));
+#endif
+    }
+
+    // A command still waiting for its turn when the port closes fails, and the
+    // pause of frame decoding it asked for still ends.
+    void commandWaitingWhenThePortClosesStillEndsThePause() {
+        TForm1& f = *f_;
+        SerialAdapterLink& serial = f.connection->Serial();
+        serial.HandleSerialInput("OK+CONN");
+        f.connection->T4Timer();  // the wake command goes out at once
+        f.connection->Commands().SendFunctionCommand(protocol::FnWake);  // this one waits
+        QVERIFY(serial.WritesWaiting());
+        f.connection->Commands().Timer_TXTimer();  // the first pause ends meanwhile
+        QCOMPARE(f.state.DecodePaused, 1);
+        serial.Close();
+        QVERIFY(!serial.WritesWaiting());
+        QTRY_COMPARE_WITH_TIMEOUT(f.state.DecodePaused, 0, 1000);
+    }
+
     void serialErrorsOnlyClearTheFourthSideReadout() {
         FormFixture bare;
         TForm1& f = *bare.form;
@@ -234,9 +382,45 @@ class ConnectionTest : public QObject {
         QVERIFY(f.L_righ4->text().isEmpty());
     }
 
+    // The start-up probe takes an answer that comes late in its wait or in
+    // pieces; only a silent adapter gets the message, naming the port it was
+    // found on.
+    void probeAcceptsLateAndSplitAnswers_data() {
+        QTest::addColumn<int>("delayMs");
+        QTest::addColumn<int>("gapMs");
+        QTest::addColumn<QByteArrayList>("pieces");
+        for (int delay = 186; delay <= 200; delay += 2)
+            QTest::addRow("OK after %d ms", delay) << delay << 0 << QByteArrayList{"OK"};
+        QTest::newRow("O, pause, K") << 20 << 40 << QByteArrayList{"O", "K"};
+        QTest::newRow("O, pause, K+LOST") << 50 << 30 << QByteArrayList{"O", "K+LOST"};
+    }
+    void probeAcceptsLateAndSplitAnswers() {
+        QFETCH(int, delayMs);
+        QFETCH(int, gapMs);
+        QFETCH(QByteArrayList, pieces);
+        SerialAdapterLink& serial = f_->connection->Serial();
+        QSignalSpy unanswered(&serial, &SerialAdapterLink::ProbeUnanswered);
+        AnsweringAdapter adapter(*port_, delayMs, pieces, gapMs);
+        serial.ProbeAdapter();
+        QTRY_VERIFY_WITH_TIMEOUT(!serial.ProbeRunning(), 3000);
+        QCOMPARE(unanswered.count(), 0);
+        QVERIFY(serial.IsOpen());
+    }
+
+    void silentAdapterIsReportedByItsPortName() {
+        SerialAdapterLink& serial = f_->connection->Serial();
+        QSignalSpy unanswered(&serial, &SerialAdapterLink::ProbeUnanswered);
+        serial.ProbeAdapter();
+        QTRY_VERIFY_WITH_TIMEOUT(!serial.ProbeRunning(), 3000);
+        QCOMPARE(unanswered.count(), 1);
+        QCOMPARE(unanswered.at(0).at(0).toString(), port_->Path());
+        QVERIFY(!serial.IsOpen());
+    }
+
   private:
     std::unique_ptr<PtyPort> port_;
     std::unique_ptr<FormFixture> fixture_;
+    FixedPortLocator* locator_ = nullptr;
     TForm1* f_ = nullptr;
 };
 

@@ -1,6 +1,8 @@
 #include <QFile>
+#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -8,6 +10,8 @@
 
 #include "app/main.h"
 #include "app/settings_controller.h"
+#include "control/front_panel.h"
+#include "link/connection_manager.h"
 #include "protocol/frame.h"
 #include "protocol/settings.h"
 #include "support/form_fixture.h"
@@ -33,9 +37,9 @@ protocol::TMeasurementFrame RlcdFrame(int model, float rs = 1000.0f, float xs = 
     return protocol::BuildMeasurementFrame(f);
 }
 
-protocol::TMeasurementFrame SleepFrame(int model, std::uint16_t seconds) {
+protocol::TMeasurementFrame SleepFrame(int model, std::uint16_t seconds, int displayMode = 1) {
     TFrameFields f;
-    f.status.displayMode = 1;
+    f.status.displayMode = static_cast<std::uint8_t>(displayMode);
     f.status.model = static_cast<std::uint8_t>(model);
     f.status.powerSave = true;
     f.powerSave = {true, seconds};
@@ -170,6 +174,91 @@ class DisplayTest : public QObject {
         QVERIFY(f.L_righ2->text().contains("E"));
         QVERIFY(!f.L_righ1->text().isEmpty());
         QVERIFY(!f.L_righ4->text().isEmpty());
+    }
+
+    // The notice lies over all three display panels, so it shows on every screen.
+    void powerSaveNoticeShowsOnEveryScreen_data() {
+        QTest::addColumn<int>("displayMode");
+        QTest::newRow("RLCD") << 1;
+        QTest::newRow("RD") << 2;
+        QTest::newRow("U") << 3;
+    }
+    void powerSaveNoticeShowsOnEveryScreen() {
+        QFETCH(int, displayMode);
+        TForm1& f = *f_;
+        Feed(f, SleepFrame(0, 60, displayMode));
+        QVERIFY(f.JP5->isVisibleTo(&f));
+        QCOMPARE(f.JP5->text(), QString("Сон 60сек"));
+    }
+
+    // The first frame of another model shows the level with its auto marker,
+    // exactly as the next frame of that model does.
+    void firstFrameOfAnotherModelShowsTheLevelMarker_data() {
+        QTest::addColumn<int>("model");
+        QTest::newRow("КС16") << 1;
+        QTest::newRow("КС17") << 2;
+        QTest::newRow("КС19") << 3;
+    }
+    void firstFrameOfAnotherModelShowsTheLevelMarker() {
+        QFETCH(int, model);
+        TForm1& f = *f_;
+        Feed(f, RlcdFrame(model));
+        const QString first = f.L_Level_RLC->text();
+        Feed(f, RlcdFrame(model));
+        QCOMPARE(first, f.L_Level_RLC->text());
+        QCOMPARE(QString::fromStdString(*f.screen.Text("L_Level_RLC")), first);
+    }
+
+    void startUpSelectsTheStoredLevel() {
+        TForm1& f = *f_;
+        // The default record has a fixed level: its item, not "Автовыбор".
+        QVERIFY(f.screen.Settings().LevelAuto() == 0);
+        QCOMPARE(f.ListBox_Level_RLC->currentRow(),
+                 protocol::PickerSelection(f.screen.Settings()).level);
+        QCOMPARE(f.ListBox_freq_RLC->currentRow(),
+                 protocol::PickerSelection(f.screen.Settings()).freq);
+    }
+
+    // A model with fewer frequencies drops the selection of a frequency it no
+    // longer has instead of moving it to another one.
+    void shorterFrequencyListDropsAVanishedSelection() {
+        TForm1& f = *f_;
+        QVERIFY(f.RB1->isChecked());
+        QCOMPARE(f.ListBox_freq_RLC->count(), 15);
+        f.ListBox_freq_RLC->setCurrentRow(8);
+        f.RB3->click();
+        QCOMPARE(f.ListBox_freq_RLC->count(), 6);
+        QCOMPARE(f.ListBox_freq_RLC->currentRow(), -1);
+        QVERIFY(f.ListBox_freq_RLC->selectedItems().isEmpty());
+    }
+
+    // "По умолчанию" writes the indicators only; readings cleared by the
+    // disconnection stay cleared.
+    void defaultsDoNotBringClearedReadingsBack() {
+        TForm1& f = *f_;
+        Feed(f, RlcdFrame(0));
+        QVERIFY(!f.L_prim_n->text().isEmpty());
+        f.connection->EnterDisconnectedState();
+        QVERIFY(f.L_prim_n->text().isEmpty());
+        f.frontPanel->SBe1Click();
+        QVERIFY(f.L_prim_n->text().isEmpty());
+        QVERIFY(f.L_sec_n->text().isEmpty());
+        QVERIFY(f.L_righ1->text().isEmpty());
+        QVERIFY(f.screen.Text("L_prim_n").value_or("").empty());
+        QCOMPARE(f.L_Prim_RLC->text(), QString("C"));  // the defaults' indicators are shown
+    }
+
+    // A reject paints the RLC panel only; the other two keep the display colour.
+    void rejectPaintsOnlyTheRlcPanel() {
+        TForm1& f = *f_;
+        f.screen.SetToleranceCheck([](const auto&, const auto&) { return 1; });
+        Feed(f, RlcdFrame(0));
+        QCOMPARE(f.Panel_RLCD->palette().color(QPalette::Window), QColor(255, 0, 0));
+        QCOMPARE(f.Panel_RD->palette().color(QPalette::Window), TForm1::kDisplayColour);
+        QCOMPARE(f.Panel_U->palette().color(QPalette::Window), TForm1::kDisplayColour);
+        f.screen.SetToleranceCheck([](const auto&, const auto&) { return 0; });
+        Feed(f, RlcdFrame(0));
+        QCOMPARE(f.Panel_RLCD->palette().color(QPalette::Window), TForm1::kDisplayColour);
     }
 
   private:

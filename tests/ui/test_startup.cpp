@@ -1,8 +1,10 @@
+#include <unistd.h>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -59,7 +61,8 @@ class StartupTest : public QObject {
     QString WriteProfile(const QString& name, qint32 count) {
         const QString path = dir_->path() + "/" + name;
         QFile f(path);
-        if (f.open(QIODevice::WriteOnly)) f.write(Int32(count) + QByteArray(64, '\0'));
+        // Header and `count` empty entries.
+        if (f.open(QIODevice::WriteOnly)) f.write(Int32(count) + QByteArray(96 + count * 72, '\0'));
         return path;
     }
 
@@ -175,6 +178,36 @@ class StartupTest : public QObject {
         QCOMPARE(after.left(205), before.left(205));
     }
 
+    // A choice replaces the whole file at once instead of patching it in place,
+    // so a crash mid-write leaves the old file or the new one. A second name for
+    // the old file shows it: it keeps the old bytes.
+    void choicesReplaceTheWholeFile() {
+        const QByteArray old = SettingsBytes("C:/x.hex1", 9, 1, 0, 3);
+        auto form = Start(old);
+        const QString keep = dir_->path() + "/keep";
+        QCOMPARE(::link(QFile::encodeName(dir_->path() + "/1.dat").constData(),
+                        QFile::encodeName(keep).constData()),
+                 0);
+        form->RB2->click();
+        QByteArray expected = old;
+        expected[205] = 1;
+        QCOMPARE(StoredFile(), expected);
+        QFile kept(keep);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), old);
+    }
+
+    // The empty file of the first start becomes the whole record at the first
+    // choice; fields not chosen yet read as zero, as before.
+    void firstChoiceWritesTheWholeRecord() {
+        auto form = Start(std::nullopt);
+        QCOMPARE(StoredFile().size(), 0);
+        form->CheckBox_connect_auto->click();
+        QByteArray expected(206, '\0');
+        expected[204] = 1;
+        QCOMPARE(StoredFile(), expected);
+    }
+
     void unreadableFileRestoresNothing() {
         // A folder in the file's place exists but cannot be read as a file.
         QVERIFY(QDir().mkpath(dir_->path() + "/1.dat"));
@@ -194,6 +227,22 @@ class StartupTest : public QObject {
         QVERIFY(form->RB1->isChecked());
         QVERIFY(!form->CheckBox_connect_auto->isChecked());
         QCOMPARE(form->LangCombo1->currentIndex(), 0);
+    }
+
+    // A folder that cannot hold 1.dat (here a plain file is in its way): the
+    // connection log says so once, however many choices then fail to be stored.
+    void settingsThatCannotBeSavedAreReportedOnce() {
+        QFile blocker(dir_->path() + "/blocker");
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        TForm1Ports ports;
+        ports.settingsFolder = dir_->path() + "/blocker/ZAZ_Aduz";
+        TForm1 form(std::move(ports));
+        form.RB2->click();
+        form.CheckBox_connect_auto->click();
+        const QString line =
+            "Настройки не сохраняются: " + dir_->path() + "/blocker/ZAZ_Aduz/1.dat";
+        QCOMPARE(form.Memo1->toPlainText().count(line), 1);
     }
 
   private:

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -114,8 +115,20 @@ class WindowTest : public QObject {
         QTest::addColumn<QStringList>("items");
         QTest::addColumn<int>("selected");
         QTest::addColumn<bool>("editable");
-        const QStringList tolerances = {"выкл.", "0,2%", "0,3%", "0,5%", "1%", "2%",
-                                        "3%",    "5%",   "10%",  "20%",  ">",  "<"};
+        // Fractions are written with the locale's decimal separator.
+        const QString point = QLocale().decimalPoint();
+        const QStringList tolerances = {"выкл.",
+                                        "0" + point + "2%",
+                                        "0" + point + "3%",
+                                        "0" + point + "5%",
+                                        "1%",
+                                        "2%",
+                                        "3%",
+                                        "5%",
+                                        "10%",
+                                        "20%",
+                                        ">",
+                                        "<"};
         QTest::newRow("CBox10") << "CBox10" << QStringList{"Измерение 1 детали", "Мульти"} << 0
                                 << false;
         QTest::newRow("CBox6") << "CBox6" << QStringList{"R1"} << 0 << true;

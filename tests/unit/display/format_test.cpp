@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <cmath>
+#include <random>
+#include <string>
+
 #include "english.h"
 
 namespace display {
@@ -67,6 +72,80 @@ INSTANTIATE_TEST_SUITE_P(
         NumberCase{123456.0, 5, 5, "1,2346E5", "1,2346E5", "1.2346E5"},  // no padding above 4
         // tiny values round to zero
         NumberCase{5.9e-39, 5, 4, "0,0000", "0,0000", "0.0000"}));
+
+// The rounding rule stated plainly: take the shortest decimal text that reads
+// back as the same double and round it half up at the last digit kept. The
+// formatter takes short cuts; across many values, near ties and near powers of
+// ten, it must agree with this.
+std::string ReferenceFixed(double value, int precision, int digits) {
+    char buf[64];
+    const auto end =
+        std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific).ptr;
+    const std::string text(buf, end);
+    const std::size_t e = text.find('e');
+    std::string d;
+    for (char c : text.substr(0, e))
+        if (c != '.') d += c;
+    int point = std::stoi(text.substr(e + 1)) + 1;
+    const int keep = point + std::min(digits, precision - point);
+    if (keep < static_cast<int>(d.size())) {
+        const bool up = keep >= 0 && d[static_cast<std::size_t>(keep)] >= '5';
+        d.resize(static_cast<std::size_t>(std::max(keep, 0)));
+        int i = static_cast<int>(d.size()) - 1;
+        if (up) {
+            while (i >= 0 && d[static_cast<std::size_t>(i)] == '9')
+                d[static_cast<std::size_t>(i--)] = '0';
+            if (i >= 0)
+                ++d[static_cast<std::size_t>(i)];
+            else {
+                d.insert(d.begin(), '1');
+                ++point;
+            }
+        }
+    }
+    if (d.find_first_not_of('0') == std::string::npos) d.clear();
+    if (!d.empty() && point > precision) return "";  // exponent form: not compared here
+    auto at = [&](int i) {
+        return i >= 0 && i < static_cast<int>(d.size()) ? d[static_cast<std::size_t>(i)] : '0';
+    };
+    std::string out = (value < 0 && !d.empty()) ? "-" : "";
+    if (d.empty() || point <= 0)
+        out += '0';
+    else
+        for (int i = 0; i < point; ++i) out += at(i);
+    if (digits > 0) {
+        out += '.';
+        for (int i = 0; i < digits; ++i) out += d.empty() ? '0' : at(point + i);
+    }
+    return out;
+}
+
+TEST(NumberText, RoundsLikeTheShortestDecimalTextAcrossManyValues) {
+    std::mt19937_64 rng(42);
+    std::uniform_real_distribution<double> exponent(-14, 14);
+    std::uniform_int_distribution<int> small(0, 7);
+    const TSeparators plain{".", ""};
+    int compared = 0;
+    for (int i = 0; i < 200000; ++i) {
+        double v = std::pow(10.0, exponent(rng));
+        const int precision = 2 + small(rng);
+        const int digits = small(rng);
+        if (i % 4 == 1) {
+            // A tie at the last kept digit, as close as a double gets.
+            const double unit = std::pow(10.0, -digits);
+            v = (std::floor(v / unit) + 0.5) * unit;
+        } else if (i % 4 == 2) {
+            v = std::pow(10.0, std::round(exponent(rng))) * (i % 8 == 2 ? 1 - 1e-16 : 1);
+        }
+        if (i % 3 == 0) v = -v;
+        const std::string want = ReferenceFixed(v, precision, digits);
+        if (want.empty()) continue;
+        ++compared;
+        ASSERT_EQ(FormatFixed(v, precision, digits, plain), want)
+            << "value " << v << " precision " << precision << " digits " << digits;
+    }
+    EXPECT_GT(compared, 100000);
+}
 
 TEST(NumberText, NonFiniteValuesAreNamed) {
     EXPECT_EQ(FormatNumber(std::numeric_limits<double>::infinity(), 4, 1, kComma), "INF");

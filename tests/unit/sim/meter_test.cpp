@@ -112,6 +112,19 @@ TEST(SimAdapter, CommandSplitAcrossWritesIsOneCommand) {
     EXPECT_EQ(Text(bursts[0]), "OK+CONNL");
 }
 
+// The adapter needs a pause between commands; without one it hears a single
+// unknown command and stays silent.
+TEST(SimAdapter, CommandsWrittenTogetherGetNoAnswer) {
+    TSimMeter m(Exact());
+    m.Receive("ATAT+CONNL");
+    m.Advance(1000);
+    EXPECT_TRUE(m.TakeBursts().empty());
+    EXPECT_FALSE(m.Linked());
+    m.Receive("AT+CONNL\r\n");  // a line end is not part of the command
+    m.Advance(1000);
+    EXPECT_TRUE(m.Linked());
+}
+
 // Every burst must be one chunk the serial link understands.
 TEST(SimAdapter, BurstsAreWholeRepliesAndFrames) {
     TSimMeter m(TSimConfig{});
@@ -392,6 +405,40 @@ TEST_F(LinkedMeter, PowerOffDropsTheLinkAndStopsFrames) {
     EXPECT_EQ(Text(replies[1]), "OK+CONNF");
 }
 
+// The host's own radio: frames as whole notifications, 8-byte commands only,
+// and a lost link that leaves no text behind.
+TEST(SimRadio, LinksWithoutTheAdapterAndObeysEightByteWrites) {
+    TSimMeter meter(Exact());
+    ASSERT_TRUE(meter.ConnectRadio());
+    EXPECT_TRUE(meter.Linked());
+    meter.Advance(1100);
+    auto bursts = meter.TakeBursts();
+    ASSERT_EQ(bursts.size(), 1u);
+    EXPECT_EQ(bursts[0].size(), protocol::kFrameSize);
+
+    const auto wire = [](const protocol::TCommandFrame& f) {
+        return protocol::CommandBytesForLink(f, protocol::TLinkKind::lkDirectBle);
+    };
+    const auto rd = protocol::BuildFunctionCommand(protocol::FnRd, false);
+    meter.RadioWrite(rd);  // the adapter's 6-byte form is not a radio command
+    EXPECT_EQ(meter.Mode(), TDisplayMode::Rlcd);
+    meter.RadioWrite(wire(rd));
+    EXPECT_EQ(meter.Mode(), TDisplayMode::Rd);
+
+    meter.DropRadio();
+    EXPECT_FALSE(meter.Linked());
+    meter.Advance(3000);
+    EXPECT_TRUE(meter.TakeBursts().empty());  // no "OK+LOST", no frames
+    meter.RadioWrite(wire(protocol::BuildFunctionCommand(protocol::FnRlcd, false)));
+    EXPECT_EQ(meter.Mode(), TDisplayMode::Rd);  // nobody listens while unlinked
+
+    ASSERT_TRUE(meter.ConnectRadio());
+    meter.RadioWrite(wire(protocol::BuildFunctionCommand(protocol::FnPowerOff, false)));
+    EXPECT_FALSE(meter.Linked());
+    EXPECT_TRUE(meter.TakeBursts().empty());
+    EXPECT_FALSE(meter.ConnectRadio());  // an off meter cannot be reached
+}
+
 TEST_F(LinkedMeter, SleepSendsPowerSaveFramesUntilWoken) {
     meter->SetPowerSave(true);
     auto frames = FramesDuring(3000);
@@ -471,6 +518,58 @@ INSTANTIATE_TEST_SUITE_P(
                       SpecCase{"X=1", false, {}, 0, 0, 0}, SpecCase{"R1k", false, {}, 0, 0, 0},
                       SpecCase{"RC=1k", false, {}, 0, 0, 0}, SpecCase{"R=1k,2", false, {}, 0, 0, 0},
                       SpecCase{"R=k", false, {}, 0, 0, 0}));
+
+}  // namespace
+}  // namespace sim
+
+namespace sim {
+namespace {
+
+// Faults the simulator can put on the link, as the host sees them.
+TEST_F(LinkedMeter, LinkLostInTheMiddleOfAFrame) {
+    meter->DropLinkMidFrame();
+    meter->Advance(50);
+    const auto bursts = meter->TakeBursts();
+    ASSERT_EQ(bursts.size(), 1u);
+    EXPECT_EQ(bursts[0].size(), protocol::kFrameSize / 2 + 7);
+    EXPECT_EQ(linkcore::ClassifyChunk(Text(bursts[0]), false), linkcore::TChunkKind::Lost);
+    EXPECT_FALSE(meter->Linked());
+}
+
+TEST_F(LinkedMeter, CorruptedFramesFailTheirChecksumThenGoodOnesFollow) {
+    meter->CorruptNextFrames(2);
+    std::vector<protocol::TFrameRejection> verdicts;
+    for (int t = 0; t < 3100; t += 10) {
+        meter->Advance(10);
+        for (const Bytes& b : meter->TakeBursts()) verdicts.push_back(protocol::ValidateFrame(b));
+    }
+    ASSERT_EQ(verdicts.size(), 3u);
+    EXPECT_EQ(verdicts[0], protocol::TFrameRejection::BadChecksum);
+    EXPECT_EQ(verdicts[1], protocol::TFrameRejection::BadChecksum);
+    EXPECT_EQ(verdicts[2], protocol::TFrameRejection::None);
+}
+
+TEST_F(LinkedMeter, UnpluggedAdapterForgetsItsLinkSilently) {
+    meter->AdapterUnplugged();
+    meter->Advance(3000);
+    EXPECT_TRUE(meter->TakeBursts().empty());
+    EXPECT_FALSE(meter->Linked());
+    meter->Receive("AT+CONNL");  // plugged back in: it links again
+    meter->Advance(1000);
+    EXPECT_TRUE(meter->Linked());
+}
+
+TEST(SimAdapter, LateConnectFailureCanBeSwitchedOnAndOff) {
+    TSimMeter m(Exact());
+    m.SetLateConnectFailure(500);
+    m.Receive("AT+CONNL");
+    m.Advance(1000);
+    EXPECT_EQ(Text(m.TakeOutput()), "OK+CONNLOK+CONNF");
+    m.SetLateConnectFailure(std::nullopt);
+    m.Receive("AT+CONNL");
+    m.Advance(1000);
+    EXPECT_TRUE(m.Linked());
+}
 
 }  // namespace
 }  // namespace sim

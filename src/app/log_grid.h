@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QTableView>
+#include <functional>
+
+class LogTableModel;
+
+// The log grid `SG`: a read-only table over LogTableModel whose header shows
+// the model's row 0. Rows and columns here are grid rows (1 is the first data
+// row), as the handlers think of them.
+class LogGrid : public QTableView {
+    Q_OBJECT
+
+  public:
+    explicit LogGrid(QWidget* parent);
+
+    LogTableModel& Cells() { return *cells_; }
+    const LogTableModel& Cells() const { return *cells_; }
+
+    // Grid row and column of the cursor (0, 0 when it is on no cell).
+    int Row() const;
+    int Col() const;
+    // Moves the cursor without asking SelectionAllowed (the program moves it).
+    void MoveCursor(int row, int column);
+
+    // Asked before the user moves the cursor; refused moves do nothing.
+    std::function<bool()> SelectionAllowed;
+    // Mouse released over grid row `row`, column `column` (row 0 is the header).
+    std::function<void(int row, int column)> MouseUp;
+
+  protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+
+  private:
+    bool Allowed() const { return !SelectionAllowed || SelectionAllowed(); }
+
+    LogTableModel* cells_;
+};

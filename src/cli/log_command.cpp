@@ -1,0 +1,565 @@
+// rlc-meter log: records a meter without a window, one line per accepted frame.
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <atomic>
+#include <cerrno>
+#include <charconv>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cli/commands.h"
+#include "cli/line_sink.h"
+#include "cli/log_pipeline.h"
+#include "cli/options.h"
+#include "cli/set_option.h"
+#include "i18n/english.h"
+#include "link/adapter_locator.h"
+#include "link/link_session.h"
+#include "protocol/command.h"
+#include "sim/meter.h"
+#include "sim/pty.h"
+
+namespace cli {
+namespace {
+
+volatile std::sig_atomic_t gStop = 0;
+
+void OnSignal(int) {
+    gStop = 1;
+}
+
+struct TLogOptions {
+    std::optional<std::string> port;
+    bool demo = false;
+    std::optional<int> model;
+    std::optional<std::string> part;
+    std::optional<std::string> out;
+    TLogFormat format = TLogFormat::Csv;
+    std::optional<long> count;
+    std::optional<double> duration;
+    std::optional<std::string> set;
+    std::optional<protocol::TDisplayMode> mode;
+    TReferenceOption primary;
+    TReferenceOption secondary;
+    std::string lang = "ru";
+    std::optional<std::string> decimal;
+    bool quiet = false;
+    bool reconnect = true;
+};
+
+bool ParseArgs(const std::vector<std::string>& args, TLogOptions& opt, std::string& error) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        std::string v;
+        auto value = [&] {
+            if (i + 1 >= args.size()) {
+                error = a + " needs a value";
+                return false;
+            }
+            v = args[++i];
+            return true;
+        };
+        auto whole = [&](long& n, long min) {
+            const auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), n);
+            return ec == std::errc{} && end == v.data() + v.size() && n >= min;
+        };
+        if (a == "--port") {
+            if (!value()) return false;
+            opt.port = v;
+        } else if (a == "--demo") {
+            opt.demo = true;
+        } else if (a == "--model") {
+            if (!value()) return false;
+            long m = -1;
+            if (!whole(m, 0) || m > 3) {
+                error = "--model must be 0 (KS15), 1 (KS16), 2 (KS17) or 3 (KS19)";
+                return false;
+            }
+            opt.model = static_cast<int>(m);
+        } else if (a == "--part") {
+            if (!value()) return false;
+            opt.part = v;
+        } else if (a == "--out") {
+            if (!value()) return false;
+            opt.out = v;
+        } else if (a == "--format") {
+            if (!value()) return false;
+            if (v != "csv" && v != "jsonl") {
+                error = "--format must be csv or jsonl";
+                return false;
+            }
+            opt.format = v == "csv" ? TLogFormat::Csv : TLogFormat::Jsonl;
+        } else if (a == "--count") {
+            if (!value()) return false;
+            long n = 0;
+            if (!whole(n, 1)) {
+                error = "--count must be a whole number of lines, 1 or more";
+                return false;
+            }
+            opt.count = n;
+        } else if (a == "--duration") {
+            if (!value()) return false;
+            char* end = nullptr;
+            const double s = std::strtod(v.c_str(), &end);
+            if (end == v.c_str() || *end != '\0' || !(s > 0) || s > 1e7) {
+                error = "--duration must be a number of seconds above 0";
+                return false;
+            }
+            opt.duration = s;
+        } else if (a == "--set") {
+            if (!value()) return false;
+            opt.set = opt.set ? *opt.set + "," + v : v;
+        } else if (a == "--mode") {
+            if (!value()) return false;
+            if (v == "rlcd")
+                opt.mode = protocol::TDisplayMode::Rlcd;
+            else if (v == "rd")
+                opt.mode = protocol::TDisplayMode::Rd;
+            else if (v == "u")
+                opt.mode = protocol::TDisplayMode::U;
+            else {
+                error = "--mode must be rlcd, rd or u";
+                return false;
+            }
+        } else if (a == "--ref" || a == "--tol" || a == "--ref2" || a == "--tol2") {
+            if (!value()) return false;
+            TReferenceOption& o = a.ends_with('2') ? opt.secondary : opt.primary;
+            (a.starts_with("--ref") ? o.ref : o.tol) = v;
+        } else if (a == "--lang") {
+            if (!value()) return false;
+            if (v != "ru" && v != "en") {
+                error = "--lang must be ru or en";
+                return false;
+            }
+            opt.lang = v;
+        } else if (a == "--decimal") {
+            if (!value()) return false;
+            opt.decimal = v;
+        } else if (a == "--quiet" || a == "-q") {
+            opt.quiet = true;
+        } else if (a == "--no-reconnect") {
+            opt.reconnect = false;
+        } else {
+            error = "unknown argument '" + a + "'";
+            return false;
+        }
+    }
+    if (opt.demo && opt.port) {
+        error = "--demo and --port exclude each other";
+        return false;
+    }
+    if (opt.part && !opt.demo) {
+        error = "--part needs --demo";
+        return false;
+    }
+    if (opt.part && !sim::ParsePart(*opt.part)) {
+        error = std::string("--part must be one of: ") + sim::kPartSpecHelp;
+        return false;
+    }
+    if (opt.mode == protocol::TDisplayMode::U && opt.model &&
+        !protocol::UCommandAllowed(static_cast<protocol::TMeterModel>(*opt.model))) {
+        error = "--mode u: this model has no U mode (models 0 and 2 do)";
+        return false;
+    }
+    return true;
+}
+
+// The simulated adapter and meter on a pseudo-terminal, served from a thread
+// of its own while the session talks to it like to any port.
+class TDemoMeter {
+  public:
+    explicit TDemoMeter(sim::TSimConfig config) : meter_(std::move(config)) {
+        options_.stop = &stop_;
+        thread_ = std::thread([this] { sim::RunOnPty(meter_, port_, options_); });
+    }
+    ~TDemoMeter() {
+        stop_ = 1;
+        thread_.join();
+    }
+    QString Path() const { return QString::fromStdString(port_.Path()); }
+
+  private:
+    sim::TAdapterPort port_;
+    sim::TSimMeter meter_;
+    volatile std::sig_atomic_t stop_ = 0;
+    sim::TPtyRunOptions options_;
+    std::thread thread_;
+};
+
+// Exit statuses.
+enum TExit : int {
+    kDone = 0,
+    kOutputFailed = 1,
+    kBadUsage = 2,
+    kNoAdapter = 3,
+    kPortBusy = 4,
+    kPortPermission = 5,
+    kNoProbeReply = 6,
+    kLinkLost = 7,
+};
+
+constexpr const char* kUsage =
+    "usage: rlc-meter log [--port PATH | --demo [--part PART]] [--model N]\n"
+    "                     [--out FILE] [--format csv|jsonl] [--count N] [--duration SECONDS]\n"
+    "                     [--set NAME=VALUE,...] [--mode rlcd|rd|u]\n"
+    "                     [--ref R|L|C=VALUE --tol TOL] [--ref2 R|Q|D=VALUE --tol2 TOL]\n"
+    "                     [--lang ru|en] [--decimal C] [--quiet] [--no-reconnect]\n";
+
+constexpr const char* kHelp =
+    "Records the meter without a window: one line per accepted frame, until --count\n"
+    "lines, --duration seconds, Ctrl-C or SIGTERM (the last line is always whole and\n"
+    "the radio link is dropped with \"AT\").\n"
+    "\n"
+    "  --port PATH      the adapter's serial port; without it the USB adapter is looked\n"
+    "                   for, as the window does\n"
+    "  --demo           record the simulated meter instead (--part PART picks its part)\n"
+    "  --model N        0 KS15, 1 KS16, 2 KS17, 3 KS19: the simulated meter's model, and\n"
+    "                   the lists --set is checked against before connecting\n"
+    "  --out FILE       append to FILE (created with a header) instead of standard output;\n"
+    "                   each line is flushed to the disk\n"
+    "  --format F       csv (default): the journal's columns, the read-out texts and the\n"
+    "                   frame; jsonl: one JSON object a line\n"
+    "  --count N        stop after N lines\n"
+    "  --duration S     stop after S seconds\n"
+    "  --set LIST       send settings first, names and values as the pickers offer them:\n"
+    "                   freq (auto, 100, 120, 1k, 10k, 100k, 20k ... 150k), level (auto,\n"
+    "                   1.0, 0.5, 0.1, 0.7), primary (auto, R, C, L, Z, C>0.5u, C>40m),\n"
+    "                   secondary (auto, R, Q, D), circuit (auto, parallel, series),\n"
+    "                   source (auto, 100, 1.6k), rate (0.5, 1, 2 seconds); a value the\n"
+    "                   meter's model does not offer is refused before anything is sent\n"
+    "  --mode M         switch the meter to rlcd, rd or u first\n"
+    "  --ref, --tol     sort against a primary reference, e.g. --ref C=100n --tol 5%\n"
+    "  --ref2, --tol2   and a secondary one, e.g. --ref2 D=0.01 --tol2 '<'\n"
+    "  --lang L         read-out texts in ru (default) or en\n"
+    "  --decimal C      decimal mark of the texts (default: the locale's)\n"
+    "  --quiet          no progress on standard error\n"
+    "  --no-reconnect   end with status 7 when the link is lost instead of reconnecting\n"
+    "\n"
+    "Examples:\n"
+    "  rlc-meter log --count 100 --set primary=C,freq=1k --out caps.csv\n"
+    "  rlc-meter log --port /dev/ttyACM0 --format jsonl --duration 60\n"
+    "  rlc-meter log --demo --part C=100n --ref C=100n --tol 5% --count 10\n"
+    "\n"
+    "Exit status: 0 done, 1 the output could not be written, 2 wrong usage or a refused\n"
+    "--set, 3 no adapter, 4 port busy, 5 no permission on the port, 6 the adapter did not\n"
+    "answer, 7 the link was lost (or the meter never answered) with --no-reconnect.\n";
+
+const char* StateName(LinkSession::TState s) {
+    switch (s) {
+        case LinkSession::TState::Closed:
+            return "closed";
+        case LinkSession::TState::Probing:
+            return "probing";
+        case LinkSession::TState::Ready:
+            return "adapter ready";
+        case LinkSession::TState::Connecting:
+            return "connecting";
+        case LinkSession::TState::Connected:
+            return "connected";
+    }
+    return "";
+}
+
+// One recording run on the event loop.
+class TLogRun : public QObject {
+  public:
+    TLogRun(const TLogOptions& opt, std::vector<TSetChoice> choices, TLogPipeline& pipeline,
+            const i18n::TLexicons& english, TLineSink& sink,
+            std::unique_ptr<AdapterLocator> locator)
+        : opt_(opt),
+          choices_(std::move(choices)),
+          pipeline_(pipeline),
+          english_(english),
+          sink_(sink),
+          session_(new LinkSession(std::move(locator), this)) {
+        progressShown_ = opt.out && !opt.quiet;
+        connect(session_, &LinkSession::PortFailed, this, &TLogRun::PortFailed);
+        connect(session_, &LinkSession::ProbeFinished, this, &TLogRun::ProbeFinished);
+        connect(session_, &LinkSession::Connected, this, [this] {
+            everConnected_ = true;
+            Note("connected");
+        });
+        connect(session_, &LinkSession::ConnectFailed, this, [this](bool) {
+            if (!opt_.reconnect) return Finish(kLinkLost, "the meter did not answer the adapter");
+            Note("the meter did not answer; trying again");
+        });
+        connect(session_, &LinkSession::LinkLost, this, [this] {
+            if (finishing_) return;
+            if (!opt_.reconnect) return Finish(kLinkLost, "the link to the meter was lost");
+            Note("link lost; reconnecting");
+        });
+        connect(session_, &LinkSession::FrameReceived, this, &TLogRun::Frame);
+        connect(session_, &LinkSession::ChunkClassified, this,
+                [this](linkcore::TChunkKind kind, const QByteArray&) {
+                    if (kind == linkcore::TChunkKind::Unrecognised) ++rejected_;
+                });
+        signalPoll_.setInterval(50);
+        connect(&signalPoll_, &QTimer::timeout, this, [this] {
+            if (gStop) Finish(kDone, {});
+        });
+        progress_.setInterval(1000);
+        connect(&progress_, &QTimer::timeout, this, &TLogRun::ShowProgress);
+    }
+
+    int Run() {
+        clock_.start();
+        signalPoll_.start();
+        if (progressShown_) progress_.start();
+        if (opt_.duration) {
+            const auto ms = static_cast<qint64>(*opt_.duration * 1000);
+            QTimer::singleShot(std::chrono::milliseconds(ms), this, [this] { Finish(kDone, {}); });
+        }
+        QTimer::singleShot(0, session_, &LinkSession::Start);
+        return QCoreApplication::exec();
+    }
+
+  private:
+    void Note(const std::string& text) {
+        if (opt_.quiet) return;
+        EndProgressLine();
+        std::fprintf(stderr, "rlc-meter log: %s\n", text.c_str());
+    }
+    void EndProgressLine() {
+        if (progressOpen_) std::fputc('\n', stderr);
+        progressOpen_ = false;
+    }
+
+    void ShowProgress() {
+        const qint64 s = clock_.elapsed() / 1000;
+        std::fprintf(stderr,
+                     "\rframes %ld  written %ld  rejected %ld  link %s  %02lld:%02lld:%02lld",
+                     frames_, pipeline_.LinesMade(), rejected_, StateName(session_->State()),
+                     static_cast<long long>(s / 3600), static_cast<long long>(s / 60 % 60),
+                     static_cast<long long>(s % 60));
+        if (isatty(STDERR_FILENO)) {
+            progressOpen_ = true;
+        } else {
+            std::fputc('\n', stderr);
+        }
+        std::fflush(stderr);
+    }
+
+    void PortFailed(LinkSession::TPortProblem problem, const QString& port, const QString& detail) {
+        if (everConnected_ && opt_.reconnect) {
+            Note("the adapter's port is gone (" + detail.toStdString() + "); looking for it again");
+            return;
+        }
+        const std::string p = port.toStdString();
+        switch (problem) {
+            case LinkSession::TPortProblem::NoAdapter:
+                return Finish(kNoAdapter,
+                              opt_.port ? "no serial port " + p
+                              : detail.isEmpty()
+                                  ? std::string("no Bluetooth adapter found; plug it in or name "
+                                                "its port with --port")
+                                  : "more than one adapter found; name one with --port");
+            case LinkSession::TPortProblem::Busy:
+                return Finish(kPortBusy,
+                              p + " is in use by another program; close it and try again");
+            case LinkSession::TPortProblem::Permission:
+                return Finish(kPortPermission,
+                              "no permission to open " + p +
+                                  "; on Linux add yourself to the dialout group "
+                                  "(sudo usermod -aG dialout $USER) and log in again");
+            case LinkSession::TPortProblem::Unusable:
+                return Finish(kPortBusy, "cannot open " + p + ": " + detail.toStdString());
+            case LinkSession::TPortProblem::Gone:
+                return Finish(kLinkLost, "the adapter's port " + p + " went away");
+        }
+    }
+
+    void ProbeFinished(bool answered, const QString& port) {
+        if (!answered) {
+            if (everConnected_ && opt_.reconnect)
+                return Note("the adapter did not answer; retrying");
+            return Finish(kNoProbeReply,
+                          "the adapter on " + port.toStdString() +
+                              " did not answer \"AT\"; is it the Bluetooth adapter?");
+        }
+        session_->SetReconnect(opt_.reconnect);
+        Note("adapter on " + port.toStdString() + "; connecting to the meter");
+        session_->Connect();
+    }
+
+    void Frame(const QByteArray& bytes) {
+        ++frames_;
+        const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.constData());
+        const std::span<const std::uint8_t> frame(data, static_cast<std::size_t>(bytes.size()));
+        const bool first = !commandsDone_;
+        // The first frame names the meter's model; when settings are sent on
+        // it, lines start with the frames that follow them.
+        const bool record = !first || (choices_.empty() && !opt_.mode);
+        const TLogPipeline::TFed fed = pipeline_.Feed(frame, logcore::LocalTimeNow(), record);
+        if (!fed.accepted) {
+            ++rejected_;
+            return;
+        }
+        if (fed.asleep) session_->MeterAsleep();
+        if (first) {
+            commandsDone_ = true;
+            if (!SendCommands()) return;
+        }
+        if (!fed.line) return;
+        std::string error;
+        if (!sink_.Write(*fed.line, error)) return Finish(kOutputFailed, error);
+        if (opt_.count && pipeline_.LinesMade() >= *opt_.count) Finish(kDone, {});
+    }
+
+    bool SendCommands() {
+        display::TScreenState& screen = pipeline_.Screen();
+        const auto model = screen.State().Model;
+        if (opt_.mode == protocol::TDisplayMode::U && !protocol::UCommandAllowed(model)) {
+            Finish(kBadUsage, "--mode u: the " + std::string(protocol::ModelInfo(model).name) +
+                                  " has no U mode");
+            return false;
+        }
+        if (opt_.set) {
+            std::string error;
+            if (!ParseSetOption(*opt_.set, model, english_, error)) {
+                Finish(kBadUsage, error);
+                return false;
+            }
+        }
+        if (opt_.mode)
+            session_->SendCommand(
+                protocol::BuildFunctionCommand(protocol::ModeCommand(*opt_.mode), false));
+        if (!choices_.empty()) {
+            ApplySetChoices(choices_, screen.Settings(), model, english_);
+            if (const auto frame =
+                    protocol::BuildSettingsCommand(screen.Settings(), false, true, false))
+                session_->SendCommand(*frame);
+        }
+        return true;
+    }
+
+    void Finish(int status, const std::string& message) {
+        if (finishing_) return;
+        finishing_ = true;
+        if (progressShown_) ShowProgress();
+        EndProgressLine();
+        if (!message.empty()) std::fprintf(stderr, "rlc-meter log: %s\n", message.c_str());
+        session_->Close();
+        QCoreApplication::exit(status);
+    }
+
+    const TLogOptions& opt_;
+    std::vector<TSetChoice> choices_;
+    TLogPipeline& pipeline_;
+    const i18n::TLexicons& english_;
+    TLineSink& sink_;
+    LinkSession* session_;
+    QTimer signalPoll_;
+    QTimer progress_;
+    QElapsedTimer clock_;
+    long frames_ = 0;
+    long rejected_ = 0;
+    bool everConnected_ = false;
+    bool commandsDone_ = false;
+    bool finishing_ = false;
+    bool progressShown_ = false;
+    bool progressOpen_ = false;
+};
+
+}  // namespace
+
+int RunLog(const std::vector<std::string>& args) {
+    if (std::find(args.begin(), args.end(), "--help") != args.end() ||
+        std::find(args.begin(), args.end(), "-h") != args.end()) {
+        std::fputs(kUsage, stdout);
+        std::fputs(kHelp, stdout);
+        return kDone;
+    }
+    TLogOptions opt;
+    std::string error;
+    if (!ParseArgs(args, opt, error)) {
+        std::fprintf(stderr, "rlc-meter log: %s\n%s", error.c_str(), kUsage);
+        return kBadUsage;
+    }
+
+    i18n::TLexicons english;
+    english.SetLanguage(i18n::EnglishReadoutTexts());
+    std::vector<TSetChoice> choices;
+    if (opt.set) {
+        const auto model = opt.model ? std::optional(static_cast<protocol::TMeterModel>(*opt.model))
+                                     : std::nullopt;
+        const auto parsed = ParseSetOption(*opt.set, model, english, error);
+        if (!parsed) {
+            std::fprintf(stderr, "rlc-meter log: %s\n", error.c_str());
+            return kBadUsage;
+        }
+        choices = *parsed;
+    }
+
+    display::TSeparators sep = SystemSeparators();
+    if (opt.decimal) sep.decimal = *opt.decimal;
+    TLogPipelineConfig config;
+    config.format = opt.format;
+    config.separators = sep;
+    if (opt.model) config.model = static_cast<protocol::TMeterModel>(*opt.model);
+    if (!BuildReference(opt.primary, opt.secondary, sep.decimal, config.reference, error)) {
+        std::fprintf(stderr, "rlc-meter log: %s\n", error.c_str());
+        return kBadUsage;
+    }
+
+    i18n::TLexicons lexicons;
+    if (opt.lang == "en") lexicons.SetLanguage(i18n::EnglishReadoutTexts());
+    TLogPipeline pipeline(config, lexicons);
+
+    TLineSink sink;
+    if (!sink.Open(opt.out, pipeline.Header(), error)) {
+        std::fprintf(stderr, "rlc-meter log: %s\n", error.c_str());
+        return kOutputFailed;
+    }
+
+    struct sigaction sa {};
+    sa.sa_handler = OnSignal;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+    // A closed pipe reports itself as a failed write, not as a killed process.
+    signal(SIGPIPE, SIG_IGN);
+
+    int argc = 1;
+    char name[] = "rlc-meter";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+
+    std::unique_ptr<TDemoMeter> demo;
+    std::unique_ptr<AdapterLocator> locator;
+    try {
+        if (opt.demo) {
+            sim::TSimConfig sc;
+            if (opt.model) sc.model = static_cast<protocol::TMeterModel>(*opt.model);
+            if (opt.part) sc.part = *sim::ParsePart(*opt.part);
+            demo = std::make_unique<TDemoMeter>(sc);
+            locator = std::make_unique<FixedPortLocator>(demo->Path());
+        } else if (opt.port) {
+            locator = std::make_unique<FixedPortLocator>(QString::fromStdString(*opt.port));
+        } else {
+            locator = std::make_unique<UsbAdapterLocator>();
+        }
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "rlc-meter log: cannot start the simulated meter: %s\n", e.what());
+        return kOutputFailed;
+    }
+    int status = kDone;
+    {
+        TLogRun run(opt, std::move(choices), pipeline, english, sink, std::move(locator));
+        status = run.Run();
+    }
+    return status;
+}
+
+}  // namespace cli

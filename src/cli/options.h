@@ -1,0 +1,32 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "display/format.h"
+#include "log/tolerance.h"
+
+// Options and output pieces that several subcommands share.
+namespace cli {
+
+// A reference and its tolerance as typed on the command line.
+struct TReferenceOption {
+    std::optional<std::string> ref;  // PARAM=VALUE
+    std::optional<std::string> tol;
+};
+
+// The reference editor that --ref/--tol and --ref2/--tol2 describe, with the
+// point as the decimal separator (`decimal` is accepted in the values too).
+// False with a message naming the accepted forms.
+bool BuildReference(const TReferenceOption& primary, const TReferenceOption& secondary,
+                    const std::string& decimal, logcore::TReferenceInput& in, std::string& error);
+
+// The user's numeric separators, from the environment's locale; the C
+// library's numeric locale is left at "C" so printed numbers stay plain.
+display::TSeparators SystemSeparators();
+
+std::string JsonString(const std::string& s);
+std::string JsonNumber(double v);  // null when not finite
+std::string JsonText(const std::optional<std::string>& text);
+
+}  // namespace cli

@@ -1,0 +1,88 @@
+#include "control/export_control.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <algorithm>
+
+#include "app/log_grid.h"
+#include "app/log_table.h"
+#include "app/log_table_model.h"
+#include "app/main.h"
+#include "control/recording_control.h"
+#include "export/xlsx_writer.h"
+
+namespace {
+
+constexpr int kStartCaption = 8;  // lexicon D1
+
+}  // namespace
+
+ExportControl::ExportControl(TForm1& form, QString exportFolder, TOpener opener, QObject* parent)
+    : QObject(parent), form_(form), folder_(std::move(exportFolder)), opener_(std::move(opener)) {
+    connect(form_.Button4, &QPushButton::clicked, this, &ExportControl::Button4Click);
+}
+
+QString ExportControl::NewFilePath() const {
+    const QString stem = QDateTime::currentDateTime().toString("yyyy-MM-dd_HH-mm-ss");
+    QString path = folder_ + "/" + stem + ".xlsx";
+    for (int n = 2; QFileInfo::exists(path); ++n)
+        path = folder_ + "/" + stem + "_" + QString::number(n) + ".xlsx";
+    return path;
+}
+
+void ExportControl::ShowError(const QString& reason) {
+    auto* box = new QMessageBox(
+        QMessageBox::Critical,
+        QString::fromStdString(form_.lexicons.Dprof.GetItem(i18n::proftext::ErrorTitle)), reason,
+        QMessageBox::Ok, &form_);
+    box->setObjectName("ExportError");
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+QString ExportControl::ExportToExcel() {
+    form_.SP1->setChecked(false);
+    form_.SP1->setText(QString::fromStdString(form_.lexicons.D1.GetItem(kStartCaption)));
+    form_.Button4->setEnabled(false);
+
+    if (form_.recording->Mode() == RecordingControl::Multi)
+        form_.log->SetLogPosition(form_.state.ProfileCount + 1);
+    const LogTableModel& cells = form_.SG->Cells();
+    const int rows = std::clamp(form_.log->LogPosition(), 0, cells.RowCount());
+
+    QString path;
+    std::string error;
+    bool ok = QDir().mkpath(folder_);
+    if (!ok) error = "cannot create the folder " + folder_.toStdString();
+    if (ok) {
+        path = NewFilePath();
+        exporter::TSheetOptions options;
+        options.decimal = QLocale().decimalPoint().toStdString();
+        ok = exporter::WriteWorkbook(
+            path.toStdString(), options, rows,
+            [&](int r, exporter::TGridRow& row) {
+                for (int c = 0; c < exporter::kSheetColumns; ++c)
+                    row[static_cast<std::size_t>(c)] = cells.CellUtf8(r, c);
+            },
+            error);
+    }
+    const auto& dprof = form_.lexicons.Dprof;
+    if (ok) {
+        form_.Memo1->appendPlainText(
+            QString::fromStdString(dprof.GetItem(i18n::proftext::Exported)) + path);
+        if (opener_) opener_(path);
+    } else {
+        const QString reason =
+            QString::fromStdString(dprof.GetItem(i18n::proftext::CannotExport) + error);
+        form_.Memo1->appendPlainText(reason);
+        ShowError(reason);
+        path.clear();
+    }
+    form_.Button4->setEnabled(true);
+    return path;
+}

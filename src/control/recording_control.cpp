@@ -1,0 +1,158 @@
+#include "control/recording_control.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QSpinBox>
+
+#include "app/log_grid.h"
+#include "app/log_table.h"
+#include "app/log_table_model.h"
+#include "app/main.h"
+#include "app/step_spin_box.h"
+#include "link/command_sender.h"
+#include "link/connection_manager.h"
+
+namespace {
+
+// Lexicon D1 items of the start/stop caption.
+constexpr int kStopCaption = 2;
+constexpr int kStartCaption = 8;
+
+// Report interval item -> the record's Rate code.
+constexpr std::uint8_t kRateOfItem[] = {3, 2, 1};
+
+}  // namespace
+
+RecordingControl::RecordingControl(TForm1& form, QObject* parent) : QObject(parent), form_(form) {
+    // `clicked` and `activated` come from the user only; the frame path moves
+    // these controls without running their handlers.
+    connect(form_.SP1, &QPushButton::clicked, this, &RecordingControl::SP1Click);
+    connect(form_.B5, &QPushButton::clicked, this, &RecordingControl::B5Click);
+    connect(form_.CBox10, &QComboBox::activated, this, &RecordingControl::CBox10Click);
+    connect(form_.CB1, &QComboBox::activated, this, &RecordingControl::CB1Click);
+    connect(form_.SE2, &StepSpinBox::Stepped, this,
+            [this](int steps) { steps > 0 ? SE2TopClick() : SE2BottomClick(); });
+    connect(form_.SE2, &QSpinBox::valueChanged, this, &RecordingControl::SE2Change);
+    // The drop-down list of CB1 is shown in a container of its own.
+    form_.CB1->view()->parentWidget()->installEventFilter(this);
+    qApp->installEventFilter(this);
+}
+
+RecordingControl::TLogMode RecordingControl::Mode() const {
+    return form_.CBox10->currentIndex() == Multi ? Multi : SinglePart;
+}
+
+bool RecordingControl::Running() const {
+    return form_.SP1->isChecked();
+}
+
+void RecordingControl::SP1Click() {
+    const auto& d1 = form_.lexicons.D1;
+    if (form_.SP1->isChecked()) {
+        if (Mode() == Multi) PrepareMultiLog();
+        form_.SP1->setText(QString::fromStdString(d1.GetItem(kStopCaption)));
+        form_.SG->setEnabled(false);
+        form_.SP3->setEnabled(false);
+    } else {
+        form_.SP1->setText(QString::fromStdString(d1.GetItem(kStartCaption)));
+        form_.SG->setEnabled(true);
+        form_.SP3->setEnabled(true);
+    }
+}
+
+void RecordingControl::ReleaseSP1() {
+    form_.SP1->setChecked(false);
+    form_.SP1->setText(QString::fromStdString(form_.lexicons.D1.GetItem(kStartCaption)));
+}
+
+void RecordingControl::B5Click() {
+    ReleaseSP1();
+    form_.log->ResetLogTable(16);
+}
+
+void RecordingControl::CBox10Click() {
+    ReleaseSP1();
+    form_.SG->setEnabled(true);
+    if (Mode() == Multi) {
+        form_.B5->setEnabled(false);
+        multiLogPrepared_ = false;
+        form_.profiles.ShowProfileInGrid(0);
+        form_.log->SelectGridCell(form_.SE2->value(), 1);
+    } else {
+        form_.B5->setEnabled(true);
+        form_.log->SetLogHeaders();
+        form_.log->SelectGridCell(1, 0);
+    }
+}
+
+void RecordingControl::CB1DropDown() {
+    form_.state.DecodePaused = 1;
+}
+
+void RecordingControl::CB1Click() {
+    form_.state.DecodePaused = 1;
+    const int item = form_.CB1->currentIndex();
+    if (item < 0 || item > 2) return;
+    form_.screen.Settings().Rate() = kRateOfItem[item];
+    form_.connection->Commands().BuildSettingsCommand();
+}
+
+void RecordingControl::SE2ArrowClick() {
+    const int n = form_.SE2->value();
+    if (n > form_.profiles.ProfileCount()) return;  // the free slot: the editor keeps its contents
+    form_.profiles.LoadProfileEntry(n);
+    if (Mode() == Multi && !Running()) form_.log->SelectGridCell(n, 1);
+}
+
+void RecordingControl::SE2Change() {
+    form_.BB2->setEnabled(form_.SE2->value() <= form_.profiles.ProfileCount());
+}
+
+void RecordingControl::FormKeyDown(int key) {
+    if (key != Qt::Key_Space) return;
+    if (form_.state.DecodePaused == 1 || form_.SB4->isChecked() || Running() ||
+        !form_.state.MeterConnected || form_.screen.State().PowerSave)
+        return;
+    if (Mode() == Multi) PrepareMultiLog();
+    form_.log->AppendLogRow();
+}
+
+void RecordingControl::PrepareMultiLog() {
+    if (multiLogPrepared_) return;
+    LogTableModel& cells = form_.SG->Cells();
+    for (int c = 2; c < LogTableModel::kColumns; ++c)
+        cells.SetCell(0, c, QString::fromStdString(form_.lexicons.D2.GetItem(c + 1)));
+    for (QPushButton* b : {form_.Button_Add, form_.Button_DEL, form_.BB1}) b->setEnabled(false);
+    const int count = form_.profiles.ProfileCount();
+    form_.log->ResetLogTable(count + 1);
+    if (form_.profiles.ReopenProfile()) {
+        form_.SB3->setEnabled(true);
+        form_.SB4->setEnabled(true);
+    }
+    for (int i = 1; i <= count; ++i) {
+        cells.SetCell(i, 0, QString::number(i));
+        cells.SetCell(i, 1, form_.CBox6->itemText(i - 1));
+    }
+    multiLogPrepared_ = true;
+}
+
+void RecordingControl::RlcFrameShown(bool appendLogRow) {
+    if (appendLogRow) form_.log->AppendLogRow();
+}
+
+bool RecordingControl::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Show && watched == form_.CB1->view()->parentWidget()) {
+        CB1DropDown();
+    } else if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
+        // A key travels from the focused control up to the window; take it once,
+        // where it starts.
+        auto* w = static_cast<QWidget*>(watched);
+        QWidget* first = QApplication::focusWidget();
+        if (!first || first->window() != &form_) first = &form_;
+        if (w == first && w->window() == &form_) FormKeyDown(static_cast<QKeyEvent*>(event)->key());
+    }
+    return QObject::eventFilter(watched, event);
+}

@@ -1,0 +1,143 @@
+#include "control/reference_editor.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QLocale>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <algorithm>
+
+#include "app/main.h"
+#include "app/step_spin_box.h"
+
+namespace {
+
+std::string Utf8(const QString& text) {
+    return text.toStdString();
+}
+
+// Caret positions count code points in the core and UTF-16 units in Qt.
+int CodePointsBefore(const QString& text, int utf16) {
+    return static_cast<int>(text.left(utf16).toUcs4().size());
+}
+int Utf16Before(const QString& text, int codePoints) {
+    const QList<uint> ucs4 = text.toUcs4();
+    codePoints = std::clamp(codePoints, 0, static_cast<int>(ucs4.size()));
+    return static_cast<int>(
+        QString::fromUcs4(reinterpret_cast<const char32_t*>(ucs4.constData()), codePoints).size());
+}
+
+}  // namespace
+
+ReferenceEditor::ReferenceEditor(TForm1& form, QObject* parent)
+    : QObject(parent), form_(form), separator_(Utf8(QLocale().decimalPoint())) {
+    FillToleranceLists();
+    // Only what the user does runs the filters and focus moves; the program's
+    // own changes (a profile entry loading) are already clean.
+    connect(form_.E2, &QLineEdit::textEdited, this, &ReferenceEditor::E2Change);
+    connect(form_.E11, &QLineEdit::textEdited, this, &ReferenceEditor::E11Change);
+    connect(form_.CBox5->lineEdit(), &QLineEdit::textEdited, this, &ReferenceEditor::CBox5Change);
+    connect(form_.CBox5, &QComboBox::activated, this, &ReferenceEditor::CBox5Change);
+    connect(form_.CBox51->lineEdit(), &QLineEdit::textEdited, this, &ReferenceEditor::CBox51Change);
+    connect(form_.CBox51, &QComboBox::activated, this, &ReferenceEditor::CBox51Change);
+    connect(form_.CBox2, &QComboBox::currentIndexChanged, this,
+            &ReferenceEditor::ShowPrimaryUnitBox);
+    connect(form_.CBox11, &QComboBox::currentIndexChanged, this,
+            &ReferenceEditor::ShowSecondaryUnitBox);
+}
+
+void ReferenceEditor::FillToleranceLists() {
+    for (QComboBox* box : {form_.CBox5, form_.CBox51}) {
+        const QSignalBlocker block(box);
+        const QString text = box->currentText();
+        const std::string off = Utf8(box->itemText(0));
+        box->clear();
+        for (const std::string& item : logcore::ToleranceListItems(off, Separator()))
+            box->addItem(QString::fromStdString(item));
+        box->setEditText(text);
+    }
+}
+
+void ReferenceEditor::NormalizeNumber(QLineEdit* edit) {
+    const QString old = edit->text();
+    const auto out = logcore::NormalizeNumberText(
+        Utf8(old), CodePointsBefore(old, edit->cursorPosition()), Separator());
+    const QString text = QString::fromStdString(out.text);
+    if (text != old) edit->setText(text);
+    edit->setCursorPosition(Utf16Before(text, out.caret));
+}
+
+void ReferenceEditor::NormalizeTolerance(QComboBox* box) {
+    QLineEdit* edit = box->lineEdit();
+    const QString old = edit->text();
+    const auto out =
+        logcore::NormalizeToleranceText(Utf8(old), CodePointsBefore(old, edit->cursorPosition()),
+                                        Utf8(box->itemText(0)), Separator());
+    const QString text = QString::fromStdString(out.text);
+    if (text != old) box->setEditText(text);
+    edit->setCursorPosition(Utf16Before(text, out.caret));
+}
+
+void ReferenceEditor::E2Change() {
+    NormalizeNumber(form_.E2);
+}
+
+void ReferenceEditor::E11Change() {
+    NormalizeNumber(form_.E11);
+}
+
+void ReferenceEditor::CBox5Change() {
+    NormalizeTolerance(form_.CBox5);
+    form_.SE2->setFocus();
+}
+
+void ReferenceEditor::CBox51Change() {
+    NormalizeTolerance(form_.CBox51);
+    form_.CBox2->setFocus();
+}
+
+void ReferenceEditor::ShowPrimaryUnitBox() {
+    const int parameter = form_.CBox2->currentIndex();
+    form_.CBox1->setVisible(parameter == logcore::primary::R);
+    form_.CBox3->setVisible(parameter == logcore::primary::L);
+    form_.CBox4->setVisible(parameter == logcore::primary::C);
+}
+
+void ReferenceEditor::ShowSecondaryUnitBox() {
+    form_.CBox31->setVisible(form_.CBox11->currentIndex() == logcore::secondary::R);
+}
+
+logcore::TReferenceInput ReferenceEditor::Input() const {
+    logcore::TReferenceInput in;
+    in.CBox2 = form_.CBox2->currentIndex();
+    in.E2 = Utf8(form_.E2->text());
+    in.CBox1 = form_.CBox1->currentIndex();
+    in.CBox3 = form_.CBox3->currentIndex();
+    in.CBox4 = form_.CBox4->currentIndex();
+    in.CBox5 = Utf8(form_.CBox5->currentText());
+    in.CBox5Off = Utf8(form_.CBox5->itemText(0));
+    in.CBox11 = form_.CBox11->currentIndex();
+    in.E11 = Utf8(form_.E11->text());
+    in.CBox31 = form_.CBox31->currentIndex();
+    in.CBox51 = Utf8(form_.CBox51->currentText());
+    in.CBox51Off = Utf8(form_.CBox51->itemText(0));
+    in.decimalSeparator = Separator();
+    return in;
+}
+
+bool ReferenceEditor::PrimaryOn() const {
+    return form_.CBox5->currentText() != form_.CBox5->itemText(0);
+}
+
+bool ReferenceEditor::SecondaryOn() const {
+    return form_.CBox51->currentText() != form_.CBox51->itemText(0);
+}
+
+std::int32_t ReferenceEditor::CheckTolerance(const protocol::TMeterState& state,
+                                             const protocol::TMeterSettings& settings) {
+    const logcore::TToleranceResult r =
+        logcore::CheckTolerance(Input(), logcore::MeasuredFrom(state, settings));
+    if (r.primaryDeviation) primaryDeviation_ = *r.primaryDeviation;
+    if (r.secondaryDeviation) secondaryDeviation_ = *r.secondaryDeviation;
+    return r.verdict;
+}

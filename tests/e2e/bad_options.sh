@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Bad option values are refused before anything starts: exit status 2 and a
+# message that names the argument and the forms accepted.
+# usage: bad_options.sh RLC_LOGGER RLC_METER
+set -u
+logger=$1 meter=$2
+failed=0 passed=0
+
+# name | expected text in stderr (grep -F, one per line) | command...
+check() {
+    local name=$1 expect=$2
+    shift 2
+    local err rc
+    err=$(QT_QPA_PLATFORM=offscreen timeout 10 "$@" 2>&1 >/dev/null </dev/null)
+    rc=$?
+    local ok=1
+    [ "$rc" -eq 2 ] || { echo "FAIL $name: exit status $rc, expected 2"; ok=0; }
+    while IFS= read -r want; do
+        grep -qF -- "$want" <<<"$err" || { echo "FAIL $name: stderr lacks '$want': $err"; ok=0; }
+    done <<<"$expect"
+    if [ $ok -eq 1 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+}
+
+check "demo part" $'--demo-part\nX=1\nR=<ohms>' "$logger" --demo --demo-part X=1
+check "demo part without value unit" $'--demo-part\nR=\nRC=<ohms>,<farads>' "$logger" --demo --demo-part R=
+check "demo mode" $'--demo-mode\nzz\nrlcd | rd | u' "$logger" --demo --demo-mode zz
+check "simulate part" $'--part\nX=1\nR=<ohms>' "$meter" simulate --part X=1
+check "simulate mode" $'--mode\nzz\nrlcd | rd | u' "$meter" simulate --mode zz
+check "simulate model" $'--model\n7\n0, 1, 2 or 3' "$meter" simulate --model 7
+check "simulate unknown option" $'--bogus' "$meter" simulate --bogus
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

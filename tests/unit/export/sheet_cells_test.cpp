@@ -1,0 +1,119 @@
+#include "export/sheet_cells.h"
+
+#include <gtest/gtest.h>
+
+#include "export/journal_grid.h"
+
+namespace exporter {
+namespace {
+
+// What a data cell becomes: 'B' blank, 'T' text, 'N' number, 'D' date-time.
+struct CellCase {
+    const char* name;
+    const char* text;
+    int row;
+    int column;
+    const char* decimal;
+    char kind;
+    double number;
+};
+
+void PrintTo(const CellCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+char Kind(const TCell& cell) {
+    return std::visit(
+        [](const auto& v) {
+            using T = std::decay_t<decltype(v)>;
+            if constexpr (std::is_same_v<T, TBlank>) return 'B';
+            if constexpr (std::is_same_v<T, TText>) return 'T';
+            if constexpr (std::is_same_v<T, TNumber>) return 'N';
+            return 'D';
+        },
+        cell);
+}
+
+class SheetCell : public ::testing::TestWithParam<CellCase> {};
+
+TEST_P(SheetCell, Kind) {
+    const CellCase& c = GetParam();
+    const TCell cell = ClassifyCell(c.text, c.row, c.column, c.decimal);
+    ASSERT_EQ(Kind(cell), c.kind);
+    if (c.kind == 'N') {
+        EXPECT_DOUBLE_EQ(std::get<TNumber>(cell).value, c.number);
+    }
+    if (c.kind == 'T') {
+        EXPECT_EQ(std::get<TText>(cell).text, c.text);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SheetCell,
+    ::testing::Values(CellCase{"Position", "40", 40, 0, ",", 'N', 40},
+                      CellCase{"DeviationComma", "12,35", 1, 8, ",", 'N', 12.35},
+                      CellCase{"NegativeDeviation", "-0,50", 1, 9, ",", 'N', -0.5},
+                      CellCase{"DeviationPoint", "12.35", 1, 8, ".", 'N', 12.35},
+                      CellCase{"PointUnderCommaLocaleIsText", "12.35", 1, 8, ",", 'T', 0},
+                      CellCase{"ExponentForm", "1,235E4", 1, 8, ",", 'N', 12350},
+                      CellCase{"NegativeExponent", "-1,2E-5", 1, 8, ",", 'N', -1.2e-5},
+                      CellCase{"ExponentWithoutDigitsIsText", "1,2E", 1, 8, ",", 'T', 0},
+                      CellCase{"TwoSeparatorsIsText", "1,2,3", 1, 8, ",", 'T', 0},
+                      CellCase{"GroupedIsText", "1\u00A0000", 1, 8, ",", 'T', 0},
+                      CellCase{"TrailingSeparator", "5,", 1, 8, ",", 'N', 5},
+                      CellCase{"LeadingSeparator", ",5", 1, 8, ",", 'N', 0.5},
+                      CellCase{"MultiByteSeparator", "2\u066B5", 1, 8, "\u066B", 'N', 2.5},
+                      CellCase{"RejectPlusIsText", "+", 1, 7, ",", 'T', 0},
+                      CellCase{"RejectMinusIsText", "-", 1, 7, ",", 'T', 0},
+                      CellCase{"ReadingIsText", "R 1,000 кОм", 1, 2, ",", 'T', 0},
+                      CellCase{"FrequencyIsText", "A1кГц", 1, 5, ",", 'T', 0},
+                      CellCase{"HugeExponentIsText", "1E999", 1, 8, ",", 'T', 0},
+                      CellCase{"Empty", "", 1, 3, ",", 'B', 0},
+                      CellCase{"HeaderNumberStaysText", "1", 0, 0, ",", 'T', 0},
+                      CellCase{"TimeStamp", "10.12.26 14:03:05", 1, 1, ",", 'D', 0},
+                      CellCase{"TimeStampDotSeparator", "10.12.26 14.03.05", 1, 1, ",", 'D', 0},
+                      CellCase{"TimeStampOutsideItsColumnIsText", "10.12.26 14:03:05", 1, 2, ",",
+                               'T', 0},
+                      CellCase{"EntryNameInTimeColumn", "Резистор", 1, 1, ",", 'T', 0},
+                      CellCase{"ImpossibleDateIsText", "31.02.26 14:03:05", 1, 1, ",", 'T', 0},
+                      CellCase{"ImpossibleTimeIsText", "10.12.26 24:00:00", 1, 1, ",", 'T', 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SheetCell, TimeStampFields) {
+    TDateTime t;
+    ASSERT_TRUE(ParseLogDateTime("29.02.24 23:59:58", t));
+    EXPECT_EQ(t, (TDateTime{2024, 2, 29, 23, 59, 58}));
+    EXPECT_FALSE(ParseLogDateTime("29.02.25 23:59:58", t));
+    EXPECT_FALSE(ParseLogDateTime("29.02.24 23:59:5", t));
+    EXPECT_FALSE(ParseLogDateTime("29.02.24 23:59.58", t));
+}
+
+TEST(JournalGrid, RowsLandAtTheirPositionsAndTheLastWriteWins) {
+    i18n::TLexicons lex;
+    std::vector<TJournalGridRow> journal(4);
+    journal[0] = {false, 40, {"40", "t1"}};
+    journal[1] = {false, 41, {"41", "t2"}};
+    journal[2] = {false, 40, {"40", "t3"}};
+    journal[3] = {false, 0, {"0"}};
+    const TJournalGrid g = GridFromJournal(journal, lex);
+    ASSERT_EQ(g.rows.size(), 42u);
+    EXPECT_EQ(g.rows[0][0], "Позиция");
+    EXPECT_EQ(g.rows[0][1], "Время");
+    EXPECT_EQ(g.rows[40][1], "t3");
+    EXPECT_EQ(g.rows[41][1], "t2");
+    EXPECT_EQ(g.rows[39], TGridRow{});
+    EXPECT_EQ(g.skipped, 1);
+}
+
+TEST(JournalGrid, MultiJournalHasTheNameHeaderAndAnEmptyJournalOnlyHeaders) {
+    i18n::TLexicons lex;
+    const std::vector<TJournalGridRow> journal{{true, 2, {"2", "Резистор"}}};
+    const TJournalGrid g = GridFromJournal(journal, lex);
+    ASSERT_EQ(g.rows.size(), 3u);
+    EXPECT_EQ(g.rows[0][1], "Наименование");
+    EXPECT_EQ(g.rows[0][2], "Основной");
+    EXPECT_EQ(GridFromJournal({}, lex).rows.size(), 1u);
+}
+
+}  // namespace
+}  // namespace exporter
