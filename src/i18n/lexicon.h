@@ -131,6 +131,7 @@ enum : int { Mega, Kilo, Milli, Micro, Nano, Pico };
 }
 namespace lngtext {
 enum : int { LoadFailed };
+}
 namespace proftext {
 enum : int {
     Damaged,

@@ -16,6 +16,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include "app/log_grid.h"
+#include "app/log_table_model.h"
 #include "app/main.h"
 #include "app/settings_controller.h"
 #include "control/language_control.h"
@@ -126,19 +128,18 @@ class LanguageTest : public QObject {
     void pickingTheCurrentEntryDoesNothing() {
         TForm1& f = *f_;
         f.T3->stop();
-        f.SG->setItem(0, 0, new QTableWidgetItem("kept"));
+        f.SG->Cells().SetCell(0, 0, QString("kept"));
         Pick(f, 0);
         QVERIFY(!f.T3->isActive());  // no query: the link was not dropped
         QCOMPARE(QFile(fixture_->settingsDir.path() + "/1.dat").size(), 0);  // nothing stored
-        QVERIFY(f.SG->item(0, 0));  // no reload: the log is untouched
-        QCOMPARE(f.SG->item(0, 0)->text(), QString("kept"));
+                QCOMPARE(f.SG->Cells().Cell(0, 0), QString("kept"));  // no reload: the log is untouched
 
         Pick(f, 1);
         f.T3->stop();
-        f.SG->setItem(0, 0, new QTableWidgetItem("kept"));
+        f.SG->Cells().SetCell(0, 0, QString("kept"));
         Pick(f, 1);
         QVERIFY(!f.T3->isActive());
-        QCOMPARE(f.SG->item(0, 0)->text(), QString("kept"));
+        QCOMPARE(f.SG->Cells().Cell(0, 0), QString("kept"));  // no reload: the log is untouched
     }
 
     void everyVisibleTextIsTheShippedEnglishAfterTheSwitch() {
@@ -184,18 +185,18 @@ class LanguageTest : public QObject {
     void switchEmptiesTheLogAndRetitles() {
         TForm1& f = *f_;
         f.state.ProfileName = " a";
-        f.SG->setItem(3, 2, new QTableWidgetItem("12,5 кОм"));
+        f.SG->Cells().SetCell(3, 2, QString("12,5 кОм"));
         f.SE1->setValue(40);
         Pick(f, 1);
-        QVERIFY(!f.SG->item(3, 2) || f.SG->item(3, 2)->text().isEmpty());
+        QVERIFY(f.SG->Cells().Cell(3, 2).isEmpty());
         QCOMPARE(f.SE1->value(), 1);
-        QCOMPARE(f.SG->horizontalHeaderItem(0)->text(), QString("Position"));
-        QCOMPARE(f.SG->horizontalHeaderItem(9)->text(), QString("Sec.% dev."));
+        QCOMPARE(f.SG->Cells().Cell(0, 0), QString("Position"));
+        QCOMPARE(f.SG->Cells().Cell(0, 9), QString("Sec.% dev."));
         QCOMPARE(f.JvP8->text(), QString("Profile a"));
         QCOMPARE(f.JvP1->text(), QString("Reference data"));
         QCOMPARE(f.JvP11->text(), QString("Data recording"));
         Pick(f, 0);
-        QCOMPARE(f.SG->horizontalHeaderItem(0)->text(), QString("Позиция"));
+        QCOMPARE(f.SG->Cells().Cell(0, 0), QString("Позиция"));
         QCOMPARE(f.JvP8->text(), QString("Профиль a"));
     }
 
