@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <filesystem>
 
 #include "app/main.h"
@@ -11,7 +12,8 @@ LanguageControl::LanguageControl(TForm1& form, const QString& languageFolder, QO
     : QObject(parent), form_(form), client_(&form) {
     // These show lexicon items, language names or the user's data.
     for (QObject* o : std::initializer_list<QObject*>{form_.LangCombo1, form_.JvP8, form_.JvP1,
-                                                      form_.JvP11, form_.CBox6, form_.Memo1})
+                                                      form_.JvP11, form_.CBox6, form_.Memo1,
+                                                      form_.BStat})
         TLangManClient::MarkNotTranslatable(o);
     client_.Capture();
     if (!languageFolder.isEmpty())

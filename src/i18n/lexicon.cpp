@@ -206,8 +206,9 @@ TLexicons::TLexicons()
             language) {}
 
 std::vector<const TDesignedLexicon*> TLexicons::All() const {
-    return {&Dlang_connect, &Dlang3, &Dlang1, &Dlang2, &D1, &D2, &D3, &Dlog,
-            &Dlng,          &Dstat,  &Dble,   &Dprof,  &Dlink};
+    return {&Dlang_connect, &Dlang3, &Dlang1, &Dlang2, &D1,   &D2,
+            &D3,           &Dlog,   &Dstat,  &Dble,   &Dprof, &Dlink,
+            &Dlng};  // the engine's own lexicon comes last
 }
 
 }  // namespace i18n
