@@ -40,7 +40,10 @@ std::string ItemDescription(const TItemKey& key) {
 
 std::string Describe(const TPropertyKey& key) {
     std::string s(PropertyWord(key.property));
-    if (key.item) s += " " + std::to_string(*key.item);
+    if (key.item) {
+        s += ' ';
+        s += std::to_string(*key.item);
+    }
     return s + " of " + key.component + " in " + key.owner;
 }
 

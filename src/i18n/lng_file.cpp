@@ -430,7 +430,12 @@ std::string WriteLanguageFile(const TLanguageFile& file, bool utf8) {
         text.append(value);
         text += "\r\n";
     };
-    auto quoted = [](std::string_view s) { return "\"" + EscapeControlCharacters(s) + "\""; };
+    auto quoted = [](std::string_view s) {
+        std::string q(1, '"');
+        q += EscapeControlCharacters(s);
+        q += '"';
+        return q;
+    };
     text += std::string(kSignature) + "\r\n";
     std::string header = std::string(kLanguageName) + quoted(file.name);
     if (!file.code.empty()) header += "\t" + std::string(kCode) + file.code + ";";

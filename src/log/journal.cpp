@@ -191,7 +191,12 @@ std::optional<TJournalFailure> TJournalWriter::Open(const TLocalTime& firstRow) 
     if (ec) return TJournalFailure{TJournalFailure::TKind::Folder, PathText(folder_), ec.value()};
     const std::string stem = FileTimeText(firstRow);
     for (int n = 1; n <= 1000; ++n) {
-        const std::string name = stem + (n > 1 ? "_" + std::to_string(n) : "") + ".csv";
+        std::string name = stem;
+        if (n > 1) {
+            name += '_';
+            name += std::to_string(n);
+        }
+        name += ".csv";
         const std::filesystem::path path = folder_ / name;
         const int fd = OpenNew(path);
         if (fd < 0 && errno == EEXIST) continue;
