@@ -74,11 +74,8 @@ int main(int argc, char** argv) {
         options.process(text);  // prints and exits
     }
 
-    QApplication app(argc, argv);
-    QGuiApplication::setDesktopFileName(RLC_APP_ID);
-    options.process(app);
-
-    // Bad values are refused before anything starts, rather than replaced by defaults.
+    // Bad values are refused before anything starts (even without a display),
+    // rather than replaced by defaults.
     sim::TSimConfig demoConfig;
     {
         const std::string part = options.value(demoPart).toStdString();
@@ -96,6 +93,10 @@ int main(int argc, char** argv) {
         demoConfig.part = *parsedPart;
         demoConfig.mode = *parsedMode;
     }
+
+    QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(RLC_APP_ID);
+    options.process(app);
 
     QString instanceName;
     const std::unique_ptr<QLockFile> lock = TakeInstanceLock(instanceName);

@@ -24,6 +24,9 @@ check() {
 check "demo part" $'--demo-part\nX=1\nR=<ohms>' "$logger" --demo --demo-part X=1
 check "demo part without value unit" $'--demo-part\nR=\nRC=<ohms>,<farads>' "$logger" --demo --demo-part R=
 check "demo mode" $'--demo-mode\nzz\nrlcd | rd | u' "$logger" --demo --demo-mode zz
+# Refused before the window toolkit starts, so no display is needed either.
+check "demo part without a display" $'--demo-part\nX=1' \
+    env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$logger" --demo --demo-part X=1
 check "simulate part" $'--part\nX=1\nR=<ohms>' "$meter" simulate --part X=1
 check "simulate mode" $'--mode\nzz\nrlcd | rd | u' "$meter" simulate --mode zz
 check "simulate model" $'--model\n7\n0, 1, 2 or 3' "$meter" simulate --model 7
