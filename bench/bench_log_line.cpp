@@ -14,7 +14,7 @@
 #include "cli/line_sink.h"
 #include "cli/log_pipeline.h"
 #include "cli/options.h"
-#include "i18n/english.h"
+#include "support/english.h"
 #include "linkcore/chunk.h"
 #include "sim/meter.h"
 
@@ -41,7 +41,7 @@ struct TCost {
 TCost MicrosecondsPerFrame(cli::TLogFormat format, const std::optional<std::string>& path,
                            long count) {
     i18n::TLexicons lexicons;
-    lexicons.SetLanguage(i18n::EnglishReadoutTexts());
+    lexicons.SetLanguage(testing_support::English());
     cli::TLogPipelineConfig config;
     config.format = format;
     std::string error;

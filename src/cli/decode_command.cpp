@@ -224,39 +224,6 @@ std::string FrameJson(const display::TScreenState& screen, const display::TFrame
 
 }  // namespace
 
-// The texts of language `code` with its superior languages: from `dir`, or
-// from the first default folder that has a file of that code.
-bool LoadLanguage(const TDecodeOptions& opt, i18n::TLexicons& lexicons, std::string& error) {
-    if (opt.lang == "ru") return true;
-    std::vector<std::filesystem::path> folders;
-    if (opt.langDir) {
-        folders.push_back(*opt.langDir);
-    } else {
-        std::error_code ec;
-        const auto program = std::filesystem::read_symlink("/proc/self/exe", ec).parent_path();
-        folders = i18n::LanguageFolderCandidates(program, std::filesystem::current_path(ec),
-                                                 RLC_DATA_FROM_BIN);
-    }
-    for (const auto& folder : folders) {
-        i18n::TLangManEngine engine;
-        engine.ListLanguages(folder);
-        const std::optional<int> index = engine.FindCode(opt.lang);
-        if (!index) continue;
-        i18n::TTranslationTables tables;
-        if (!engine.Load(*index, tables)) {
-            error = "cannot read the language file " +
-                    engine.Languages()[static_cast<std::size_t>(*index)].file.string();
-            return false;
-        }
-        lexicons.SetLanguage(tables.lexicons);
-        return true;
-    }
-    std::string where;
-    for (const auto& folder : folders) where += (where.empty() ? "" : ", ") + folder.string();
-    error = "no language file with the code " + opt.lang + " in " + where;
-    return false;
-}
-
 int RunDecode(const std::vector<std::string>& args) {
     TDecodeOptions opt;
     std::string error;
@@ -292,7 +259,7 @@ int RunDecode(const std::vector<std::string>& args) {
     }
 
     i18n::TLexicons lexicons;
-    if (!LoadLanguage(opt, lexicons, error)) {
+    if (!LoadToolLanguage(opt.lang, opt.langDir, lexicons, error)) {
         std::cerr << "rlc-meter decode: " << error << "\n";
         return 2;
     }

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/options.h"
 #include "export/journal_grid.h"
 #include "export/xlsx_writer.h"
-#include "i18n/english.h"
 #include "i18n/lexicon.h"
 #include "log/journal.h"
 
@@ -97,7 +97,13 @@ int RunExport(const std::vector<std::string>& args) {
     const std::string& journalPath = opt.files[0];
     const std::string& outPath = opt.files[1];
     i18n::TLexicons lexicons;
-    if (opt.lang == "en") lexicons.SetLanguage(i18n::EnglishProfileTexts());
+    {
+        std::string langError;
+        if (!LoadToolLanguage(opt.lang, std::nullopt, lexicons, langError)) {
+            std::fprintf(stderr, "rlc-meter export: %s\n", langError.c_str());
+            return 2;
+        }
+    }
     const logcore::TJournalContents journal = logcore::ReadJournalFile(journalPath);
     // A last line cut off by a crash is expected and only reported; any other
     // problem makes the exit status 1, though the readable rows are exported.

@@ -24,7 +24,6 @@
 #include "cli/log_pipeline.h"
 #include "cli/options.h"
 #include "cli/set_option.h"
-#include "i18n/english.h"
 #include "link/adapter_locator.h"
 #include "link/link_session.h"
 #include "protocol/command.h"
@@ -488,8 +487,14 @@ int RunLog(const std::vector<std::string>& args) {
         return kBadUsage;
     }
 
+    // Settings are named as the English pickers show them ("1k", not "1к"), so
+    // only --set needs the English language file.
     i18n::TLexicons english;
-    english.SetLanguage(i18n::EnglishReadoutTexts());
+    if (!LoadToolLanguage("en", std::nullopt, english, error) && opt.set) {
+        std::fprintf(stderr, "rlc-meter log: %s\n", error.c_str());
+        return kBadUsage;
+    }
+    error.clear();
     std::vector<TSetChoice> choices;
     if (opt.set) {
         const auto model = opt.model ? std::optional(static_cast<protocol::TMeterModel>(*opt.model))
@@ -514,7 +519,10 @@ int RunLog(const std::vector<std::string>& args) {
     }
 
     i18n::TLexicons lexicons;
-    if (opt.lang == "en") lexicons.SetLanguage(i18n::EnglishReadoutTexts());
+    if (!LoadToolLanguage(opt.lang, std::nullopt, lexicons, error)) {
+        std::fprintf(stderr, "rlc-meter log: %s\n", error.c_str());
+        return kBadUsage;
+    }
     TLogPipeline pipeline(config, lexicons);
 
     TLineSink sink;

@@ -1,5 +1,12 @@
 #include "cli/options.h"
 
+#include <filesystem>
+#include <vector>
+
+#include "build_info.h"
+#include "i18n/lang_engine.h"
+#include "i18n/lang_folders.h"
+
 #include <algorithm>
 #include <charconv>
 #include <clocale>
@@ -189,4 +196,36 @@ std::string JsonNumber(double v) {
 std::string JsonText(const std::optional<std::string>& text) {
     return text ? JsonString(*text) : "null";
 }
+bool LoadToolLanguage(const std::string& code, const std::optional<std::string>& dir,
+                      i18n::TLexicons& lexicons, std::string& error) {
+    if (code == "ru") return true;
+    std::vector<std::filesystem::path> folders;
+    if (dir) {
+        folders.push_back(*dir);
+    } else {
+        std::error_code ec;
+        const auto program = std::filesystem::read_symlink("/proc/self/exe", ec).parent_path();
+        folders = i18n::LanguageFolderCandidates(program, std::filesystem::current_path(ec),
+                                                 RLC_DATA_FROM_BIN);
+    }
+    for (const auto& folder : folders) {
+        i18n::TLangManEngine engine;
+        engine.ListLanguages(folder);
+        const std::optional<int> index = engine.FindCode(code);
+        if (!index) continue;
+        i18n::TTranslationTables tables;
+        if (!engine.Load(*index, tables)) {
+            error = "cannot read the language file " +
+                    engine.Languages()[static_cast<std::size_t>(*index)].file.string();
+            return false;
+        }
+        lexicons.SetLanguage(tables.lexicons);
+        return true;
+    }
+    std::string where;
+    for (const auto& folder : folders) where += (where.empty() ? "" : ", ") + folder.string();
+    error = "no language file with the code " + code + " in " + where;
+    return false;
+}
+
 }  // namespace cli

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "display/format.h"
+#include "i18n/lexicon.h"
 #include "log/tolerance.h"
 
 // Options and output pieces that several subcommands share.
@@ -24,6 +25,13 @@ bool BuildReference(const TReferenceOption& primary, const TReferenceOption& sec
 // The user's numeric separators, from the environment's locale; the C
 // library's numeric locale is left at "C" so printed numbers stay plain.
 display::TSeparators SystemSeparators();
+
+// Makes `lexicons` speak language `code` ("ru" is built in): the language file
+// of that code, with its superior languages, from `dir` or from the first
+// default folder (beside the program, the current folder, the installed data)
+// that has one.
+bool LoadToolLanguage(const std::string& code, const std::optional<std::string>& dir,
+                      i18n::TLexicons& lexicons, std::string& error);
 
 std::string JsonString(const std::string& s);
 std::string JsonNumber(double v);  // null when not finite

@@ -10,7 +10,6 @@
 
 #include "cli/commands.h"
 #include "cli/options.h"
-#include "i18n/english.h"
 #include "i18n/lexicon.h"
 #include "profiles/profile_file.h"
 #include "profiles/profile_view.h"
@@ -133,7 +132,13 @@ int RunProfile(const std::vector<std::string>& args) {
     }
 
     i18n::TLexicons lexicons;
-    if (opt.lang == "en") lexicons.SetLanguage(i18n::EnglishProfileTexts());
+    {
+        std::string langError;
+        if (!LoadToolLanguage(opt.lang, std::nullopt, lexicons, langError)) {
+            std::fprintf(stderr, "rlc-meter profile: %s\n", langError.c_str());
+            return 2;
+        }
+    }
     const auto model = static_cast<protocol::TMeterModel>(opt.model);
     // The view as the window shows it right after start-up: factory settings,
     // so the meter is not at DC.

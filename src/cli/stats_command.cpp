@@ -7,7 +7,6 @@
 
 #include "cli/commands.h"
 #include "cli/options.h"
-#include "i18n/english.h"
 #include "i18n/lexicon.h"
 #include "log/journal.h"
 #include "log/stat_report.h"
@@ -95,7 +94,10 @@ int RunStats(const std::vector<std::string>& args) {
         return 2;
     }
     i18n::TLexicons lexicons;
-    if (opt.lang == "en") lexicons.SetLanguage(i18n::EnglishReadoutTexts());
+    if (!LoadToolLanguage(opt.lang, std::nullopt, lexicons, error)) {
+        std::fprintf(stderr, "rlc-meter stats: %s\n", error.c_str());
+        return 2;
+    }
 
     const logcore::TJournalContents contents = logcore::ReadJournalFile(opt.file);
     bool bad = false;

@@ -6,7 +6,7 @@
 
 #include "display/screen_state.h"
 #include "fuzz_support.h"
-#include "i18n/english.h"
+#include "support/english.h"
 #include "i18n/lexicon.h"
 
 // Frames through the decoder and the screens as the window keeps them, with
@@ -18,7 +18,7 @@ inline const i18n::TLexicons& Lexicons(bool english) {
     static const i18n::TLexicons russian;
     static const i18n::TLexicons& englishLexicons = []() -> const i18n::TLexicons& {
         static i18n::TLexicons l;
-        l.SetLanguage(i18n::EnglishReadoutTexts());
+        l.SetLanguage(testing_support::English());
         return l;
     }();
     return english ? englishLexicons : russian;

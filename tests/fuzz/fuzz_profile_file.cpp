@@ -8,7 +8,7 @@
 #include <string>
 
 #include "fuzz_support.h"
-#include "i18n/english.h"
+#include "support/english.h"
 #include "i18n/lexicon.h"
 #include "profiles/profile_editor.h"
 #include "profiles/profile_file.h"
@@ -22,7 +22,7 @@ const i18n::TLexicons& Lexicons(bool english) {
     static const i18n::TLexicons russian;
     static const i18n::TLexicons& englishLexicons = []() -> const i18n::TLexicons& {
         static i18n::TLexicons l;
-        l.SetLanguage(i18n::EnglishReadoutTexts());
+        l.SetLanguage(testing_support::English());
         return l;
     }();
     return english ? englishLexicons : russian;

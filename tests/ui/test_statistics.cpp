@@ -17,7 +17,7 @@
 #include "control/recording_control.h"
 #include "control/statistics_control.h"
 #include "control/statistics_window.h"
-#include "i18n/english.h"
+#include "support/english.h"
 #include "log/stat_report.h"
 #include "protocol/frame.h"
 #include "protocol/settings.h"
@@ -149,7 +149,7 @@ class StatisticsTest : public QObject {
         TForm1& f = *f_;
         Feed(f, 1000.0f);
         f.statistics->BStatClick();
-        f.lexicons.SetLanguage(i18n::EnglishReadoutTexts());
+        f.lexicons.SetLanguage(testing_support::English());
         f.log->SetLogHeaders();
         QCOMPARE(f.BStat->text(), QString("Statistics"));
         StatisticsWindow* w = f.statistics->Window();

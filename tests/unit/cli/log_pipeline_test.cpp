@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/options.h"
-#include "i18n/english.h"
+#include "support/english.h"
 #include "log/journal.h"
 #include "sim/meter.h"
 
@@ -11,7 +11,7 @@ namespace {
 
 struct Fixture {
     i18n::TLexicons lexicons;
-    Fixture() { lexicons.SetLanguage(i18n::EnglishReadoutTexts()); }
+    Fixture() { lexicons.SetLanguage(testing_support::English()); }
 };
 
 protocol::TMeasurementFrame FrameOf(const char* part) {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "i18n/english.h"
+#include "support/english.h"
 #include "protocol/command.h"
 
 namespace {
@@ -12,7 +12,7 @@ using protocol::TMeterModel;
 
 struct English {
     i18n::TLexicons lexicons;
-    English() { lexicons.SetLanguage(i18n::EnglishReadoutTexts()); }
+    English() { lexicons.SetLanguage(testing_support::English()); }
 };
 
 struct TAccepted {

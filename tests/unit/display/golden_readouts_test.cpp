@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "display/screen_state.h"
-#include "i18n/english.h"
+#include "support/english.h"
 #include "protocol/frame.h"
 #include "sim/meter.h"
 
@@ -102,7 +102,7 @@ std::vector<std::string> FrameLines(const TShown& before, const TShown& now) {
 }
 
 std::unique_ptr<TScreenState> StartRun(const TRun& run, i18n::TLexicons& lexicons) {
-    if (run.english) lexicons.SetLanguage(i18n::EnglishReadoutTexts());
+    if (run.english) lexicons.SetLanguage(testing_support::English());
     auto screen = std::make_unique<TScreenState>(lexicons, TSeparators{run.decimal, run.group});
     screen->Start(static_cast<protocol::TMeterModel>(run.model));
     return screen;

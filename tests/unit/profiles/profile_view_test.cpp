@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "i18n/english.h"
+#include "support/english.h"
 
 namespace profiles {
 namespace {
@@ -37,7 +37,7 @@ class ProfileView : public ::testing::Test {
   protected:
     i18n::TLexicons russian;
     i18n::TLexicons english;
-    void SetUp() override { english.SetLanguage(i18n::EnglishProfileTexts()); }
+    void SetUp() override { english.SetLanguage(testing_support::English()); }
 };
 
 TEST_F(ProfileView, RowUnderRussianAndEnglish) {
