@@ -14,6 +14,14 @@ std::size_t SequenceLength(std::string_view text, std::size_t at) {
     else if (lead >= 0xF0 && lead <= 0xF4)
         length = 4;
     if (at + length > text.size()) return 1;
+    // The second byte also rules out overlong forms, surrogates and code
+    // points past U+10FFFF.
+    if (length > 1) {
+        const auto second = static_cast<unsigned char>(text[at + 1]);
+        const unsigned char low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+        const unsigned char high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+        if (second < low || second > high) return 1;
+    }
     for (std::size_t i = 1; i < length; ++i)
         if ((static_cast<unsigned char>(text[at + i]) & 0xC0) != 0x80) return 1;
     return length;
