@@ -15,8 +15,8 @@
 
 #include "build_info.h"
 #include "cli/commands.h"
-#include "cli/options.h"
 #include "cli/frame_line.h"
+#include "cli/options.h"
 #include "display/screen_state.h"
 #include "i18n/lang_engine.h"
 #include "i18n/lang_folders.h"
@@ -95,14 +95,7 @@ bool ParseArgs(const std::vector<std::string>& args, TDecodeOptions& opt, std::s
             TReferenceOption& o = a.ends_with('2') ? opt.secondary : opt.primary;
             (a.starts_with("--ref") ? o.ref : o.tol) = v;
         } else if (a == "--model") {
-            if (!value(v)) return false;
-            int m = -1;
-            auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), m);
-            if (ec != std::errc{} || end != v.data() + v.size() || m < 0 || m > 3) {
-                error = "--model must be 0, 1, 2 or 3";
-                return false;
-            }
-            opt.model = m;
+            if (!value(v) || !ParseModelOption(v, opt.model, error)) return false;
         } else if (a.size() > 1 && a[0] == '-') {
             error = "unknown option " + a;
             return false;

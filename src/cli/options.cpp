@@ -228,4 +228,15 @@ bool LoadToolLanguage(const std::string& code, const std::optional<std::string>&
     return false;
 }
 
+bool ParseModelOption(const std::string& text, int& model, std::string& error) {
+    int m = -1;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), m);
+    if (ec != std::errc{} || end != text.data() + text.size() || m < 0 || m > 3) {
+        error = "--model must be 0, 1, 2 or 3";
+        return false;
+    }
+    model = m;
+    return true;
+}
+
 }  // namespace cli

@@ -26,6 +26,9 @@ bool BuildReference(const TReferenceOption& primary, const TReferenceOption& sec
 // library's numeric locale is left at "C" so printed numbers stay plain.
 display::TSeparators SystemSeparators();
 
+// A model number given on the command line (0 to 3), or the message saying why not.
+bool ParseModelOption(const std::string& text, int& model, std::string& error);
+
 // Makes `lexicons` speak language `code` ("ru" is built in): the language file
 // of that code, with its superior languages, from `dir` or from the first
 // default folder (beside the program, the current folder, the installed data)

@@ -41,14 +41,8 @@ bool ParseArgs(const std::vector<std::string>& args, TProfileOptions& opt, std::
                     return false;
                 }
                 opt.lang = v;
-            } else {
-                int m = -1;
-                auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), m);
-                if (ec != std::errc{} || end != v.data() + v.size() || m < 0 || m > 3) {
-                    error = "--model must be 0, 1, 2 or 3";
-                    return false;
-                }
-                opt.model = m;
+            } else if (!ParseModelOption(v, opt.model, error)) {
+                return false;
             }
         } else if (a.size() > 1 && a[0] == '-') {
             error = "unknown option " + a;
