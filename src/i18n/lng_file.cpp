@@ -452,8 +452,13 @@ std::string WriteLanguageFile(const TLanguageFile& file, bool utf8) {
     }
     line("0", kLexiconStrings);
     for (const TLexiconBlock& b : file.lexicons) {
-        line("0", std::string(kLexiconName) + b.key + ";" +
-                      (b.langman ? "\t" + std::string(kLangMan) : std::string()));
+        // The engine's block may come without a name; "%LEXICON_NAME=;" would
+        // not read back.
+        if (b.langman && b.key.empty())
+            line("0", kLangMan);
+        else
+            line("0", std::string(kLexiconName) + b.key + ";" +
+                          (b.langman ? "\t" + std::string(kLangMan) : std::string()));
         for (const auto& [index, item] : b.items)
             if (!item.empty()) line(std::to_string(index), quoted(item));
     }

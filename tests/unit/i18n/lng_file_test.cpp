@@ -238,6 +238,22 @@ TEST(LanguageFileWriting, Utf16LittleEndianWithCrLfAndEmptyItemsLeftOut) {
     EXPECT_EQ(bytes.substr(0, 6), std::string("\xFF\xFE[\0L\0", 6));
 }
 
+TEST(LanguageFileWriting, EngineBlockWithoutANameReadsBack) {
+    // The reader takes "%LANGMAN" alone as the engine's block; writing it back
+    // as "%LEXICON_NAME=;" made the file stop reading there.
+    const TReadResult read =
+        ReadLanguageFile(Lines({"[LANGUAGE_FILE]", "0\t%LANGUAGE_NAME=\"T\"", "0\t%LEXICON_STRINGS",
+                                "0\t%LANGMAN", "1\t\"Language\"", "0\t%SMART_STRINGS"}));
+    ASSERT_TRUE(read.complete);
+    ASSERT_EQ(read.file.lexicons.size(), 1u);
+    for (bool utf8 : {false, true}) {
+        const TReadResult again = ReadLanguageFile(WriteLanguageFile(read.file, utf8));
+        EXPECT_TRUE(again.complete);
+        EXPECT_TRUE(again.bad.empty());
+        EXPECT_EQ(again.file, read.file);
+    }
+}
+
 TEST(LanguageFileWriting, ControlCharactersAreWrittenAsCodeRuns) {
     EXPECT_EQ(EscapeControlCharacters("A\r\nB\tC"), "A'#13#10'B'#9'C");
     EXPECT_EQ(ExpandCharacterCodes(EscapeControlCharacters("A\r\nB\tC")), "A\r\nB\tC");
