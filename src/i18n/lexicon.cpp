@@ -152,7 +152,8 @@ TLexicons::TLexicons()
             "ошибка записи в файл", "ошибка сброса на диск", "строка ",
             "первая строка не заголовок журнала", "нет столбца ", "неверное число полей",
             "неверное значение в столбце ", "текст не в UTF-8",
-            "неполная последняя строка пропущена", "файл не читается: "},
+            "неполная последняя строка пропущена",
+            "файл не читается: ", "Файл журнала удалён; строки пишутся в новый файл "},
            language),
       Dlng(kEngineLexiconKey, {"Язык не сменён, файл не читается: "}, language),
       Dstat("Form1.Dstat",
@@ -206,9 +207,9 @@ TLexicons::TLexicons()
             language) {}
 
 std::vector<const TDesignedLexicon*> TLexicons::All() const {
-    return {&Dlang_connect, &Dlang3, &Dlang1, &Dlang2, &D1,   &D2,
-            &D3,           &Dlog,   &Dstat,  &Dble,   &Dprof, &Dlink,
-            &Dlng};  // the engine's own lexicon comes last
+    return {&Dlang_connect, &Dlang3, &Dlang1, &Dlang2, &D1,    &D2,  &D3,
+            &Dlog,          &Dstat,  &Dble,   &Dprof,  &Dlink, &Dlng};  // the engine's own lexicon
+                                                                        // comes last
 }
 
 }  // namespace i18n

@@ -163,7 +163,8 @@ enum : int {
     BadValue,
     NotUtf8,
     IncompleteLastLine,
-    CannotRead
+    CannotRead,
+    FileRemoved
 };
 }
 

@@ -16,6 +16,7 @@
 #include <sys/stat.h>
 #else
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -46,6 +47,10 @@ void CloseFile(int fd) {
     _close(fd);
 }
 void FlushFolder(const std::filesystem::path&) {}
+// An open file cannot be deleted here.
+bool Unlinked(int) {
+    return false;
+}
 #else
 int OpenNew(const std::filesystem::path& path) {
     return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0644);
@@ -75,6 +80,11 @@ void FlushFolder(const std::filesystem::path& folder) {
     if (fd < 0) return;
     ::fsync(fd);
     ::close(fd);
+}
+// Deleted while we hold it open: what we write goes nowhere anyone can read.
+bool Unlinked(int fd) {
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 && st.st_nlink == 0;
 }
 #endif
 
@@ -152,6 +162,8 @@ std::string JournalLine(const TJournalRow& row) {
 }
 
 std::string JournalFailureText(const TJournalFailure& failure, const i18n::TLexicons& lexicons) {
+    if (failure.kind == TJournalFailure::TKind::Removed)
+        return lexicons.Dlog.GetItem(i18n::logtext::FileRemoved) + failure.path;
     const std::string reason = std::generic_category().message(failure.error);
     return lexicons.Dlog.GetItem(i18n::logtext::NotWritten) +
            lexicons.Dlog.GetItem(static_cast<int>(failure.kind)) + " " + failure.path + " (" +
@@ -230,6 +242,8 @@ std::optional<TJournalFailure> TJournalWriter::Write(const std::string& bytes) {
 }
 
 std::optional<TJournalFailure> TJournalWriter::Append(const TJournalRow& row) {
+    const bool removed = fd_ >= 0 && Unlinked(fd_);
+    if (removed) Close();
     if (fd_ < 0) {
         if (auto failure = Open(row.time)) return Report(std::move(failure));
     }
@@ -240,7 +254,10 @@ std::optional<TJournalFailure> TJournalWriter::Append(const TJournalRow& row) {
         bytes += "\r\n";
     }
     bytes += JournalLine(row);
-    return Report(Write(bytes));
+    auto failure = Report(Write(bytes));
+    if (removed && !failure && !failing_)
+        return TJournalFailure{TJournalFailure::TKind::Removed, PathText(file_), 0};
+    return failure;
 }
 
 // Reading.

@@ -75,7 +75,8 @@ std::string JournalLine(const TJournalRow& row);
 
 // Why the journal cannot be written.
 struct TJournalFailure {
-    enum class TKind { Folder = 1, Create, Write, Sync };
+    // Removed: the file was deleted while open; `path` names the new one.
+    enum class TKind { Folder = 1, Create, Write, Sync, Removed };
     TKind kind = TKind::Write;
     std::string path;
     int error = 0;  // errno
@@ -89,7 +90,8 @@ std::string JournalFailureText(const TJournalFailure& failure, const i18n::TLexi
 // _2, _3 ... when taken). Each row is one write followed by a flush to the
 // disk, so a killed program leaves only whole lines. A failed row is cut off
 // again and the next row tries anew; the first failure after a working state
-// is returned once, later ones are silent until a row gets through.
+// is returned once, later ones are silent until a row gets through. A file
+// deleted while open is noticed at the next row, which starts a new file.
 class TJournalWriter {
   public:
     explicit TJournalWriter(std::filesystem::path folder);

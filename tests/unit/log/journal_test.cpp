@@ -234,6 +234,36 @@ TEST(JournalWriter, UnwritableFolderIsReportedOnce) {
     EXPECT_EQ(back.rows[0].position, 3);
 }
 
+#ifndef _WIN32
+TEST(JournalWriter, FileDeletedWhileOpenStartsANewFileAndSaysSo) {
+    TempFolder dir;
+    TJournalWriter writer(dir.path());
+    ASSERT_FALSE(writer.Append(SingleRow(1)));
+    const fs::path first = writer.CurrentFile();
+    fs::remove(first);
+
+    // Before, this row went into the deleted file and nobody was told.
+    const auto notice = writer.Append(SingleRow(2));
+    ASSERT_TRUE(notice);
+    EXPECT_EQ(notice->kind, TJournalFailure::TKind::Removed);
+    EXPECT_FALSE(writer.Failing()) << "the row was written";
+    const fs::path second = writer.CurrentFile();
+    EXPECT_EQ(notice->path, second.string());
+    EXPECT_NE(second, first);
+    const TJournalContents back = ReadJournalFile(second);
+    EXPECT_TRUE(back.problems.empty());
+    ASSERT_EQ(back.rows.size(), 1u);
+    EXPECT_EQ(back.rows[0].position, 2);
+    EXPECT_FALSE(writer.Append(SingleRow(3))) << "said once";
+    EXPECT_EQ(ReadJournalFile(second).rows.size(), 2u);
+
+    i18n::TLexicons en;
+    en.SetLanguage(testing_support::English());
+    EXPECT_EQ(JournalFailureText(*notice, en),
+              "The journal file was deleted; rows now go to a new file " + second.string());
+}
+#endif
+
 TEST(JournalWriter, UncreatableFileIsReported) {
     TempFolder dir;
     TJournalWriter writer(dir.path());
