@@ -92,6 +92,11 @@ std::vector<std::uint32_t> CodePoints(std::string_view s) {
             if ((c & 0xC0) != 0x80) ok = false;
             code = code << 6 | (c & 0x3F);
         }
+        // Overlong forms, surrogates and code points past U+10FFFF are not
+        // UTF-8 either.
+        const std::uint32_t least = extra == 1 ? 0x80 : extra == 2 ? 0x800 : 0x10000;
+        if (extra > 0 && (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)))
+            ok = false;
         if (!ok) {
             out.push_back(0xFFFD);
             ++i;

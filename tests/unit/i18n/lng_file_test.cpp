@@ -136,6 +136,32 @@ TEST(LanguageFileReading, EveryEncodingGivesTheSameTables) {
     EXPECT_EQ(cp1251.file, utf8.file);
 }
 
+struct BrokenUtf8Case {
+    const char* name;
+    std::string bytes;
+    std::string text;
+};
+
+class BrokenUtf8 : public ::testing::TestWithParam<BrokenUtf8Case> {};
+
+// A file marked UTF-8 that is not gives U+FFFD for each bad byte, so no
+// malformed text reaches the window or a file written from it.
+TEST_P(BrokenUtf8, BecomesReplacementCharacters) {
+    EXPECT_EQ(DecodeFileText("\xEF\xBB\xBF" + GetParam().bytes), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sequences, BrokenUtf8,
+    ::testing::Values(
+        BrokenUtf8Case{"Valid", "a\xD0\x96\xF0\x9F\x98\x80", "a\xD0\x96\xF0\x9F\x98\x80"},
+        BrokenUtf8Case{"StrayContinuation", "a\x80" "b", "a\uFFFDb"},
+        BrokenUtf8Case{"CutShort", "a\xD0", "a\uFFFD"},
+        BrokenUtf8Case{"Overlong", "\xC0\xAF", "\uFFFD\uFFFD"},
+        BrokenUtf8Case{"OverlongThreeBytes", "\xE0\x80\xAF", "\uFFFD\uFFFD\uFFFD"},
+        BrokenUtf8Case{"Surrogate", "\xED\xA0\x80", "\uFFFD\uFFFD\uFFFD"},
+        BrokenUtf8Case{"PastU10FFFF", "\xF4\x90\x80\x80", "\uFFFD\uFFFD\uFFFD\uFFFD"}),
+    [](const ::testing::TestParamInfo<BrokenUtf8Case>& info) { return info.param.name; });
+
 TEST(LanguageFileReading, ControlCharactersInATextBecomeCodeRuns) {
     // A tab inside the quotes and a code 0 that is dropped.
     const std::string file = Lines({"[LANGUAGE_FILE]", "0\t%LANGUAGE_NAME=\"T\"",
