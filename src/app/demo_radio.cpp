@@ -3,7 +3,7 @@
 #include <QBluetoothUuid>
 #include <map>
 
-#include "link/ble_link.h"
+#include "connection/ble_link.h"
 
 namespace {
 

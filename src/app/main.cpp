@@ -23,6 +23,7 @@
 #include "app/log_table_model.h"
 #include "app/settings_controller.h"
 #include "app/widget_factory.h"
+#include "connection/connection_manager.h"
 #include "control/export_control.h"
 #include "control/front_panel.h"
 #include "control/language_control.h"
@@ -33,7 +34,6 @@
 #include "control/statistics_control.h"
 #include "link/adapter_locator.h"
 #include "link/ble_central.h"
-#include "link/connection_manager.h"
 
 namespace {
 constexpr int kWindowWidth = 1024;

@@ -19,7 +19,7 @@
 #include "app/self_test.h"
 #include "app/start_statistics.h"
 #include "build_info.h"
-#include "link/connection_manager.h"
+#include "connection/connection_manager.h"
 #include "link/qt_ble_central.h"
 #include "sim/part.h"
 
@@ -62,7 +62,8 @@ int main(int argc, char** argv) {
     const QCommandLineOption statistics(
         "statistics",
         "Open the statistics window; with --demo, sort against the demo part at 0.1 % first.");
-    options.addOptions({demo, demoBle, demoPart, demoMode, port, selfTest, record, reportReadings, statistics});
+    options.addOptions(
+        {demo, demoBle, demoPart, demoMode, port, selfTest, record, reportReadings, statistics});
 
     // Help and the version are answered without a display (over ssh, in a
     // package check). Qt's own options such as -platform are known only later.

@@ -294,6 +294,11 @@ class TLogRun : public QObject {
             if (!opt_.reconnect) return Finish(kLinkLost, "the meter did not answer the adapter");
             Note("the meter did not answer; trying again");
         });
+        connect(session_, &LinkSession::ConnectUnanswered, this, [this] {
+            if (!opt_.reconnect)
+                return Finish(kLinkLost, "the adapter did not answer \"AT+CONNL\"");
+            Note("the adapter did not answer \"AT+CONNL\"; trying again");
+        });
         connect(session_, &LinkSession::LinkLost, this, [this] {
             if (finishing_) return;
             if (!opt_.reconnect) return Finish(kLinkLost, "the link to the meter was lost");

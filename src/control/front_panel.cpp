@@ -3,8 +3,8 @@
 #include <QPushButton>
 
 #include "app/main.h"
-#include "link/command_sender.h"
-#include "link/connection_manager.h"
+#include "connection/command_sender.h"
+#include "connection/connection_manager.h"
 #include "protocol/command.h"
 
 FrontPanel::FrontPanel(TForm1& form, QObject* parent) : QObject(parent), form_(form) {

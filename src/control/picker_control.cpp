@@ -7,8 +7,8 @@
 #include <QMouseEvent>
 
 #include "app/main.h"
-#include "link/command_sender.h"
-#include "link/connection_manager.h"
+#include "connection/command_sender.h"
+#include "connection/connection_manager.h"
 
 PickerControl::PickerControl(TForm1& form, QObject* parent) : QObject(parent), form_(form) {
     for (QLabel* opener :

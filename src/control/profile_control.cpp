@@ -22,10 +22,10 @@
 #include "app/main.h"
 #include "app/settings_controller.h"
 #include "app/step_spin_box.h"
+#include "connection/command_sender.h"
+#include "connection/connection_manager.h"
 #include "control/recording_control.h"
 #include "control/reference_editor.h"
-#include "link/command_sender.h"
-#include "link/connection_manager.h"
 #include "profiles/profile_view.h"
 #include "settings/load_settings.h"
 

@@ -12,8 +12,8 @@
 #include "app/log_table_model.h"
 #include "app/main.h"
 #include "app/step_spin_box.h"
-#include "link/command_sender.h"
-#include "link/connection_manager.h"
+#include "connection/command_sender.h"
+#include "connection/connection_manager.h"
 
 namespace {
 

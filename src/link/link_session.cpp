@@ -4,35 +4,33 @@
 
 #include <QFileInfo>
 #include <QSerialPort>
-#include <QThread>
 
 LinkSession::LinkSession(std::unique_ptr<AdapterLocator> locator, QObject* parent)
-    : QObject(parent), locator_(std::move(locator)), port_(new QSerialPort(this)) {
-    port_->setObjectName("ComPort");
-    port_->setReadBufferSize(4000);
-    for (QTimer* t :
-         {&chunkTimer_, &probeTimer_, &gapTimer_, &afterConnect_, &silence_, &decodePause_})
+    : QObject(parent), locator_(std::move(locator)), port_(new AdapterPort(this)) {
+    for (QTimer* t : {&afterConnect_, &silence_, &decodePause_, &connectReply_})
         t->setSingleShot(true);
-    chunkTimer_.setInterval(kChunkPauseMs);
     afterConnect_.setInterval(kAfterConnectMs);
     wake_.setInterval(kWakeMs);
     silence_.setInterval(kSilenceMs);
     watch_.setInterval(kWatchMs);
     decodePause_.setInterval(kDecodePauseMs);
-    connect(port_, &QSerialPort::readyRead, this, &LinkSession::ReadyRead);
-    connect(port_, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) {
-        // Pseudo-terminals refuse the modem lines, and a wait for written bytes
-        // may time out; neither is a port failure. A failed open is reported
-        // where it happens.
-        if (e == QSerialPort::NoError || e == QSerialPort::UnsupportedOperationError ||
-            e == QSerialPort::TimeoutError)
-            return;
-        if (port_->isOpen()) PortError();
+    connect(port_, &AdapterPort::ChunkArrived, this, &LinkSession::HandleChunk);
+    connect(port_, &AdapterPort::ProbeFinished, this, &LinkSession::ProbeFinishedOnPort);
+    connect(port_, &AdapterPort::Written, this, &LinkSession::Written);
+    connect(port_, &AdapterPort::WriteFailed, this, [this] {
+        if (port_->IsOpen()) PortError();
     });
-    connect(&chunkTimer_, &QTimer::timeout, this, &LinkSession::ChunkEnded);
-    connect(&probeTimer_, &QTimer::timeout, this, &LinkSession::ProbeTick);
-    connect(&gapTimer_, &QTimer::timeout, this, &LinkSession::FlushQueue);
+    connect(port_, &AdapterPort::Error, this, [this](int e) {
+        // A wait for written bytes may time out; that is no port failure. A
+        // failed open is reported where it happens.
+        if (e != QSerialPort::TimeoutError && port_->IsOpen()) PortError();
+    });
     connect(&watch_, &QTimer::timeout, this, &LinkSession::WatchTick);
+    connect(&connectReply_, &QTimer::timeout, this, [this] {
+        if (state_ != TState::Connecting) return;
+        SetState(TState::Ready);
+        emit ConnectUnanswered();
+    });
     connect(&afterConnect_, &QTimer::timeout, this, [this] {
         Wake();
         wake_.start();
@@ -50,7 +48,7 @@ LinkSession::~LinkSession() {
 }
 
 QString LinkSession::PortName() const {
-    return port_->portName();
+    return port_->PortName();
 }
 
 void LinkSession::SetState(TState state) {
@@ -77,10 +75,7 @@ void LinkSession::Start() {
     if (!watch_.isActive()) watch_.start();
     if (!OpenPort()) return;
     SetState(TState::Probing);
-    probeReply_.clear();
-    probeStep_ = ProbeStep::FirstAt;
-    Write("AT");
-    probeTimer_.start(kProbeSettleMs);
+    port_->StartProbe();
 }
 
 bool LinkSession::OpenPort() {
@@ -90,45 +85,17 @@ bool LinkSession::OpenPort() {
                         query.Count > 1 ? QStringLiteral("more than one adapter") : QString());
         return false;
     }
-    port_->setPortName(query.PortName);
-    port_->setBaudRate(QSerialPort::Baud9600);
-    port_->setDataBits(QSerialPort::Data8);
-    port_->setParity(QSerialPort::NoParity);
-    port_->setStopBits(QSerialPort::OneStop);
-    port_->setFlowControl(QSerialPort::NoFlowControl);
-    if (!port_->open(QIODevice::ReadWrite)) {
-        const QString detail = port_->errorString();
-        emit PortFailed(OpenProblem(port_->error(), query.PortName), query.PortName, detail);
-        port_->clearError();
+    if (!port_->Open(query.PortName)) {
+        emit PortFailed(OpenProblem(port_->OpenError(), query.PortName), query.PortName,
+                        port_->OpenErrorText());
         return false;
     }
-    port_->setDataTerminalReady(false);
-    port_->setRequestToSend(false);
-    pending_.clear();
-    queue_.clear();
     return true;
 }
 
-void LinkSession::ProbeTick() {
-    if (probeStep_ == ProbeStep::FirstAt) {
-        ClearBuffers();
-        probeReply_.clear();
-        probeStep_ = ProbeStep::SecondAt;
-        Write("AT");
-        probeTimer_.start(kProbeSettleMs + kProbeReplyTimeoutMs);
-        return;
-    }
-    FinishProbe();
-}
-
-void LinkSession::FinishProbe() {
-    probeTimer_.stop();
-    probeStep_ = ProbeStep::Idle;
-    const QByteArray reply = probeReply_.left(kProbeReplyMax);
-    probeReply_.clear();
-    const QString port = port_->portName();
-    if (linkcore::ProbeAnswered(
-            std::string_view(reply.constData(), static_cast<std::size_t>(reply.size())))) {
+void LinkSession::ProbeFinishedOnPort(bool answered) {
+    const QString port = port_->PortName();
+    if (answered) {
         SetState(TState::Ready);
         emit ProbeFinished(true, port);
         return;
@@ -141,70 +108,30 @@ void LinkSession::Connect() {
     if (state_ != TState::Ready) return;
     SetState(TState::Connecting);
     Write("AT+CONNL");
+    connectReply_.start(kConnectReplyMs);
 }
 
 void LinkSession::Disconnect() {
-    if (!port_->isOpen()) return;
+    if (!port_->IsOpen()) return;
     Write("AT");
 }
 
 void LinkSession::Close() {
     watch_.stop();
-    if (port_->isOpen()) ClosePort(true);
+    if (port_->IsOpen()) ClosePort(true);
 }
 
 void LinkSession::ClosePort(bool dropLink) {
-    probeTimer_.stop();
-    probeStep_ = ProbeStep::Idle;
-    chunkTimer_.stop();
-    gapTimer_.stop();
-    pending_.clear();
     const bool wasConnected = state_ == TState::Connected;
-    if (port_->isOpen()) {
-        // Whatever is queued leaves first, each after its gap, then the drop.
-        if (dropLink) queue_.append("AT");
-        for (const QByteArray& bytes : std::as_const(queue_)) {
-            if (lastWrite_.isValid() && lastWrite_.elapsed() < kWriteGapMs)
-                QThread::msleep(static_cast<unsigned long>(kWriteGapMs - lastWrite_.elapsed()));
-            WriteNow(bytes);
-            if (!port_->isOpen()) break;
-            port_->waitForBytesWritten(300);
-        }
-        queue_.clear();
-        if (port_->isOpen()) port_->close();
-    }
-    queue_.clear();
+    // Whatever is queued leaves first, each after its gap, then the drop.
+    port_->Close(dropLink, AdapterPort::TWaiting::Send);
     LinkDown(false);
     SetState(TState::Closed);
     if (wasConnected) emit LinkLost();
 }
 
 void LinkSession::Write(const QByteArray& bytes) {
-    if (!port_->isOpen()) return;
-    const bool gapPassed = !lastWrite_.isValid() || lastWrite_.elapsed() >= kWriteGapMs;
-    if (queue_.isEmpty() && gapPassed) {
-        WriteNow(bytes);
-        return;
-    }
-    queue_.append(bytes);
-    if (!gapTimer_.isActive())
-        gapTimer_.start(static_cast<int>(std::max<qint64>(0, kWriteGapMs - lastWrite_.elapsed())));
-}
-
-void LinkSession::WriteNow(const QByteArray& bytes) {
-    if (port_->write(bytes) != bytes.size()) {
-        PortError();
-        return;
-    }
-    port_->flush();
-    lastWrite_.start();
-    emit Written(bytes);
-}
-
-void LinkSession::FlushQueue() {
-    if (queue_.isEmpty() || !port_->isOpen()) return;
-    WriteNow(queue_.takeFirst());
-    if (!queue_.isEmpty()) gapTimer_.start(kWriteGapMs);
+    if (port_->IsOpen()) port_->Write(bytes);
 }
 
 void LinkSession::SendCommand(const protocol::TCommandFrame& frame) {
@@ -222,27 +149,6 @@ void LinkSession::MeterAsleep() {
     if (state_ == TState::Connected && !wake_.isActive()) wake_.start();
 }
 
-void LinkSession::ReadyRead() {
-    pending_.append(port_->readAll());
-    if (pending_.size() >= kMaxChunk) {
-        chunkTimer_.stop();
-        ChunkEnded();
-        return;
-    }
-    chunkTimer_.start();  // the chunk ends at the first 10 ms pause
-}
-
-void LinkSession::ChunkEnded() {
-    const QByteArray chunk = pending_.left(kMaxChunk);
-    pending_.remove(0, chunk.size());
-    if (probeStep_ != ProbeStep::Idle) {
-        probeReply_.append(chunk);
-        if (probeStep_ == ProbeStep::SecondAt) FinishProbe();
-        return;
-    }
-    HandleChunk(chunk);
-}
-
 void LinkSession::HandleChunk(const QByteArray& chunk) {
     using linkcore::TChunkKind;
     const TChunkKind kind = linkcore::ClassifyChunk(
@@ -250,15 +156,17 @@ void LinkSession::HandleChunk(const QByteArray& chunk) {
         DecodePaused());
     emit ChunkClassified(kind, chunk);
     const linkcore::TChunkEffects fx = linkcore::EffectsOf(kind);
-    if (fx.clearPortBuffers) ClearBuffers();
+    if (fx.clearPortBuffers) port_->ClearInput();
     switch (kind) {
         case TChunkKind::Connecting:
             SetState(TState::Connecting);
+            connectReply_.start(kConnectingMs);
             break;
         case TChunkKind::ConnectFailed:
         case TChunkKind::NoConnection:
+            connectReply_.stop();
             if (state_ == TState::Connected) LinkDown(true);
-            if (port_->isOpen()) SetState(TState::Ready);
+            if (port_->IsOpen()) SetState(TState::Ready);
             emit ConnectFailed(kind == TChunkKind::NoConnection);
             break;
         case TChunkKind::Connected:
@@ -279,6 +187,7 @@ void LinkSession::HandleChunk(const QByteArray& chunk) {
 
 void LinkSession::LinkUp() {
     if (state_ == TState::Connected) return;
+    connectReply_.stop();
     SetState(TState::Connected);
     afterConnect_.start();
     emit Connected();
@@ -286,29 +195,23 @@ void LinkSession::LinkUp() {
 
 // `lost`: the adapter said so; otherwise the port is closing.
 void LinkSession::LinkDown(bool lost) {
+    connectReply_.stop();
     afterConnect_.stop();
     wake_.stop();
     silence_.stop();
     decodePause_.stop();
     if (!lost) return;
     const bool wasConnected = state_ == TState::Connected;
-    if (port_->isOpen()) SetState(TState::Ready);
+    if (port_->IsOpen()) SetState(TState::Ready);
     if (wasConnected) emit LinkLost();
-}
-
-void LinkSession::ClearBuffers() {
-    pending_.clear();
-    if (!port_->isOpen()) return;
-    port_->readAll();
-    port_->clear();
 }
 
 // The device went away (adapter unplugged): close at once, or its notifier
 // keeps firing.
 void LinkSession::PortError() {
-    const QString port = port_->portName();
-    const QString detail = port_->errorString();
-    queue_.clear();
+    const QString port = port_->PortName();
+    const QString detail = port_->ErrorText();
+    port_->Close(false, AdapterPort::TWaiting::Drop);
     ClosePort(false);
     emit PortFailed(TPortProblem::Gone, port, detail);
 }

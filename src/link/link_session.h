@@ -9,10 +9,9 @@
 #include <memory>
 
 #include "link/adapter_locator.h"
+#include "link/adapter_port.h"
 #include "linkcore/chunk.h"
 #include "protocol/command.h"
-
-class QSerialPort;
 
 // One session with the meter through the USB Bluetooth LE adapter, with no
 // window: finding and opening the adapter's port, the start-up probe, the
@@ -61,14 +60,13 @@ class LinkSession : public QObject {
     // device's access rights.
     static TPortProblem OpenProblem(int serialPortError, const QString& path);
 
-    static constexpr int kChunkPauseMs = 10;
-    static constexpr int kMaxChunk = 1000;
-    static constexpr int kProbeSettleMs = 200;
-    static constexpr int kProbeReplyTimeoutMs = 1000;
-    static constexpr int kProbeReplyMax = 40;
-    // The adapter takes a pause in its input as the end of a command.
-    static constexpr int kWriteGapMs = 50;
-    static constexpr int kWatchMs = 2500;         // link watch and retries
+    static constexpr int kWriteGapMs = AdapterPort::kWriteGapMs;
+    static constexpr int kWatchMs = 2500;  // link watch and retries
+    // The adapter answers "AT+CONNL" with "OK+CONNL" at once, and the radio
+    // link is up or given up ("OK+CONNF") within seconds: past these, the
+    // request is taken as lost.
+    static constexpr int kConnectReplyMs = 3000;
+    static constexpr int kConnectingMs = 15000;
     static constexpr int kAfterConnectMs = 1000;  // first wake after the link is up
     static constexpr int kWakeMs = 2000;          // wake repeats while the meter is silent
     // No report for this long (the slowest interval is 2 s) means a silent meter.
@@ -85,22 +83,16 @@ class LinkSession : public QObject {
     // "OK+CONNF"/"OK+CONNE" (noConnection false) or "OK+CONNN" (true).
     void ConnectFailed(bool noConnection);
     void LinkLost();
+    // "AT+CONNL" got no answer in time; the session is Ready again.
+    void ConnectUnanswered();
     void FrameReceived(const QByteArray& frame);
     void Written(const QByteArray& bytes);
 
   private:
-    enum class ProbeStep { Idle, FirstAt, SecondAt };
-
     bool OpenPort();
     void ClosePort(bool dropLink);
     void Write(const QByteArray& bytes);
-    void WriteNow(const QByteArray& bytes);
-    void FlushQueue();
-    void ReadyRead();
-    void ChunkEnded();
-    void ClearBuffers();
-    void ProbeTick();
-    void FinishProbe();
+    void ProbeFinishedOnPort(bool answered);
     void PortError();
     void WatchTick();
     void Wake();
@@ -109,20 +101,13 @@ class LinkSession : public QObject {
     void LinkDown(bool lost);
 
     std::unique_ptr<AdapterLocator> locator_;
-    QSerialPort* port_;
+    AdapterPort* port_;
     TState state_ = TState::Closed;
     bool reconnect_ = false;
-    QTimer chunkTimer_;
-    QByteArray pending_;
-    QTimer probeTimer_;
-    ProbeStep probeStep_ = ProbeStep::Idle;
-    QByteArray probeReply_;
-    QList<QByteArray> queue_;
-    QTimer gapTimer_;
-    QElapsedTimer lastWrite_;
     QTimer watch_;
     QTimer afterConnect_;
     QTimer wake_;
     QTimer silence_;
     QTimer decodePause_;
+    QTimer connectReply_;
 };

@@ -5,9 +5,9 @@
 #include <QTimer>
 
 #include "app/main.h"
-#include "link/command_sender.h"
-#include "link/connection_manager.h"
-#include "link/serial_link.h"
+#include "connection/command_sender.h"
+#include "connection/connection_manager.h"
+#include "connection/serial_link.h"
 #include "support/demo_session.h"
 
 // A whole session: the window's real serial code opens a pseudo-terminal served

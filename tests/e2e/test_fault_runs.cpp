@@ -10,8 +10,8 @@
 #include <memory>
 
 #include "app/main.h"
-#include "link/connection_manager.h"
-#include "link/serial_link.h"
+#include "connection/connection_manager.h"
+#include "connection/serial_link.h"
 #include "support/process_cpu.h"
 
 namespace {

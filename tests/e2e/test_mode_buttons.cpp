@@ -6,8 +6,8 @@
 #include <QTimer>
 
 #include "app/main.h"
-#include "link/connection_manager.h"
-#include "link/serial_link.h"
+#include "connection/connection_manager.h"
+#include "connection/serial_link.h"
 #include "support/demo_session.h"
 
 // The window's buttons and pickers against the simulated meter: a request goes

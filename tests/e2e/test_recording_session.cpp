@@ -7,8 +7,8 @@
 #include "app/log_table.h"
 #include "app/log_table_model.h"
 #include "app/main.h"
-#include "link/connection_manager.h"
-#include "link/serial_link.h"
+#include "connection/connection_manager.h"
+#include "connection/serial_link.h"
 #include "log/journal.h"
 #include "support/demo_session.h"
 

@@ -7,9 +7,9 @@
 
 #include "app/demo_radio.h"
 #include "app/main.h"
-#include "link/ble_link.h"
-#include "link/command_sender.h"
-#include "link/connection_manager.h"
+#include "connection/ble_link.h"
+#include "connection/command_sender.h"
+#include "connection/connection_manager.h"
 #include "protocol/command.h"
 #include "support/ble_radio.h"
 #include "support/form_fixture.h"

@@ -10,8 +10,8 @@
 
 #include "app/demo_radio.h"
 #include "app/main.h"
-#include "link/command_sender.h"
-#include "link/connection_manager.h"
+#include "connection/command_sender.h"
+#include "connection/connection_manager.h"
 #include "link/qt_ble_central.h"
 #include "protocol/command.h"
 #include "support/ble_radio.h"

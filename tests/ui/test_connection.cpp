@@ -5,15 +5,15 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QSerialPort>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include "app/main.h"
-#include "link/command_sender.h"
-#include "link/connection_manager.h"
+#include "connection/command_sender.h"
+#include "connection/connection_manager.h"
 #include "support/form_fixture.h"
 #include "support/process_cpu.h"
 #include "support/pty_port.h"

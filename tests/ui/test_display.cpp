@@ -10,8 +10,8 @@
 
 #include "app/main.h"
 #include "app/settings_controller.h"
+#include "connection/connection_manager.h"
 #include "control/front_panel.h"
-#include "link/connection_manager.h"
 #include "protocol/frame.h"
 #include "protocol/settings.h"
 #include "support/form_fixture.h"

@@ -7,9 +7,9 @@
 #include <QTimer>
 
 #include "app/main.h"
+#include "connection/command_sender.h"
+#include "connection/connection_manager.h"
 #include "control/front_panel.h"
-#include "link/command_sender.h"
-#include "link/connection_manager.h"
 #include "protocol/frame.h"
 #include "protocol/settings.h"
 #include "support/shown_form.h"

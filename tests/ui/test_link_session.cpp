@@ -131,6 +131,24 @@ class LinkSessionTest : public QObject {
         QCOMPARE(frames.size(), 1);
     }
 
+    // "AT+CONNL" left unanswered is given up, so a retry can follow; once the
+    // adapter says it is connecting, the radio link gets longer.
+    void unansweredConnectIsGivenUp() {
+        StartReady();
+        QSignalSpy unanswered(session_.get(), &LinkSession::ConnectUnanswered);
+        session_->Connect();
+        QTRY_COMPARE_WITH_TIMEOUT(unanswered.size(), 1, LinkSession::kConnectReplyMs + 1000);
+        QCOMPARE(session_->State(), LinkSession::TState::Ready);
+
+        session_->Connect();
+        session_->HandleChunk("OK+CONNL");
+        Pump(LinkSession::kConnectReplyMs + 500);
+        QCOMPARE(unanswered.size(), 1);
+        QCOMPARE(session_->State(), LinkSession::TState::Connecting);
+        session_->HandleChunk("OK+CONN\r\n");
+        QCOMPARE(session_->State(), LinkSession::TState::Connected);
+    }
+
     // Closing drops the radio link with "AT" after whatever was queued.
     void closeSendsTheDropLast() {
         StartReady();

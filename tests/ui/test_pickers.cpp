@@ -7,9 +7,9 @@
 #include <QTimer>
 
 #include "app/main.h"
+#include "connection/command_sender.h"
+#include "connection/connection_manager.h"
 #include "control/picker_control.h"
-#include "link/command_sender.h"
-#include "link/connection_manager.h"
 #include "support/shown_form.h"
 
 namespace {

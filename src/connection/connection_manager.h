@@ -4,8 +4,8 @@
 #include <functional>
 #include <memory>
 
+#include "connection/serial_link.h"
 #include "link/ble_central.h"
-#include "link/serial_link.h"
 
 class BleLink;
 class CommandSender;

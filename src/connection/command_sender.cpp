@@ -1,4 +1,4 @@
-#include "link/command_sender.h"
+#include "connection/command_sender.h"
 
 #include <QPushButton>
 #include <QTimer>
@@ -6,8 +6,8 @@
 #include "app/enable_timer.h"
 #include "app/main.h"
 #include "app/program_state.h"
+#include "connection/serial_link.h"
 #include "link/ble_central.h"
-#include "link/serial_link.h"
 
 CommandSender::CommandSender(TForm1& form, TProgramState& state, SerialAdapterLink& serial,
                              BleCentral& ble, QObject* parent)

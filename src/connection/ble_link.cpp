@@ -1,4 +1,4 @@
-#include "link/ble_link.h"
+#include "connection/ble_link.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -8,7 +8,7 @@
 #include "app/enable_timer.h"
 #include "app/main.h"
 #include "app/program_state.h"
-#include "link/connection_manager.h"
+#include "connection/connection_manager.h"
 #include "protocol/frame.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "link/connection_manager.h"
+#include "connection/connection_manager.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -11,9 +11,9 @@
 #include "app/enable_timer.h"
 #include "app/main.h"
 #include "app/program_state.h"
+#include "connection/ble_link.h"
+#include "connection/command_sender.h"
 #include "link/ble_central.h"
-#include "link/ble_link.h"
-#include "link/command_sender.h"
 
 using namespace i18n::connect;
 
