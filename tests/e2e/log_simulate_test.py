@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """rlc-meter log against rlc-meter simulate on a pseudo-terminal."""
 import json
+import os
+import shutil
 import signal
 import subprocess
 import sys
@@ -85,10 +87,27 @@ try:
     # SIGTERM mid-run: status 0, the last line whole.
     p = log(port, "--quiet")
     first = read_lines(p, 2)
+
+    # A second run on the port the first one holds is told the port is busy.
+    busy = log(port, "--count", "1")
+    out, err = busy.communicate(timeout=30)
+    check(busy.returncode == 4, "a busy port gives status 4, got %d" % busy.returncode)
+    check(b"in use by another program" in err, "the message says the port is in use")
+    check(out == b"", "nothing is written on a busy port")
+
     p.send_signal(signal.SIGTERM)
     rest, _ = p.communicate(timeout=20)
     check(p.returncode == 0, "SIGTERM ends with status 0")
     check((first + rest).endswith(b"\r\n"), "the last line is whole after SIGTERM")
+    # Without the rights to the port (tried as an unprivileged user when the
+    # tests run as root): status 5 and how to get them on Linux.
+    if os.geteuid() == 0 and shutil.which("setpriv"):
+        denied = subprocess.run(["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
+                                 TOOL, "log", "--port", port, "--count", "1"],
+                                capture_output=True, timeout=30)
+        check(denied.returncode == 5,
+              "no permission gives status 5, got %d (%s)" % (denied.returncode, denied.stderr))
+        check(b"dialout" in denied.stderr, "the message names the dialout group")
 finally:
     sim.stdin.close()
     sim.send_signal(signal.SIGTERM)
