@@ -10,6 +10,7 @@ namespace protocol {
 namespace {
 
 struct SingleCase {
+    const char* name;
     std::array<std::uint8_t, 4> bytes;
     double expected;
 };
@@ -27,16 +28,20 @@ TEST_P(DecodeSingleTable, DecodesByHand) {
 INSTANTIATE_TEST_SUITE_P(
     Values, DecodeSingleTable,
     ::testing::Values(
-        SingleCase{{0x00, 0x00, 0x80, 0x3F}, 1.0}, SingleCase{{0x00, 0x00, 0x80, 0xBF}, -1.0},
-        SingleCase{{0x00, 0x00, 0x00, 0x00}, std::ldexp(1.0, -127)},
-        SingleCase{{0x00, 0x00, 0x00, 0x80}, -std::ldexp(1.0, -127)},
-        SingleCase{{0x00, 0x00, 0xC0, 0x3F}, 1.5}, SingleCase{{0x00, 0x24, 0x74, 0x49}, 1000000.0},
-        SingleCase{{0xDB, 0x0F, 0x49, 0x40}, static_cast<double>(3.14159265f)},
+        SingleCase{"One", {0x00, 0x00, 0x80, 0x3F}, 1.0},
+        SingleCase{"MinusOne", {0x00, 0x00, 0x80, 0xBF}, -1.0},
+        SingleCase{"ZeroBytes", {0x00, 0x00, 0x00, 0x00}, std::ldexp(1.0, -127)},
+        SingleCase{"SignBitOnly", {0x00, 0x00, 0x00, 0x80}, -std::ldexp(1.0, -127)},
+        SingleCase{"OneAndAHalf", {0x00, 0x00, 0xC0, 0x3F}, 1.5},
+        SingleCase{"Million", {0x00, 0x24, 0x74, 0x49}, 1000000.0},
+        SingleCase{"Pi", {0xDB, 0x0F, 0x49, 0x40}, static_cast<double>(3.14159265f)},
         // Exponent 255: finite, not infinity or NaN.
-        SingleCase{{0x00, 0x00, 0x80, 0x7F}, std::ldexp(1.0, 128)},
-        SingleCase{{0x00, 0x00, 0xC0, 0xFF}, -std::ldexp(1.5, 128)},
+        SingleCase{"Exponent255", {0x00, 0x00, 0x80, 0x7F}, std::ldexp(1.0, 128)},
+        SingleCase{"Exponent255Negative", {0x00, 0x00, 0xC0, 0xFF}, -std::ldexp(1.5, 128)},
         // A subnormal keeps the implicit one bit.
-        SingleCase{{0x01, 0x00, 0x00, 0x00}, std::ldexp(1.0 + std::ldexp(1.0, -23), -127)}));
+        SingleCase{
+            "Subnormal", {0x01, 0x00, 0x00, 0x00}, std::ldexp(1.0 + std::ldexp(1.0, -23), -127)}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DecodeSingle, ReadsNothingOutsideTheBuffer) {
     // The missing fourth byte (sign and high exponent) reads as zero.
