@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/param_name.h"
+
 namespace protocol {
 namespace {
 
@@ -99,10 +101,7 @@ INSTANTIATE_TEST_SUITE_P(Fields, FieldEncoding,
                                            FieldCase{"sound 2", rec::Sound, 2, 2, 0x00},
                                            FieldCase{"source 255", rec::SourceIndex, 255, 5, 0x04}),
                          [](const auto& info) {
-                             std::string n = info.param.name;
-                             for (char& ch : n)
-                                 if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-                             return n;
+                             return testing_support::ParamName(info.param.name);
                          });
 
 TEST(SettingsCommand, SourceAutoWinsOverIndex) {

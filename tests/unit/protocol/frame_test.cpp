@@ -6,6 +6,8 @@
 #include <limits>
 #include <vector>
 
+#include "support/param_name.h"
+
 namespace protocol {
 namespace {
 
@@ -145,12 +147,7 @@ INSTANTIATE_TEST_SUITE_P(
         // The terminator is checked before anything else.
         ValidationCase{"model 7 and bad terminator", With(Valid(0x38), fb::Terminator, 0, false),
                        TFrameRejection::BadTerminator}),
-    [](const auto& info) {
-        std::string n = info.param.name;
-        for (char& ch : n)
-            if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-        return n;
-    });
+    [](const auto& info) { return testing_support::ParamName(info.param.name); });
 
 TEST(ValidateFrame, ShortInputIsRejectedLongerInputIgnoresTheTail) {
     const TMeasurementFrame f = Valid();
