@@ -8,6 +8,7 @@
 #include <string>
 
 #include "english.h"
+#include "support/param_name.h"
 
 namespace display {
 namespace {
@@ -71,7 +72,12 @@ INSTANTIATE_TEST_SUITE_P(
         NumberCase{1.5e300, 4, 1, "1,5E300", "1,5E300", "1.5E300"},
         NumberCase{123456.0, 5, 5, "1,2346E5", "1,2346E5", "1.2346E5"},  // no padding above 4
         // tiny values round to zero
-        NumberCase{5.9e-39, 5, 4, "0,0000", "0,0000", "0.0000"}));
+        NumberCase{5.9e-39, 5, 4, "0,0000", "0,0000", "0.0000"}),
+    [](const auto& info) {
+        const NumberCase& c = info.param;
+        return "Value" + testing_support::NumberName(c.value) + "_Precision" +
+               std::to_string(c.precision) + "_Digits" + std::to_string(c.digits);
+    });
 
 // The rounding rule stated plainly: take the shortest decimal text that reads
 // back as the same double and round it half up at the last digit kept. The
@@ -178,40 +184,48 @@ TEST_P(SiText, ScalesAndPicksDecimals) {
     EXPECT_EQ(FormatSiValue(c.value, c.henry, c.frequencyHz, Ctx(kPoint)), c.english);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, SiText,
-    ::testing::Values(SiCase{2.5e7, false, 0, "25,000 М", "25.000 M"},
-                      SiCase{1.5e6, false, 0, "1,5000 М", "1.5000 M"},
-                      SiCase{123456, false, 0, "123,46 к", "123.46 k"},
-                      SiCase{12345.6, false, 0, "12,346 к", "12.346 k"},
-                      SiCase{1234.56, false, 0, "1,2346 к", "1.2346 k"},
-                      SiCase{999.9996, false, 0, "1\u00A0000,00 ", "1,000.00 "},
-                      SiCase{141.42136, false, 0, "141,42 ", "141.42 "},
-                      SiCase{10, false, 0, "10,000 ", "10.000 "},
-                      SiCase{4.7, false, 0, "4,7000 ", "4.7000 "},
-                      SiCase{0.5, false, 0, "500,00 м", "500.00 m"},
-                      SiCase{0.05, false, 0, "50,000 м", "50.000 m"},
-                      SiCase{0.0015915494, true, 1000, "1,5915 м", "1.5915 m"},
-                      SiCase{0.015915494, true, 1000, "15,915 м", "15.915 m"},
-                      SiCase{4.7e-4, false, 0, "470,00 мк", "470.00 \u03BC"},
-                      SiCase{4.7e-5, false, 0, "47,000 мк", "47.000 \u03BC"},
-                      SiCase{4.7e-6, false, 0, "4,7000 мк", "4.7000 \u03BC"},
-                      SiCase{4.7e-7, false, 0, "470,00 н", "470.00 n"},
-                      SiCase{4.7e-8, false, 0, "47,000 н", "47.000 n"},
-                      SiCase{4.7e-9, false, 0, "4,7000 н", "4.7000 n"},
-                      SiCase{4.7e-10, false, 0, "470,00 п", "470.00 p"},
-                      // smallest capacitances: decimals by frequency and size
-                      SiCase{4.7e-11, false, 100, "47,00 п", "47.00 p"},
-                      SiCase{4.7e-11, false, 10000, "47,000 п", "47.000 p"},
-                      SiCase{4.7e-12, false, 1000, "4,700 п", "4.700 p"},
-                      SiCase{4.7e-12, false, 10000, "4,7000 п", "4.7000 p"},
-                      // inductance never goes below micro
-                      SiCase{2e-6, true, 100, "2,00 мк", "2.00 \u03BC"},
-                      SiCase{2e-6, true, 10000, "2,0000 мк", "2.0000 \u03BC"},
-                      SiCase{2e-6, true, 1000, "2,000 мк", "2.000 \u03BC"},
-                      SiCase{2e-4, true, 10000, "200,00 мк", "200.00 \u03BC"},
-                      SiCase{2e-5, true, 10000, "20,000 мк", "20.000 \u03BC"},
-                      SiCase{2e-9, true, 10000, "0,0020 мк", "0.0020 \u03BC"}));
+INSTANTIATE_TEST_SUITE_P(Rows, SiText,
+                         ::testing::Values(SiCase{2.5e7, false, 0, "25,000 М", "25.000 M"},
+                                           SiCase{1.5e6, false, 0, "1,5000 М", "1.5000 M"},
+                                           SiCase{123456, false, 0, "123,46 к", "123.46 k"},
+                                           SiCase{12345.6, false, 0, "12,346 к", "12.346 k"},
+                                           SiCase{1234.56, false, 0, "1,2346 к", "1.2346 k"},
+                                           SiCase{999.9996, false, 0, "1\u00A0000,00 ",
+                                                  "1,000.00 "},
+                                           SiCase{141.42136, false, 0, "141,42 ", "141.42 "},
+                                           SiCase{10, false, 0, "10,000 ", "10.000 "},
+                                           SiCase{4.7, false, 0, "4,7000 ", "4.7000 "},
+                                           SiCase{0.5, false, 0, "500,00 м", "500.00 m"},
+                                           SiCase{0.05, false, 0, "50,000 м", "50.000 m"},
+                                           SiCase{0.0015915494, true, 1000, "1,5915 м", "1.5915 m"},
+                                           SiCase{0.015915494, true, 1000, "15,915 м", "15.915 m"},
+                                           SiCase{4.7e-4, false, 0, "470,00 мк", "470.00 \u03BC"},
+                                           SiCase{4.7e-5, false, 0, "47,000 мк", "47.000 \u03BC"},
+                                           SiCase{4.7e-6, false, 0, "4,7000 мк", "4.7000 \u03BC"},
+                                           SiCase{4.7e-7, false, 0, "470,00 н", "470.00 n"},
+                                           SiCase{4.7e-8, false, 0, "47,000 н", "47.000 n"},
+                                           SiCase{4.7e-9, false, 0, "4,7000 н", "4.7000 n"},
+                                           SiCase{4.7e-10, false, 0, "470,00 п", "470.00 p"},
+                                           // smallest capacitances: decimals by frequency and size
+                                           SiCase{4.7e-11, false, 100, "47,00 п", "47.00 p"},
+                                           SiCase{4.7e-11, false, 10000, "47,000 п", "47.000 p"},
+                                           SiCase{4.7e-12, false, 1000, "4,700 п", "4.700 p"},
+                                           SiCase{4.7e-12, false, 10000, "4,7000 п", "4.7000 p"},
+                                           // inductance never goes below micro
+                                           SiCase{2e-6, true, 100, "2,00 мк", "2.00 \u03BC"},
+                                           SiCase{2e-6, true, 10000, "2,0000 мк", "2.0000 \u03BC"},
+                                           SiCase{2e-6, true, 1000, "2,000 мк", "2.000 \u03BC"},
+                                           SiCase{2e-4, true, 10000, "200,00 мк", "200.00 \u03BC"},
+                                           SiCase{2e-5, true, 10000, "20,000 мк", "20.000 \u03BC"},
+                                           SiCase{2e-9, true, 10000, "0,0020 мк", "0.0020 \u03BC"}),
+                         [](const auto& info) {
+                             const SiCase& c = info.param;
+                             std::string name = "Value" + testing_support::NumberName(c.value);
+                             if (c.henry) name += "_Henry";
+                             if (c.frequencyHz != 0)
+                                 name += "_" + std::to_string(c.frequencyHz) + "Hz";
+                             return name;
+                         });
 
 struct RangeCase {
     double value;
@@ -230,7 +244,10 @@ INSTANTIATE_TEST_SUITE_P(Rules, RangeText,
                                            RangeCase{10, "10,000 "}, RangeCase{9.9999, "10,000 "},
                                            RangeCase{5.5, "5,500 "}, RangeCase{0.123456, "0,1235 "},
                                            RangeCase{5.9e-39, "0,0000 "},
-                                           RangeCase{1234.5, "1,2345 к"}));
+                                           RangeCase{1234.5, "1,2345 к"}),
+                         [](const auto& info) {
+                             return "Value" + testing_support::NumberName(info.param.value);
+                         });
 
 TEST_F(TextFixture, OverRangeUsesLocaleSeparatorAndLanguagePrefix) {
     UseEnglish();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "english.h"
+#include "support/param_name.h"
 
 namespace display {
 namespace {
@@ -126,12 +127,7 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"freq past the longest list", TPicker::Frequency, 15, TMeterModel::Ks15, kKeep, kKeep, {}},
         Case{"no item", TPicker::Primary, -1, TMeterModel::Ks15, kKeep, kKeep, {}},
         Case{"circuit past the list", TPicker::Circuit, 3, TMeterModel::Ks15, kKeep, kKeep, {}}),
-    [](const auto& info) {
-        std::string name = info.param.what;
-        for (char& ch : name)
-            if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-        return name;
-    });
+    [](const auto& info) { return testing_support::ParamName(info.param.what); });
 // clang-format on
 
 TEST(PickerChoiceCircuitLetter, QAndDBlankItRBKeepsIt) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "english.h"
+#include "support/param_name.h"
 
 namespace display {
 namespace {
@@ -76,12 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
                              " 3.2В", " ", " ", " ", " ", " ", 1},
                       RdCase{"diode auto", 0x00, 650, 150, 0, "  V=0,650 В", "D", "A3.2В", "I", "о",
                              "=0,150 мA", " ", "A", 0}),
-    [](const auto& info) {
-        std::string name = info.param.what;
-        for (char& ch : name)
-            if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-        return name;
-    });
+    [](const auto& info) { return testing_support::ParamName(info.param.what); });
 
 TEST(RdScreenPowerSave, BlanksOnlyTheReadingAndCurrent) {
     i18n::TLexicons lex;
@@ -138,12 +134,7 @@ INSTANTIATE_TEST_SUITE_P(
               "Iмин=-3,000мA"},
         UCase{"current resistance", 0x81, 1, 10, 0.125f, "I=0,125В", "", "R=10,0000 Ом"},
         UCase{"current resistance milli", 0xA1, 1, -10, 0.125f, "I=0,125мВ", "", "R=10,0000 Ом"}),
-    [](const auto& info) {
-        std::string name = info.param.what;
-        for (char& ch : name)
-            if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-        return name;
-    });
+    [](const auto& info) { return testing_support::ParamName(info.param.what); });
 
 TEST(UScreenPowerSave, ShowsTheSymbolAlone) {
     i18n::TLexicons lex;

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "english.h"
+#include "support/param_name.h"
 
 namespace display {
 namespace {
@@ -194,7 +195,8 @@ INSTANTIATE_TEST_SUITE_P(
                       RatioCase{12.3456, "12,000"}, RatioCase{123.456, "123,00"},
                       RatioCase{1234.5, "1235,0"}, RatioCase{99999, "1E5"},
                       RatioCase{2147483647.0, "2,147E9"}, RatioCase{2147483648.0, "2,147E9"},
-                      RatioCase{1e300, "1E300"}));
+                      RatioCase{1e300, "1E300"}),
+    [](const auto& info) { return "Value" + testing_support::NumberName(info.param.value); });
 
 TEST_F(RlcScreen, Ks17LevelAndCurrent) {
     input_.state.Model = TMeterModel::Ks17;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/param_name.h"
+
 namespace i18n {
 namespace {
 
@@ -37,7 +39,11 @@ INSTANTIATE_TEST_SUITE_P(
                       LookupCase{"D3", 13, ""},
                       // outside the lexicon
                       LookupCase{"D3", 14, ""}, LookupCase{"Dlang_connect", 9, ""},
-                      LookupCase{"D1", -1, ""}, LookupCase{"Dlang1", 1000, ""}));
+                      LookupCase{"D1", -1, ""}, LookupCase{"Dlang1", 1000, ""}),
+    [](const auto& info) {
+        return testing_support::ParamName(info.param.lexicon) + "_" +
+               testing_support::NumberName(info.param.index);
+    });
 
 TEST(LexiconTranslation, MissingItemFallsBackToRussianAndSwitchesBack) {
     TLexicons lex;

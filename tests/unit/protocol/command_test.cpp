@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/param_name.h"
+
 namespace protocol {
 namespace {
 
@@ -99,10 +101,7 @@ INSTANTIATE_TEST_SUITE_P(Fields, FieldEncoding,
                                            FieldCase{"sound 2", rec::Sound, 2, 2, 0x00},
                                            FieldCase{"source 255", rec::SourceIndex, 255, 5, 0x04}),
                          [](const auto& info) {
-                             std::string n = info.param.name;
-                             for (char& ch : n)
-                                 if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-                             return n;
+                             return testing_support::ParamName(info.param.name);
                          });
 
 TEST(SettingsCommand, SourceAutoWinsOverIndex) {
@@ -112,6 +111,7 @@ TEST(SettingsCommand, SourceAutoWinsOverIndex) {
 }
 
 struct FunctionCase {
+    const char* name;
     std::uint8_t code;
     bool sp4Down;
     TCommandFrame expected;
@@ -125,11 +125,13 @@ TEST_P(FunctionCommand, Bytes) {
 
 INSTANTIATE_TEST_SUITE_P(
     Codes, FunctionCommand,
-    ::testing::Values(FunctionCase{FnRlcd, false, {0xC1, 1, 1, 1, 0x0A, 1}},
-                      FunctionCase{FnRlcd, true, {0x81, 1, 1, 1, 0x0A, 1}},
-                      FunctionCase{FnPowerOff, false, {0xC9, 1, 1, 1, 0x0A, 1}},
-                      FunctionCase{FnWake, true, {0x80, 1, 1, 1, 0x0A, 1}},
-                      FunctionCase{ModeCommand(TDisplayMode::U), true, {0x83, 1, 1, 1, 0x0A, 1}}));
+    ::testing::Values(
+        FunctionCase{"Rlcd", FnRlcd, false, {0xC1, 1, 1, 1, 0x0A, 1}},
+        FunctionCase{"RlcdSp4Down", FnRlcd, true, {0x81, 1, 1, 1, 0x0A, 1}},
+        FunctionCase{"PowerOff", FnPowerOff, false, {0xC9, 1, 1, 1, 0x0A, 1}},
+        FunctionCase{"WakeSp4Down", FnWake, true, {0x80, 1, 1, 1, 0x0A, 1}},
+        FunctionCase{"USp4Down", ModeCommand(TDisplayMode::U), true, {0x83, 1, 1, 1, 0x0A, 1}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FunctionCommand, UOnlyForModelsWithTheUMode) {
     EXPECT_TRUE(UCommandAllowed(TMeterModel::Ks15));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "i18n/lexicon.h"
+#include "support/param_name.h"
 
 namespace protocol {
 namespace {
@@ -82,7 +83,10 @@ INSTANTIATE_TEST_SUITE_P(Status, StatusTable,
                                            StatusCase{0x53, 3, TScreen::U, 3, true, true},
                                            StatusCase{0x59, 1, TScreen::Rlcd, 4, false, true},
                                            // 4..7 are stored but select no screen.
-                                           StatusCase{0x05, 5, TScreen::None, 1, true, false}));
+                                           StatusCase{0x05, 5, TScreen::None, 1, true, false}),
+                         [](const auto& info) {
+                             return "Status" + testing_support::HexName({&info.param.status, 1});
+                         });
 
 TEST_F(Decoder, RejectedFrameChangesNothing) {
     state.DisplayMode = 1;

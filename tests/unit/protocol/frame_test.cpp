@@ -6,10 +6,13 @@
 #include <limits>
 #include <vector>
 
+#include "support/param_name.h"
+
 namespace protocol {
 namespace {
 
 struct SingleCase {
+    const char* name;
     std::array<std::uint8_t, 4> bytes;
     double expected;
 };
@@ -27,16 +30,20 @@ TEST_P(DecodeSingleTable, DecodesByHand) {
 INSTANTIATE_TEST_SUITE_P(
     Values, DecodeSingleTable,
     ::testing::Values(
-        SingleCase{{0x00, 0x00, 0x80, 0x3F}, 1.0}, SingleCase{{0x00, 0x00, 0x80, 0xBF}, -1.0},
-        SingleCase{{0x00, 0x00, 0x00, 0x00}, std::ldexp(1.0, -127)},
-        SingleCase{{0x00, 0x00, 0x00, 0x80}, -std::ldexp(1.0, -127)},
-        SingleCase{{0x00, 0x00, 0xC0, 0x3F}, 1.5}, SingleCase{{0x00, 0x24, 0x74, 0x49}, 1000000.0},
-        SingleCase{{0xDB, 0x0F, 0x49, 0x40}, static_cast<double>(3.14159265f)},
+        SingleCase{"One", {0x00, 0x00, 0x80, 0x3F}, 1.0},
+        SingleCase{"MinusOne", {0x00, 0x00, 0x80, 0xBF}, -1.0},
+        SingleCase{"ZeroBytes", {0x00, 0x00, 0x00, 0x00}, std::ldexp(1.0, -127)},
+        SingleCase{"SignBitOnly", {0x00, 0x00, 0x00, 0x80}, -std::ldexp(1.0, -127)},
+        SingleCase{"OneAndAHalf", {0x00, 0x00, 0xC0, 0x3F}, 1.5},
+        SingleCase{"Million", {0x00, 0x24, 0x74, 0x49}, 1000000.0},
+        SingleCase{"Pi", {0xDB, 0x0F, 0x49, 0x40}, static_cast<double>(3.14159265f)},
         // Exponent 255: finite, not infinity or NaN.
-        SingleCase{{0x00, 0x00, 0x80, 0x7F}, std::ldexp(1.0, 128)},
-        SingleCase{{0x00, 0x00, 0xC0, 0xFF}, -std::ldexp(1.5, 128)},
+        SingleCase{"Exponent255", {0x00, 0x00, 0x80, 0x7F}, std::ldexp(1.0, 128)},
+        SingleCase{"Exponent255Negative", {0x00, 0x00, 0xC0, 0xFF}, -std::ldexp(1.5, 128)},
         // A subnormal keeps the implicit one bit.
-        SingleCase{{0x01, 0x00, 0x00, 0x00}, std::ldexp(1.0 + std::ldexp(1.0, -23), -127)}));
+        SingleCase{
+            "Subnormal", {0x01, 0x00, 0x00, 0x00}, std::ldexp(1.0 + std::ldexp(1.0, -23), -127)}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DecodeSingle, ReadsNothingOutsideTheBuffer) {
     // The missing fourth byte (sign and high exponent) reads as zero.
@@ -140,12 +147,7 @@ INSTANTIATE_TEST_SUITE_P(
         // The terminator is checked before anything else.
         ValidationCase{"model 7 and bad terminator", With(Valid(0x38), fb::Terminator, 0, false),
                        TFrameRejection::BadTerminator}),
-    [](const auto& info) {
-        std::string n = info.param.name;
-        for (char& ch : n)
-            if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-        return n;
-    });
+    [](const auto& info) { return testing_support::ParamName(info.param.name); });
 
 TEST(ValidateFrame, ShortInputIsRejectedLongerInputIgnoresTheTail) {
     const TMeasurementFrame f = Valid();

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/param_name.h"
+
 namespace protocol {
 namespace {
 
@@ -42,7 +44,13 @@ INSTANTIATE_TEST_SUITE_P(Indices, FrequencyTable,
                                            // The DC rule reads the record, not the argument.
                                            FreqCase{0, 0, TMeterModel::Ks15, 120, true},
                                            FreqCase{5, 0, TMeterModel::Ks16, 120, true},
-                                           FreqCase{0, 5, TMeterModel::Ks15, 50, false}));
+                                           FreqCase{0, 5, TMeterModel::Ks15, 50, false}),
+                         [](const auto& info) {
+                             const FreqCase& c = info.param;
+                             return "Index" + testing_support::NumberName(c.index) + "_Record" +
+                                    std::to_string(c.recordIndex) + "_" +
+                                    testing_support::ModelName(c.model);
+                         });
 
 TEST(FrequencyFromIndex, UpdateFrequencyClearsDcMode) {
     TMeterState st;
@@ -115,7 +123,10 @@ INSTANTIATE_TEST_SUITE_P(Bits, ReportedSettings,
                                         false},
                              ReportCase{{0x80, 0x08, 0x08, 0x20},
                                         {0, 0, 1, 0, 0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-                                        true}));
+                                        true}),
+                         [](const auto& info) {
+                             return "Reported" + testing_support::HexName(info.param.reported);
+                         });
 
 TEST(SettingsFromProfile, LimitsSourceIndexAndClearsByte17) {
     for (std::uint8_t source : {0, 1, 2, 3}) {
@@ -129,6 +140,7 @@ TEST(SettingsFromProfile, LimitsSourceIndexAndClearsByte17) {
 }
 
 struct PickerCase {
+    const char* name;
     std::array<std::uint8_t, 18> record;
     TPickerSelection expected;
 };
@@ -147,9 +159,11 @@ TEST_P(Pickers, SelectionFollowsAutoFlags) {
 
 INSTANTIATE_TEST_SUITE_P(
     Records, Pickers,
-    ::testing::Values(PickerCase{{1, 7, 1, 3, 1, 2, 1, 3, 1, 1}, {0, 0, 0, 0, 0}},
-                      PickerCase{{0, 7, 0, 3, 0, 2, 0, 3, 0, 1}, {7, 3, 2, 3, 2}},
-                      PickerCase{{0, 5, 0, 1, 0, 0, 0, 2, 0, 0}, {5, 1, 0, 2, 1}}));
+    ::testing::Values(PickerCase{"AllAuto", {1, 7, 1, 3, 1, 2, 1, 3, 1, 1}, {0, 0, 0, 0, 0}},
+                      PickerCase{"NoAutoSeries", {0, 7, 0, 3, 0, 2, 0, 3, 0, 1}, {7, 3, 2, 3, 2}},
+                      PickerCase{
+                          "NoAutoParallel", {0, 5, 0, 1, 0, 0, 0, 2, 0, 0}, {5, 1, 0, 2, 1}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Model, TableAnswersPerModel) {
     EXPECT_EQ(ModelInfo(TMeterModel::Ks16).maxFreqIndex, 6);

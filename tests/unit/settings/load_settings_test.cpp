@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "settings/settings_file.h"
+#include "support/param_name.h"
 
 namespace settings {
 namespace {
@@ -56,7 +57,11 @@ INSTANTIATE_TEST_SUITE_P(Bytes, LoadSettingsModel,
                                            // 10 and more leave the model; its own button is checked
                                            ModelCase{10, 2, std::nullopt, 2},
                                            ModelCase{255, 1, std::nullopt, 1},
-                                           ModelCase{10, 7, std::nullopt, std::nullopt}));
+                                           ModelCase{10, 7, std::nullopt, std::nullopt}),
+                         [](const auto& info) {
+                             return "Stored" + std::to_string(info.param.stored) + "_Current" +
+                                    std::to_string(info.param.current);
+                         });
 
 struct LanguageCase {
     std::int32_t index;
@@ -72,11 +77,11 @@ TEST_P(LoadSettingsLanguage, OnlyIndexOneIsEnglish) {
     EXPECT_EQ(plan.defaultLanguage, c.language);
 }
 
-INSTANTIATE_TEST_SUITE_P(Indexes, LoadSettingsLanguage,
-                         ::testing::Values(LanguageCase{-1, kLanguageRussian},
-                                           LanguageCase{0, kLanguageRussian},
-                                           LanguageCase{1, kLanguageEnglish},
-                                           LanguageCase{2, kLanguageRussian}));
+INSTANTIATE_TEST_SUITE_P(
+    Indexes, LoadSettingsLanguage,
+    ::testing::Values(LanguageCase{-1, kLanguageRussian}, LanguageCase{0, kLanguageRussian},
+                      LanguageCase{1, kLanguageEnglish}, LanguageCase{2, kLanguageRussian}),
+    [](const auto& info) { return "Index" + testing_support::NumberName(info.param.index); });
 
 TEST(LoadSettings, AnyNonZeroAutoConnectByteChecksTheBox) {
     Bytes file = FileWith({AutoConnectPatch(true)});
@@ -100,6 +105,7 @@ TEST(LoadSettings, BadPathLengthMeansNoProfile) {
 }
 
 struct NameCase {
+    const char* what;
     const char* path;
     const char* name;
 };
@@ -110,13 +116,15 @@ TEST_P(ProfileName, DropsFiveCharactersOfTheFileName) {
     EXPECT_EQ(ProfileNameFromPath(GetParam().path), GetParam().name);
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, ProfileName,
-                         ::testing::Values(NameCase{"C:\\p\\a.hex1", "a"},
-                                           NameCase{"/home/u/a.hex1", "a"},
-                                           NameCase{"/home/u/Резисторы.hex1", "Резисторы"},
-                                           NameCase{"/home/u/parts.txt", "part"},  // not .hex1
-                                           NameCase{"/home/u/Дет", ""}, NameCase{"", ""},
-                                           NameCase{"x.hex1", "x"}));
+INSTANTIATE_TEST_SUITE_P(
+    Paths, ProfileName,
+    ::testing::Values(NameCase{"WindowsPath", "C:\\p\\a.hex1", "a"},
+                      NameCase{"UnixPath", "/home/u/a.hex1", "a"},
+                      NameCase{"CyrillicName", "/home/u/Резисторы.hex1", "Резисторы"},
+                      NameCase{"NotHex1", "/home/u/parts.txt", "part"},
+                      NameCase{"ShorterThanFive", "/home/u/Дет", ""}, NameCase{"Empty", "", ""},
+                      NameCase{"NoFolder", "x.hex1", "x"}),
+    [](const auto& info) { return std::string(info.param.what); });
 
 TEST(ProfileHeader, CountNeedsFourBytes) {
     const Bytes header{3, 0, 0, 0, 0xFF};

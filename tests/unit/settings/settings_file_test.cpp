@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "settings/codepage.h"
+#include "support/param_name.h"
 
 namespace settings {
 namespace {
@@ -52,7 +53,10 @@ TEST_P(SettingsFileBadLength, GivesNoPathButKeepsOtherFields) {
 }
 
 INSTANTIATE_TEST_SUITE_P(OutsideZeroTo196, SettingsFileBadLength,
-                         ::testing::Values(-1, 197, 201, 206, 100000, INT32_MIN, INT32_MAX));
+                         ::testing::Values(-1, 197, 201, 206, 100000, INT32_MIN, INT32_MAX),
+                         [](const auto& info) {
+                             return "Length" + testing_support::NumberName(info.param);
+                         });
 
 // Each field reads as zero unless the file holds all of its bytes.
 struct ShortFileCase {
@@ -82,7 +86,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ShortFileCase{6, "", 0, 0, 0},  // path cut off
                       ShortFileCase{7, "abc", 0, 0, 0}, ShortFileCase{203, "abc", 0, 0, 0},
                       ShortFileCase{204, "abc", 1, 0, 0}, ShortFileCase{205, "abc", 1, 1, 0},
-                      ShortFileCase{206, "abc", 1, 1, 2}));
+                      ShortFileCase{206, "abc", 1, 1, 2}),
+    [](const auto& info) { return "Size" + std::to_string(info.param.size); });
 
 TEST(SettingsFileRead, LongerFileIgnoresTheRest) {
     Bytes file = MakeFile(1, "a", 2, 0, 1);

@@ -9,6 +9,7 @@
 #include "protocol/command.h"
 #include "protocol/frame.h"
 #include "protocol/settings.h"
+#include "support/param_name.h"
 
 namespace sim {
 namespace {
@@ -222,7 +223,10 @@ INSTANTIATE_TEST_SUITE_P(Parts, SimPartReading,
                                            PartCase{"C=100n", 2.533e-5, -159.155, 2, 3, 1},
                                            PartCase{"L=10m", 0.05, 628.319, 3, 2, 1},
                                            PartCase{"RC=100,1u", 100, -15.9155, 2, 3, 1},
-                                           PartCase{"RL=2,1m", 2, 62.8319, 3, 2, 1}));
+                                           PartCase{"RL=2,1m", 2, 62.8319, 3, 2, 1}),
+                         [](const auto& info) {
+                             return testing_support::ParamName(info.param.text);
+                         });
 
 TEST_F(LinkedMeter, NoiseStaysSmallAndVaries) {
     TSimConfig c;
@@ -267,7 +271,11 @@ TEST_P(SimRate, FramesComeAtTheReportInterval) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rates, SimRate,
-                         ::testing::Values(RateCase{1, 2000}, RateCase{2, 1000}, RateCase{3, 500}));
+                         ::testing::Values(RateCase{1, 2000}, RateCase{2, 1000}, RateCase{3, 500}),
+                         [](const auto& info) {
+                             return "Rate" + std::to_string(info.param.rate) + "_" +
+                                    std::to_string(info.param.intervalMs) + "ms";
+                         });
 
 TEST_F(LinkedMeter, SettingsCommandIsObeyedAndReported) {
     protocol::TMeterSettings s = meter->Settings();
@@ -373,7 +381,21 @@ INSTANTIATE_TEST_SUITE_P(
                       // no U mode on these models
                       ModeCase{TMeterModel::Ks16, protocol::FnU, TDisplayMode::Rlcd, 0},
                       ModeCase{TMeterModel::Ks19, protocol::FnU, TDisplayMode::Rlcd, 0},
-                      ModeCase{TMeterModel::Ks19, protocol::FnRlcd, TDisplayMode::Rlcd, 0}));
+                      ModeCase{TMeterModel::Ks19, protocol::FnRlcd, TDisplayMode::Rlcd, 0}),
+    [](const auto& info) {
+        const ModeCase& c = info.param;
+        std::string name = testing_support::ModelName(c.model) + "_";
+        switch (c.code) {
+            case protocol::FnRlcd:
+                return name + "Rlcd";
+            case protocol::FnRd:
+                return name + "Rd";
+            case protocol::FnU:
+                return name + "U";
+            default:
+                return name + "Code" + std::to_string(static_cast<int>(c.code));
+        }
+    });
 
 TEST_F(LinkedMeter, RdReadingIsTheResistanceWithItsTestCurrent) {
     Send(protocol::BuildFunctionCommand(protocol::FnRd, true));
@@ -481,6 +503,7 @@ TEST_F(LinkedMeter, FrequencyBeyondTheModelIsLimited) {
 }
 
 struct SpecCase {
+    const char* name;
     const char* text;
     bool ok;
     TPartKind kind;
@@ -504,20 +527,26 @@ TEST_P(SimPartSpec, Parses) {
 
 INSTANTIATE_TEST_SUITE_P(
     Specs, SimPartSpec,
-    ::testing::Values(SpecCase{"R=4.7k", true, TPartKind::Resistor, 4700, 0, 0},
-                      SpecCase{"R=10", true, TPartKind::Resistor, 10, 0, 0},
-                      SpecCase{"R=2M", true, TPartKind::Resistor, 2e6, 0, 0},
-                      SpecCase{"C=100n", true, TPartKind::Capacitor, 0, 100e-9, 0},
-                      SpecCase{"C=22p", true, TPartKind::Capacitor, 0, 22e-12, 0},
-                      SpecCase{"C=1µ", true, TPartKind::Capacitor, 0, 1e-6, 0},
-                      SpecCase{"L=10m", true, TPartKind::Inductor, 0, 0, 10e-3},
-                      SpecCase{"RC=1k,1u", true, TPartKind::SeriesRc, 1000, 1e-6, 0},
-                      SpecCase{"RL=10,2m", true, TPartKind::SeriesRl, 10, 0, 2e-3},
-                      SpecCase{"R=", false, {}, 0, 0, 0}, SpecCase{"R=0", false, {}, 0, 0, 0},
-                      SpecCase{"R=-5", false, {}, 0, 0, 0}, SpecCase{"R=1x", false, {}, 0, 0, 0},
-                      SpecCase{"X=1", false, {}, 0, 0, 0}, SpecCase{"R1k", false, {}, 0, 0, 0},
-                      SpecCase{"RC=1k", false, {}, 0, 0, 0}, SpecCase{"R=1k,2", false, {}, 0, 0, 0},
-                      SpecCase{"R=k", false, {}, 0, 0, 0}));
+    ::testing::Values(SpecCase{"ResistorKilo", "R=4.7k", true, TPartKind::Resistor, 4700, 0, 0},
+                      SpecCase{"ResistorNoSuffix", "R=10", true, TPartKind::Resistor, 10, 0, 0},
+                      SpecCase{"ResistorMega", "R=2M", true, TPartKind::Resistor, 2e6, 0, 0},
+                      SpecCase{"CapacitorNano", "C=100n", true, TPartKind::Capacitor, 0, 100e-9, 0},
+                      SpecCase{"CapacitorPico", "C=22p", true, TPartKind::Capacitor, 0, 22e-12, 0},
+                      SpecCase{"CapacitorMicroSign", "C=1µ", true, TPartKind::Capacitor, 0, 1e-6,
+                               0},
+                      SpecCase{"InductorMilli", "L=10m", true, TPartKind::Inductor, 0, 0, 10e-3},
+                      SpecCase{"SeriesRc", "RC=1k,1u", true, TPartKind::SeriesRc, 1000, 1e-6, 0},
+                      SpecCase{"SeriesRl", "RL=10,2m", true, TPartKind::SeriesRl, 10, 0, 2e-3},
+                      SpecCase{"NoValue", "R=", false, {}, 0, 0, 0},
+                      SpecCase{"Zero", "R=0", false, {}, 0, 0, 0},
+                      SpecCase{"Negative", "R=-5", false, {}, 0, 0, 0},
+                      SpecCase{"UnknownSuffix", "R=1x", false, {}, 0, 0, 0},
+                      SpecCase{"UnknownKind", "X=1", false, {}, 0, 0, 0},
+                      SpecCase{"NoEqualsSign", "R1k", false, {}, 0, 0, 0},
+                      SpecCase{"RcWithoutCapacitance", "RC=1k", false, {}, 0, 0, 0},
+                      SpecCase{"ResistorWithTwoValues", "R=1k,2", false, {}, 0, 0, 0},
+                      SpecCase{"SuffixOnly", "R=k", false, {}, 0, 0, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace sim
