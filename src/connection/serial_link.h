@@ -51,9 +51,8 @@ class SerialAdapterLink : public QObject {
     void AdapterLost();
     void SendConnect() { Write("AT+CONNL"); }
     void SendDrop() { Write("AT"); }
-    // Each write goes out whole, at least kWriteGapMs after the previous one
-    // has left the port; writes in between wait their turn on a timer.
-    // `settled` runs once the bytes went out or failed to.
+    // Spaced for the adapter as AdapterPort::Write says; `settled` runs once
+    // the bytes went out or failed to.
     void Write(const QByteArray& bytes, std::function<void()> settled = {}) {
         port_->Write(bytes, std::move(settled));
     }
@@ -61,8 +60,6 @@ class SerialAdapterLink : public QObject {
 
     // One chunk as it arrived (bytes up to a 10 ms pause).
     void HandleSerialInput(const QByteArray& chunk);
-
-    static constexpr int kWriteGapMs = AdapterPort::kWriteGapMs;
 
   signals:
     // The probe got no "OK": the caller shows the message box.

@@ -123,8 +123,9 @@ void LinkSession::Close() {
 
 void LinkSession::ClosePort(bool dropLink) {
     const bool wasConnected = state_ == TState::Connected;
-    // Whatever is queued leaves first, each after its gap, then the drop.
-    port_->Close(dropLink, AdapterPort::TWaiting::Send);
+    // On an orderly close whatever is queued leaves first, each after its gap,
+    // then the drop; a failed port or probe takes nothing more.
+    port_->Close(dropLink, dropLink ? AdapterPort::TWaiting::Send : AdapterPort::TWaiting::Drop);
     LinkDown(false);
     SetState(TState::Closed);
     if (wasConnected) emit LinkLost();
@@ -211,7 +212,6 @@ void LinkSession::LinkDown(bool lost) {
 void LinkSession::PortError() {
     const QString port = port_->PortName();
     const QString detail = port_->ErrorText();
-    port_->Close(false, AdapterPort::TWaiting::Drop);
     ClosePort(false);
     emit PortFailed(TPortProblem::Gone, port, detail);
 }
