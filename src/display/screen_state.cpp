@@ -1,5 +1,7 @@
 #include "display/screen_state.h"
 
+#include <type_traits>
+
 namespace display {
 
 const char* PanelName(TPanel panel) {
@@ -40,6 +42,16 @@ constexpr std::array<const char*, kControlCount> kControlNames{
     "L_righ2",     "L_righ3",      "L_righ4",    "L_righ5",    "L_righ6",    "RD_Prim",
     "RD_prim_R",   "RD_V",         "J_prim",     "Joo",        "RD_J",       "RD_J1",
     "RD_Auto",     "U_Prim",       "U_vrm",      "U_pp",       "JP5"};
+
+// Builds a screen's result straight into its optional: emplace converts
+// through this, so the result with its dozens of texts is never moved.
+template <typename Make>
+struct InPlace {
+    Make make;
+    operator std::invoke_result_t<Make&>() { return make(); }
+};
+template <typename Make>
+InPlace(Make) -> InPlace<Make>;
 
 }  // namespace
 
@@ -217,16 +229,16 @@ TFrameOutcome TScreenState::Feed(std::span<const std::uint8_t> bytes) {
         case protocol::TScreen::Rlcd: {
             TRlcInput in{settings_,         state_,         memory_, profileEditing_,
                          recordingRunning_, toleranceCheck_};
-            out.rlcd = ShowRlcdMode(copy, in, Context());
+            out.rlcd.emplace(InPlace{[&] { return ShowRlcdMode(copy, in, Context()); }});
             ApplyRlcd(changed, *out.rlcd);
             break;
         }
         case protocol::TScreen::Rd:
-            out.rd = ShowRdMode(copy, Context());
+            out.rd.emplace(InPlace{[&] { return ShowRdMode(copy, Context()); }});
             ApplyRd(changed, *out.rd);
             break;
         case protocol::TScreen::U:
-            out.u = ShowUMode(copy, Context());
+            out.u.emplace(InPlace{[&] { return ShowUMode(copy, Context()); }});
             ApplyU(changed, *out.u);
             break;
         case protocol::TScreen::None:
