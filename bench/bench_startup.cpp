@@ -8,7 +8,6 @@
 // Each run is a fresh process (this program with --child window|minimal), so
 // the library loading and font set-up a user waits for are counted. Each
 // child also reports its processor time and page faults up to that paint.
-#include <sys/resource.h>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
@@ -25,6 +24,10 @@
 #include <memory>
 #include <optional>
 #include <vector>
+
+#if defined(__unix__)
+#include <sys/resource.h>
+#endif
 
 #include "app/font_warm_up.h"
 #include "app/main.h"
@@ -48,10 +51,14 @@ struct TUsage {
 // Where the time goes besides the code: on a virtual machine a page fault can
 // cost several microseconds, and the window touches more memory than a bare one.
 TUsage Usage() {
+#if !defined(__unix__)
+    return {};
+#else
     rusage r{};
     if (getrusage(RUSAGE_SELF, &r) != 0) return {};
     const auto ms = [](const timeval& t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; };
     return {ms(r.ru_utime) + ms(r.ru_stime), r.ru_minflt + r.ru_majflt};
+#endif
 }
 
 // Prints the time of the first paint of `window` once that paint is done, and quits.
