@@ -92,8 +92,9 @@ TDiscoveryStart DemoRadio::StartDiscovery(int timeoutMs) {
     for (int i = 0; i < static_cast<int>(devices_.size()); ++i)
         if (devices_[static_cast<std::size_t>(i)].foundAfterMs < timeoutMs)
             due[devices_[static_cast<std::size_t>(i)].foundAfterMs].append(i);
-    for (const auto& [ms, indices] : due) {
-        QTimer::singleShot(ms, this, [this, search, indices] {
+    for (const auto& [ms, found] : due) {
+        // A structured binding cannot be captured before Clang 16.
+        QTimer::singleShot(ms, this, [this, search, indices = found] {
             if (search != search_) return;
             for (int i : indices) {
                 // The meter advertises only while it is on and in reach.
