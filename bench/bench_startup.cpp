@@ -22,14 +22,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <optional>
 #include <vector>
 
 #if defined(__unix__)
 #include <sys/resource.h>
 #endif
 
-#include "app/font_warm_up.h"
 #include "app/main.h"
 #include "link/adapter_locator.h"
 
@@ -92,9 +90,6 @@ class FirstPaint : public QObject {
 int RunChild(int argc, char** argv, bool minimal) {
     // When main began, so the parent can split library loading from our own work.
     std::printf("%lld\n", static_cast<long long>(NowNs()));
-    // The window starts as the program does; the minimal window as plain Qt.
-    std::optional<FontWarmUp> fonts;
-    if (!minimal) fonts.emplace();
     QApplication app(argc, argv);
     if (minimal) {
         QMainWindow window;

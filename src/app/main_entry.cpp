@@ -14,7 +14,6 @@
 
 #include "app/demo_meter.h"
 #include "app/demo_radio.h"
-#include "app/font_warm_up.h"
 #include "app/lang_folder.h"
 #include "app/main.h"
 #include "app/self_test.h"
@@ -75,7 +74,6 @@ int main(int argc, char** argv) {
         QCoreApplication text(argc, argv);
         options.process(text);  // prints and exits
     }
-    FontWarmUp fonts;
 
     // Bad values are refused before anything starts (even without a display),
     // rather than replaced by defaults.
