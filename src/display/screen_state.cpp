@@ -44,7 +44,7 @@ constexpr std::array<const char*, kControlCount> kControlNames{
     "RD_Auto",     "U_Prim",       "U_vrm",      "U_pp",       "JP5"};
 
 // Builds a screen's result straight into its optional: emplace converts
-// through this, so the result with its dozens of texts is never moved.
+// through this, so a result and its many texts are never moved.
 template <typename Make>
 struct InPlace {
     Make make;
