@@ -48,7 +48,9 @@ QLineEdit* SideEdit(QWidget* parent, const char* name, QRect geometry) {
     e->setFrame(false);
     e->setGeometry(geometry);
     e->setFocusPolicy(Qt::ClickFocus);
-    e->setStyleSheet("background: transparent;");
+    QPalette see = e->palette();
+    see.setColor(QPalette::Base, Qt::transparent);  // the display colour shows through
+    e->setPalette(see);
     widgets::SetPixelFont(e, 19);
     return e;
 }
@@ -65,7 +67,7 @@ void TForm1::BuildDisplay(QWidget* parent) {
     BuildRdPanel(Panel_RD);
     BuildUPanel(Panel_U);
 
-    Memo1 = new QPlainTextEdit("Memo1", parent);
+    Memo1 = new QPlainTextEdit(parent);
     Memo1->setObjectName("Memo1");
     Memo1->setReadOnly(true);
     Memo1->setMaximumBlockCount(1000);  // a day of reconnects must not grow it without end

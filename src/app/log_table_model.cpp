@@ -129,7 +129,13 @@ QVariant LogTableModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
     const int row = index.row() + 1;
     if (row >= RowCount()) return {};
-    if (role == Qt::DisplayRole) return Cell(row, index.column());
+    if (role == Qt::DisplayRole) {
+        // An empty cell holds no text at all, so the view lays out nothing for
+        // it: most of a fresh log is empty cells.
+        const std::string_view text =
+            CellView(rows_[static_cast<std::size_t>(row)], index.column());
+        return text.empty() ? QVariant() : QVariant(QString::fromUtf8(text.data(), text.size()));
+    }
     if (role == Qt::BackgroundRole) {
         if (const auto colour = Background(row, index.column())) return *colour;
     }

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QEvent>
+#include <QFontDatabase>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -52,7 +53,7 @@ TForm1::TForm1(TForm1Ports ports, QWidget* parent)
     : QMainWindow(parent), screen(lexicons, LocaleSeparators()) {
     setObjectName("Form1");
     setWindowTitle("Регистратор данных для RLC метров КС версия 1.8");
-    QFont f("Calibri");
+    QFont f(widgets::WindowFontFamily(QFontDatabase::families()));
     f.setPixelSize(15);
     f.setBold(true);
     setFont(f);

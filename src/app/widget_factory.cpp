@@ -8,6 +8,12 @@
 
 namespace widgets {
 
+QString WindowFontFamily(const QStringList& installed) {
+    for (const char* family : {"Calibri", "Carlito"})
+        if (installed.contains(family, Qt::CaseInsensitive)) return family;
+    return "Calibri";
+}
+
 void SetPixelFont(QWidget* w, int pixels, bool bold) {
     QFont f = w->font();
     f.setPixelSize(pixels);

@@ -16,6 +16,11 @@ class QWidget;
 // Small constructors that give each control its name, parent and font in one line.
 namespace widgets {
 
+// The window's typeface, given the families installed. The window is laid
+// out for Calibri; where that is missing, its metric-compatible stand-in is
+// named outright. The font system would pick the same face, but only after a
+// fresh search for a substitute at every size and script the window uses.
+QString WindowFontFamily(const QStringList& installed);
 void SetPixelFont(QWidget* w, int pixels, bool bold = true);
 QFrame* Frame(QWidget* parent, const char* name);
 QLabel* Label(QWidget* parent, const char* name, const QString& text, int fontPixels = 0);

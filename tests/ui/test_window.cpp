@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include "app/main.h"
+#include "app/widget_factory.h"
 #include "support/form_fixture.h"
 
 namespace {
@@ -191,6 +192,20 @@ class WindowTest : public QObject {
         QVERIFY(t);
         QCOMPARE(t->interval(), interval);
         QCOMPARE(t->isActive(), running);
+    }
+
+    void windowFontIsCalibriOrItsStandIn_data() {
+        QTest::addColumn<QStringList>("installed");
+        QTest::addColumn<QString>("family");
+        QTest::newRow("calibri installed") << QStringList{"DejaVu Sans", "Calibri"} << "Calibri";
+        QTest::newRow("both installed") << QStringList{"Carlito", "Calibri"} << "Calibri";
+        QTest::newRow("only its stand-in") << QStringList{"DejaVu Sans", "carlito"} << "Carlito";
+        QTest::newRow("neither") << QStringList{"DejaVu Sans"} << "Calibri";
+    }
+    void windowFontIsCalibriOrItsStandIn() {
+        QFETCH(QStringList, installed);
+        QFETCH(QString, family);
+        QCOMPARE(widgets::WindowFontFamily(installed), family);
     }
 
   private:
