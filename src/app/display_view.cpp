@@ -97,10 +97,22 @@ void DisplayView::ApplyAllTexts() {
 
 void DisplayView::ApplyModelLists(const display::TModelLists& lists) {
     form_.P16->setVisible(lists.P16_Visible);
-    RebuildItems(form_.ListBox_freq_RLC, 6, 6, lists.frequencyItemsFrom6);
-    RebuildItems(form_.ListBox_Level_RLC, 1, 3, lists.levelItemsFrom1);
+    ApplyPickerLists(lists);
     ApplyText(display::TControl::L_Level_RLC);
     form_.L_Source_RLC->setVisible(lists.L_Source_RLC_Visible);
+}
+
+void DisplayView::ApplyPickerLists(const display::TModelLists& lists) {
+    // Pickers not built yet take the lists when they are.
+    if (!form_.PickersBuilt()) return;
+    RebuildItems(form_.ListBox_freq_RLC, 6, 6, lists.frequencyItemsFrom6);
+    RebuildItems(form_.ListBox_Level_RLC, 1, 3, lists.levelItemsFrom1);
+}
+
+void DisplayView::PickersBuilt() {
+    if (const display::TModelLists* lists = form_.screen.CurrentModelLists())
+        ApplyPickerLists(*lists);
+    SyncPickers();
 }
 
 void DisplayView::ApplyButtons(const display::TSettingsButtons& buttons) {
@@ -117,6 +129,7 @@ void DisplayView::ShowPanel(display::TPanel panel) {
 }
 
 void DisplayView::SyncPickers() {
+    if (!form_.PickersBuilt()) return;
     const protocol::TPickerSelection sel = protocol::PickerSelection(form_.screen.Settings());
     SelectRow(form_.ListBox_freq_RLC, sel.freq);
     SelectRow(form_.ListBox_prim_RLC, sel.prim);

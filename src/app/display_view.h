@@ -28,6 +28,9 @@ class DisplayView {
     void ShowSettings();
     void RefreshModelLists();
     void SyncPickers();
+    // The pickers were just built: they get the model's lists and the record's
+    // selections they would have had from the start.
+    void PickersBuilt();
     // Puts the screen state's texts of these controls onto their widgets.
     void ApplyTexts(const std::vector<std::string>& controls);
     void ApplyTexts(const std::vector<display::TControl>& controls);
@@ -38,6 +41,7 @@ class DisplayView {
   private:
     void ApplyAllTexts();
     void ApplyModelLists(const display::TModelLists& lists);
+    void ApplyPickerLists(const display::TModelLists& lists);
     void ApplyButtons(const display::TSettingsButtons& buttons);
     void ShowPanel(display::TPanel panel);
     void ApplyText(display::TControl control);

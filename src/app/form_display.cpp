@@ -12,6 +12,8 @@
 #include "app/diode_pictures.h"
 #include "app/main.h"
 #include "app/widget_factory.h"
+#include "control/language_control.h"
+#include "control/picker_control.h"
 
 using widgets::Frame;
 using widgets::Label;
@@ -82,8 +84,8 @@ void TForm1::BuildDisplay(QWidget* parent) {
     JP5->setAutoFillBackground(true);
     JP5->hide();
 
-    BuildPickers(parent);
     BuildModelChooser(parent);
+    pickerParts.SetBuilder([this, parent] { BuildPickers(parent); });
     parent->installEventFilter(this);
 }
 
@@ -150,15 +152,15 @@ void TForm1::BuildUPanel(QFrame* p) {
 
 void TForm1::BuildPickers(QWidget* parent) {
     struct PickerSpec {
-        QFrame** panel;
-        QLabel** caption;
-        QListWidget** list;
+        BuiltOnUse<QFrame>* panel;
+        BuiltOnUse<QLabel>* caption;
+        BuiltOnUse<QListWidget>* list;
         const char *panelName, *captionName, *listName;
         QString captionText;
         QStringList items;
         int x;
     };
-    const PickerSpec pickers[] = {
+    const PickerSpec specs[] = {
         {&P_freq_RLC,
          &SText_freq_RLC,
          &ListBox_freq_RLC,
@@ -215,7 +217,7 @@ void TForm1::BuildPickers(QWidget* parent) {
          {"Автовыбор", "100Ом", "1.6кОм"},
          150},
     };
-    for (const PickerSpec& s : pickers) {
+    for (const PickerSpec& s : specs) {
         QFrame* panel = Frame(parent, s.panelName);
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Raised);
@@ -231,10 +233,16 @@ void TForm1::BuildPickers(QWidget* parent) {
         box->addWidget(caption);
         box->addWidget(list, 1);
         panel->hide();
+        // Where they would be had they been built with the window: under the
+        // model chooser, and in the same order for the language files.
+        panel->stackUnder(P16);
         *s.panel = panel;
         *s.caption = caption;
         *s.list = list;
     }
+    if (pickers) pickers->ListsBuilt();
+    if (language) language->TranslateNewControls();
+    view.PickersBuilt();
 }
 
 void TForm1::BuildModelChooser(QWidget* parent) {

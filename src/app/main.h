@@ -9,6 +9,7 @@
 #include <memory>
 #include <span>
 
+#include "app/built_on_use.h"
 #include "app/display_view.h"
 #include "app/program_state.h"
 #include "app/step_spin_box.h"
@@ -106,9 +107,10 @@ class TForm1 : public QMainWindow {
 
     ConnectionManager* connection;
     SettingsController* settingsController;
-    PickerControl* pickers;
+    // Null until built: the hidden pickers may be built before them.
+    PickerControl* pickers = nullptr;
     FrontPanel* frontPanel;
-    LanguageControl* language;
+    LanguageControl* language = nullptr;
     ReferenceEditor* reference;
     LogTable* log;
     RecordingControl* recording;
@@ -144,12 +146,21 @@ class TForm1 : public QMainWindow {
     QLabel *U_Prim, *U_vrm, *U_pp;
     QLabel* JP5;
 
-    // Pickers over the display.
-    QFrame *P_prim_RLC, *P_sec_RLC, *P_ser_per, *P_level_RLC, *P_freq_RLC, *P_Source_RLC;
-    QLabel *SText_prim_RLC, *SText_sec_RLC, *SText_ser_per, *SText_level_RLC, *SText_freq_RLC,
-        *SText_Source;
-    QListWidget *ListBox_prim_RLC, *ListBox_sec_RLC, *ListBox_ser_per, *ListBox_Level_RLC,
-        *ListBox_freq_RLC, *ListBox_Source_RLC;
+    // Pickers over the display: hidden until a read-out is clicked, so they are
+    // built only when first reached for.
+    HiddenParts pickerParts;
+    BuiltOnUse<QFrame> P_prim_RLC{pickerParts}, P_sec_RLC{pickerParts}, P_ser_per{pickerParts},
+        P_level_RLC{pickerParts}, P_freq_RLC{pickerParts}, P_Source_RLC{pickerParts};
+    BuiltOnUse<QLabel> SText_prim_RLC{pickerParts}, SText_sec_RLC{pickerParts},
+        SText_ser_per{pickerParts}, SText_level_RLC{pickerParts}, SText_freq_RLC{pickerParts},
+        SText_Source{pickerParts};
+    BuiltOnUse<QListWidget> ListBox_prim_RLC{pickerParts}, ListBox_sec_RLC{pickerParts},
+        ListBox_ser_per{pickerParts}, ListBox_Level_RLC{pickerParts}, ListBox_freq_RLC{pickerParts},
+        ListBox_Source_RLC{pickerParts};
+    bool PickersBuilt() const { return pickerParts.Built(); }
+    // Builds every part still waiting for its first use (for a complete list
+    // of the window's texts).
+    void BuildHiddenParts() { pickerParts.Build(); }
 
     // Model chooser.
     QFrame* P16;

@@ -15,6 +15,8 @@
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QWidget>
+#include <algorithm>
+#include <unordered_map>
 
 namespace {
 
@@ -180,9 +182,28 @@ void TLangManClient::Discover() {
     }
 }
 
-std::vector<i18n::TDesignProperty> TLangManClient::DesignProperties() const {
+void TLangManClient::SetHiddenPartsBuilder(std::function<void()> build) {
+    buildHiddenParts_ = std::move(build);
+}
+
+std::vector<i18n::TDesignProperty> TLangManClient::DesignProperties() {
+    if (buildHiddenParts_) buildHiddenParts_();
+    Discover();
+    // Controls found after the first look sit in the tree among the others.
+    std::unordered_map<const QObject*, qsizetype> place;
+    const QList<QObject*> tree = root_->findChildren<QObject*>();
+    place[root_] = -1;
+    for (qsizetype i = 0; i < tree.size(); ++i) place.emplace(tree[i], i);
+    std::vector<const TSlot*> ordered;
+    for (const TSlot& s : slots_) ordered.push_back(&s);
+    const auto placeOf = [&](const TSlot* s) {
+        const auto it = place.find(s->object.data());
+        return it == place.end() ? tree.size() : it->second;  // gone: last
+    };
+    std::stable_sort(ordered.begin(), ordered.end(),
+                     [&](const TSlot* a, const TSlot* b) { return placeOf(a) < placeOf(b); });
     std::vector<i18n::TDesignProperty> out;
-    for (const TSlot& s : slots_) out.push_back({s.key, s.design.toStdString()});
+    for (const TSlot* s : ordered) out.push_back({s->key, s->design.toStdString()});
     return out;
 }
 

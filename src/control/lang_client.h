@@ -30,8 +30,12 @@ class TLangManClient {
     // found later (windows built after start) are taken at the next Apply.
     void Capture();
 
+    // Controls built only when first used are built by `build` before the
+    // design texts are listed, so the list is complete.
+    void SetHiddenPartsBuilder(std::function<void()> build);
+
     // The design texts, in the order of the widget tree.
-    std::vector<i18n::TDesignProperty> DesignProperties() const;
+    std::vector<i18n::TDesignProperty> DesignProperties();
 
     // Gives each property its translation, or its design text where the tables
     // have none. A property that code has changed since the last language was
@@ -52,6 +56,7 @@ class TLangManClient {
     void Discover();
 
     QWidget* root_;
+    std::function<void()> buildHiddenParts_;
     std::vector<TSlot> slots_;
     // Controls already looked at; a dead entry lets a new control at the same address in.
     std::map<const QObject*, QPointer<QObject>> known_;

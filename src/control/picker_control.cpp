@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <array>
 
 #include "app/main.h"
 #include "connection/command_sender.h"
@@ -15,13 +16,13 @@ PickerControl::PickerControl(TForm1& form, QObject* parent) : QObject(parent), f
          {form_.L_freq_RLC, form_.L_Level_RLC, form_.L_Prim_RLC, form_.L_RLC_avto, form_.L_Sec_RLC,
           form_.L_SER_PER, form_.L_SER_PER1, form_.L_Source_RLC, form_.RD_prim_R, form_.RD_V})
         opener->installEventFilter(this);
-    for (QListWidget* list :
-         {form_.ListBox_freq_RLC, form_.ListBox_Level_RLC, form_.ListBox_prim_RLC,
-          form_.ListBox_sec_RLC, form_.ListBox_ser_per, form_.ListBox_Source_RLC})
-        list->installEventFilter(this);
     for (QFrame* panel : {form_.Panel_RLCD, form_.Panel_RD, form_.Panel_U})
         panel->installEventFilter(this);
+    if (form_.PickersBuilt()) ListsBuilt();
+}
 
+void PickerControl::ListsBuilt() {
+    for (QListWidget* list : Lists()) list->installEventFilter(this);
     auto onClick = [this](QListWidget* list, void (PickerControl::*handler)()) {
         connect(list, &QListWidget::itemClicked, this, [this, handler] { (this->*handler)(); });
     };
@@ -86,16 +87,27 @@ void PickerControl::ListBox_Source_RLCClick() {
     Choose(display::TPicker::Source, form_.ListBox_Source_RLC);
 }
 
+std::array<QListWidget*, 6> PickerControl::Lists() const {
+    return {form_.ListBox_freq_RLC, form_.ListBox_Level_RLC, form_.ListBox_prim_RLC,
+            form_.ListBox_sec_RLC,  form_.ListBox_ser_per,   form_.ListBox_Source_RLC};
+}
+
 void PickerControl::ClosePickers() {
-    for (QWidget* w :
-         {static_cast<QWidget*>(form_.P_Source_RLC),
-          static_cast<QWidget*>(form_.ListBox_Source_RLC), static_cast<QWidget*>(form_.P_prim_RLC),
-          static_cast<QWidget*>(form_.ListBox_prim_RLC), static_cast<QWidget*>(form_.P_ser_per),
-          static_cast<QWidget*>(form_.ListBox_ser_per), static_cast<QWidget*>(form_.P_sec_RLC),
-          static_cast<QWidget*>(form_.ListBox_sec_RLC), static_cast<QWidget*>(form_.P_level_RLC),
-          static_cast<QWidget*>(form_.ListBox_Level_RLC), static_cast<QWidget*>(form_.P_freq_RLC),
-          static_cast<QWidget*>(form_.ListBox_freq_RLC)})
-        w->hide();
+    // Pickers never built were never opened.
+    if (form_.PickersBuilt()) {
+        for (QWidget* w :
+             {static_cast<QWidget*>(form_.P_Source_RLC),
+              static_cast<QWidget*>(form_.ListBox_Source_RLC),
+              static_cast<QWidget*>(form_.P_prim_RLC),
+              static_cast<QWidget*>(form_.ListBox_prim_RLC), static_cast<QWidget*>(form_.P_ser_per),
+              static_cast<QWidget*>(form_.ListBox_ser_per), static_cast<QWidget*>(form_.P_sec_RLC),
+              static_cast<QWidget*>(form_.ListBox_sec_RLC),
+              static_cast<QWidget*>(form_.P_level_RLC),
+              static_cast<QWidget*>(form_.ListBox_Level_RLC),
+              static_cast<QWidget*>(form_.P_freq_RLC),
+              static_cast<QWidget*>(form_.ListBox_freq_RLC)})
+            w->hide();
+    }
     form_.state.DecodePaused = 0;
 }
 
@@ -124,9 +136,10 @@ bool PickerControl::OpenerClicked(QObject* watched) {
 
 bool PickerControl::ListLeft(QObject* watched) {
     // The frequency list closes only when the pointer comes back onto the screen.
-    if (watched == form_.ListBox_Level_RLC || watched == form_.ListBox_prim_RLC ||
-        watched == form_.ListBox_sec_RLC || watched == form_.ListBox_ser_per ||
-        watched == form_.ListBox_Source_RLC) {
+    if (watched == form_.ListBox_Level_RLC.IfBuilt() ||
+        watched == form_.ListBox_prim_RLC.IfBuilt() || watched == form_.ListBox_sec_RLC.IfBuilt() ||
+        watched == form_.ListBox_ser_per.IfBuilt() ||
+        watched == form_.ListBox_Source_RLC.IfBuilt()) {
         ClosePickers();
         return true;
     }
@@ -154,7 +167,7 @@ bool PickerControl::eventFilter(QObject* watched, QEvent* event) {
             if (watched == form_.Panel_RD || watched == form_.Panel_U ||
                 (watched == form_.Panel_RLCD && rlcdEnterArmed_))
                 Panel_RLCDMouseEnter();
-            else if (watched == form_.ListBox_freq_RLC)
+            else if (watched == form_.ListBox_freq_RLC.IfBuilt())
                 ListBox_freq_RLCMouseEnter();
             else if (qobject_cast<QLabel*>(watched))
                 Hover(watched, true);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <array>
 
 #include "display/picker_choice.h"
 
@@ -19,6 +20,8 @@ class PickerControl : public QObject {
 
   public:
     PickerControl(TForm1& form, QObject* parent);
+    // The picker lists were built: their clicks and pointer moves come here.
+    void ListsBuilt();
 
     // Openers.
     void L_freq_RLCClick();
@@ -47,6 +50,7 @@ class PickerControl : public QObject {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    std::array<QListWidget*, 6> Lists() const;
     void Open(QFrame* panel, QListWidget* list);
     void Choose(display::TPicker picker, const QListWidget* list);
     bool OpenerClicked(QObject* watched);

@@ -105,6 +105,8 @@ class TScreenState {
     TSettingsIndicators ShowSettingsNow();
     TCircuitIndicators ShowCircuitNow();
     TModelLists RefreshModelListsNow();
+    // The lists last made for the model and language; null before the first.
+    const TModelLists* CurrentModelLists() const { return listsFor_ ? &lists_ : nullptr; }
 
     // A click in a settings picker: the record and the indicators change at
     // once. Returns the controls whose text was written.

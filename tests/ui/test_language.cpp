@@ -125,6 +125,29 @@ class LanguageTest : public QObject {
                  *ShippedEnglish().Property({i18n::kItems, "CBox51", "Form1", 0}));
     }
 
+    // The pickers are built the first time they are needed, which may be
+    // before or after a language switch: their texts follow either way.
+    void pickerTextsFollowTheLanguage_data() {
+        QTest::addColumn<bool>("builtBeforeTheSwitch");
+        QTest::newRow("built before") << true;
+        QTest::newRow("built after") << false;
+    }
+    void pickerTextsFollowTheLanguage() {
+        QFETCH(bool, builtBeforeTheSwitch);
+        TForm1& f = *f_;
+        if (builtBeforeTheSwitch) f.BuildHiddenParts();
+        QCOMPARE(f.PickersBuilt(), builtBeforeTheSwitch);
+        Pick(f, 1);
+        const i18n::TTranslationTables en = ShippedEnglish();
+        QCOMPARE(f.SText_freq_RLC->text().toStdString(),
+                 *en.Property({i18n::kCaption, "SText_freq_RLC", "Form1", std::nullopt}));
+        QCOMPARE(f.ListBox_prim_RLC->item(1)->text().toStdString(),
+                 *en.Property({i18n::kItems, "ListBox_prim_RLC", "Form1", 1}));
+        Pick(f, 0);
+        QCOMPARE(f.SText_freq_RLC->text(), QString(" Частота тестового сигнала"));
+        QCOMPARE(f.ListBox_prim_RLC->item(1)->text(), QString("R сопротивление"));
+    }
+
     void pickingTheCurrentEntryDoesNothing() {
         TForm1& f = *f_;
         f.T3->stop();
@@ -132,7 +155,7 @@ class LanguageTest : public QObject {
         Pick(f, 0);
         QVERIFY(!f.T3->isActive());  // no query: the link was not dropped
         QCOMPARE(QFile(fixture_->settingsDir.path() + "/1.dat").size(), 0);  // nothing stored
-                QCOMPARE(f.SG->Cells().Cell(0, 0), QString("kept"));  // no reload: the log is untouched
+        QCOMPARE(f.SG->Cells().Cell(0, 0), QString("kept"));  // no reload: the log is untouched
 
         Pick(f, 1);
         f.T3->stop();
@@ -154,9 +177,9 @@ class LanguageTest : public QObject {
             const auto english = en.Property(p.key);
             QVERIFY2(english,
                      qPrintable("no English for " + QString::fromStdString(i18n::Describe(p.key))));
-            QVERIFY2(Shown(f, p.key).toStdString() == *english,
-                     qPrintable(QString::fromStdString(i18n::Describe(p.key)) + ": " +
-                                Shown(f, p.key)));
+            QVERIFY2(
+                Shown(f, p.key).toStdString() == *english,
+                qPrintable(QString::fromStdString(i18n::Describe(p.key)) + ": " + Shown(f, p.key)));
             ++checked;
         }
         QVERIFY(checked > 0);

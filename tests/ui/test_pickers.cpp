@@ -246,24 +246,35 @@ class PickersTest : public QObject {
         QCOMPARE(f.state.DecodePaused, 0);
     }
 
+    // The pickers are built when first needed: before the model changes, or
+    // only after it, holding that model's lists from the start.
     void modelButtonRebuildsTheListsAndIsRemembered_data() {
         QTest::addColumn<int>("model");
         QTest::addColumn<int>("frequencies");
         QTest::addColumn<int>("levels");
-        QTest::newRow("КС15") << 0 << 15 << 4;
-        QTest::newRow("КС16") << 1 << 7 << 4;
-        QTest::newRow("КС17") << 2 << 6 << 3;
-        QTest::newRow("КС19") << 3 << 6 << 4;
+        QTest::addColumn<bool>("builtFirst");
+        const struct {
+            const char* name;
+            int frequencies, levels;
+        } models[] = {{"КС15", 15, 4}, {"КС16", 7, 4}, {"КС17", 6, 3}, {"КС19", 6, 4}};
+        for (int model = 0; model < 4; ++model)
+            for (const bool builtFirst : {true, false})
+                QTest::addRow("%s, pickers built %s", models[model].name,
+                              builtFirst ? "first" : "after")
+                    << model << models[model].frequencies << models[model].levels << builtFirst;
     }
     void modelButtonRebuildsTheListsAndIsRemembered() {
         QFETCH(int, model);
         QFETCH(int, frequencies);
         QFETCH(int, levels);
+        QFETCH(bool, builtFirst);
         TForm1& f = *w_->form;
+        if (builtFirst) f.BuildHiddenParts();
         ChooseModel(f, model == 0 ? 2 : 0);  // start from another model
         f.Memo1Click();
         QVERIFY(f.P16->isVisible());
         ChooseModel(f, model);
+        QCOMPARE(f.PickersBuilt(), builtFirst);
         QCOMPARE(f.ListBox_freq_RLC->count(), frequencies);
         QCOMPARE(f.ListBox_Level_RLC->count(), levels);
         QCOMPARE(f.L_Source_RLC->isVisible(), model == 1);

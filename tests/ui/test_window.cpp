@@ -41,8 +41,11 @@ class WindowTest : public QObject {
         QVERIFY(f.Panel_RLCD->isVisible());
         QVERIFY(!f.Panel_RD->isVisible());
         QVERIFY(!f.Panel_U->isVisible());
+        // Nothing at start has reached for the pickers, and built they stay hidden.
+        QVERIFY(!f.PickersBuilt());
         for (QFrame* picker :
-             {f.P_prim_RLC, f.P_sec_RLC, f.P_ser_per, f.P_level_RLC, f.P_freq_RLC, f.P_Source_RLC})
+             std::initializer_list<QFrame*>{f.P_prim_RLC, f.P_sec_RLC, f.P_ser_per, f.P_level_RLC,
+                                            f.P_freq_RLC, f.P_Source_RLC})
             QVERIFY2(!picker->isVisible(), qPrintable(picker->objectName()));
         QVERIFY(!f.JP5->isVisible());
         QVERIFY(!f.P16->isVisible());
