@@ -19,6 +19,7 @@ using widgets::Button;
 using widgets::Combo;
 using widgets::Frame;
 using widgets::Label;
+using widgets::SetUpCombo;
 
 namespace {
 
@@ -112,7 +113,8 @@ void TForm1::BuildReferenceArea(QFrame* area) {
     SE2->setRange(1, 2);
     SE2->setValue(1);
     SE2->setFixedWidth(52);
-    CBox6 = Combo(area, "CBox6", {"R1"}, true);
+    CBox6 = new DropDownCombo(area);
+    SetUpCombo(CBox6, "CBox6", {"R1"}, true);
     CBox6->setMaxVisibleItems(20);
     CBox6->lineEdit()->setMaxLength(18);
     widgets::AddAll(entryRow, {BB1, Button_DEL, Button_Add, SE2});
@@ -182,7 +184,8 @@ void TForm1::BuildRecordingArea(QFrame* area) {
     SE1->setFixedWidth(84);
     grid->addWidget(SE1, 0, 1);
     grid->addLayout(twoLines("Label3", "Интервал", "Label2", "записи", Label3, Label2), 1, 0);
-    CB1 = Combo(Panel13, "CB1", {"0.5с", "1с", "2с"}, false);
+    CB1 = new DropDownCombo(Panel13);
+    SetUpCombo(CB1, "CB1", {"0.5с", "1с", "2с"}, false);
     CB1->setCurrentIndex(1);
     grid->addWidget(CB1, 1, 1);
 

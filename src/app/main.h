@@ -11,6 +11,7 @@
 
 #include "app/built_on_use.h"
 #include "app/display_view.h"
+#include "app/drop_down_combo.h"
 #include "app/program_state.h"
 #include "app/step_spin_box.h"
 #include "control/profile_seam.h"
@@ -170,7 +171,8 @@ class TForm1 : public QMainWindow {
     // Reference area.
     QPushButton *BB1, *Button_DEL, *Button_Add, *BB2;
     StepSpinBox* SE2;
-    QComboBox *CBox6, *CBox2, *CBox5, *CBox1, *CBox3, *CBox4;
+    DropDownCombo* CBox6;
+    QComboBox *CBox2, *CBox5, *CBox1, *CBox3, *CBox4;
     QLineEdit* E2;
     QComboBox *CBox11, *CBox51, *CBox31;
     QLineEdit* E11;
@@ -178,7 +180,7 @@ class TForm1 : public QMainWindow {
     // Recording area.
     QLabel *Label1, *Label9, *Label3, *Label2;
     QSpinBox* SE1;
-    QComboBox* CB1;
+    DropDownCombo* CB1;
     QPushButton *SP1, *Button4, *B5;
     // Opens the statistics window.
     QPushButton* BStat;

@@ -46,10 +46,14 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& text, int 
 
 QComboBox* Combo(QWidget* parent, const char* name, const QStringList& items, bool editable) {
     auto* c = new QComboBox(parent);
+    SetUpCombo(c, name, items, editable);
+    return c;
+}
+
+void SetUpCombo(QComboBox* c, const char* name, const QStringList& items, bool editable) {
     c->setObjectName(name);
     c->setEditable(editable);
     c->addItems(items);
-    return c;
 }
 
 namespace {

@@ -28,6 +28,8 @@ QLabel* Label(QWidget* parent, const char* name, const QString& text, int fontPi
 QPushButton* Button(QWidget* parent, const char* name, const QString& text, int w, int h,
                     bool toggle = false);
 QComboBox* Combo(QWidget* parent, const char* name, const QStringList& items, bool editable);
+// The same for a combo box of a class of its own.
+void SetUpCombo(QComboBox* c, const char* name, const QStringList& items, bool editable);
 
 // Box layouts that own `owner`'s area (or none, to be nested), with their
 // margins and spacing set in one go.

@@ -69,14 +69,7 @@ ProfileControl::ProfileControl(TForm1& form, QObject* parent) : QObject(parent),
     // `clicked` comes from the user only: the connection manager moves SB4
     // without its click handling.
     connect(form_.SB4, &QPushButton::clicked, this, &ProfileControl::SB4Click);
-    // The drop-down list is shown in a container of its own.
-    form_.CBox6->view()->parentWidget()->installEventFilter(this);
-}
-
-bool ProfileControl::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Show && watched == form_.CBox6->view()->parentWidget())
-        CBox6DropDown();
-    return QObject::eventFilter(watched, event);
+    connect(form_.CBox6, &DropDownCombo::DroppingDown, this, &ProfileControl::CBox6DropDown);
 }
 
 QString ProfileControl::Text(int item) const {

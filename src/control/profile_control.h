@@ -54,9 +54,6 @@ class ProfileControl : public QObject {
     void SetFileChooser(TFileChooser chooser) { chooser_ = std::move(chooser); }
     QString ChooseFile(bool save);
 
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
   private:
     profiles::TEditorState EditorState() const;
     std::optional<QByteArray> ReadProfileFile(const QString& path);

@@ -36,8 +36,7 @@ RecordingControl::RecordingControl(TForm1& form, QObject* parent) : QObject(pare
     connect(form_.SE2, &StepSpinBox::Stepped, this,
             [this](int steps) { steps > 0 ? SE2TopClick() : SE2BottomClick(); });
     connect(form_.SE2, &QSpinBox::valueChanged, this, &RecordingControl::SE2Change);
-    // The drop-down list of CB1 is shown in a container of its own.
-    form_.CB1->view()->parentWidget()->installEventFilter(this);
+    connect(form_.CB1, &DropDownCombo::DroppingDown, this, &RecordingControl::CB1DropDown);
     qApp->installEventFilter(this);
 }
 
@@ -144,9 +143,7 @@ void RecordingControl::RlcFrameShown(bool appendLogRow) {
 }
 
 bool RecordingControl::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Show && watched == form_.CB1->view()->parentWidget()) {
-        CB1DropDown();
-    } else if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
         // A key travels from the focused control up to the window; take it once,
         // where it starts.
         auto* w = static_cast<QWidget*>(watched);

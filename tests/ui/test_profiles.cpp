@@ -264,6 +264,10 @@ class ProfilesTest : public QObject {
         f.CBox6->showPopup();
         QCOMPARE(f.CBox6->count(), 3);
         QCOMPARE(f.CBox6->itemText(2), QString("Z3"));
+        // Read before the list was sized: the last name shows whole.
+        const QAbstractItemView* list = f.CBox6->view();
+        QVERIFY(list->visualRect(f.CBox6->model()->index(2, 0)).bottom() <
+                list->viewport()->height());
         QCOMPARE(f.state.ProfileCount, 3);
         QCOMPARE(f.SE2->maximum(), 4);
         QCOMPARE(f.CBox6->currentText(), QString("X1"));
