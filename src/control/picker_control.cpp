@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <array>
+#include <utility>
 
 #include "app/main.h"
 #include "connection/command_sender.h"
@@ -95,18 +96,17 @@ std::array<QListWidget*, 6> PickerControl::Lists() const {
 void PickerControl::ClosePickers() {
     // Pickers never built were never opened.
     if (form_.PickersBuilt()) {
-        for (QWidget* w :
-             {static_cast<QWidget*>(form_.P_Source_RLC),
-              static_cast<QWidget*>(form_.ListBox_Source_RLC),
-              static_cast<QWidget*>(form_.P_prim_RLC),
-              static_cast<QWidget*>(form_.ListBox_prim_RLC), static_cast<QWidget*>(form_.P_ser_per),
-              static_cast<QWidget*>(form_.ListBox_ser_per), static_cast<QWidget*>(form_.P_sec_RLC),
-              static_cast<QWidget*>(form_.ListBox_sec_RLC),
-              static_cast<QWidget*>(form_.P_level_RLC),
-              static_cast<QWidget*>(form_.ListBox_Level_RLC),
-              static_cast<QWidget*>(form_.P_freq_RLC),
-              static_cast<QWidget*>(form_.ListBox_freq_RLC)})
-            w->hide();
+        const std::pair<QFrame*, QListWidget*> pickers[] = {
+            {form_.P_Source_RLC, form_.ListBox_Source_RLC},
+            {form_.P_prim_RLC, form_.ListBox_prim_RLC},
+            {form_.P_ser_per, form_.ListBox_ser_per},
+            {form_.P_sec_RLC, form_.ListBox_sec_RLC},
+            {form_.P_level_RLC, form_.ListBox_Level_RLC},
+            {form_.P_freq_RLC, form_.ListBox_freq_RLC}};
+        for (const auto& [panel, list] : pickers) {
+            panel->hide();
+            list->hide();
+        }
     }
     form_.state.DecodePaused = 0;
 }
