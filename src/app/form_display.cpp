@@ -85,7 +85,13 @@ void TForm1::BuildDisplay(QWidget* parent) {
     JP5->hide();
 
     BuildModelChooser(parent);
-    pickerParts.SetBuilder([this, parent] { BuildPickers(parent); });
+    pickerParts.SetBuilder([this, parent] {
+        BuildPickers(parent);
+        // What they would have had, built with the window.
+        if (pickers) pickers->ListsBuilt();
+        if (language) language->TranslateNewControls();
+        view.PickersBuilt();
+    });
     parent->installEventFilter(this);
 }
 
@@ -240,9 +246,6 @@ void TForm1::BuildPickers(QWidget* parent) {
         *s.caption = caption;
         *s.list = list;
     }
-    if (pickers) pickers->ListsBuilt();
-    if (language) language->TranslateNewControls();
-    view.PickersBuilt();
 }
 
 void TForm1::BuildModelChooser(QWidget* parent) {
