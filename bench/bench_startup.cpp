@@ -152,7 +152,15 @@ int main(int argc, char** argv) {
         return RunChild(argc, argv, std::string_view(argv[2]) == "minimal");
 
     QCoreApplication app(argc, argv);
-    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
+    int runs = 15;
+    if (argc > 1) {
+        bool ok = false;
+        runs = QString::fromLocal8Bit(argv[1]).toInt(&ok);
+        if (!ok || runs < 1) {
+            std::fprintf(stderr, "usage: bench_startup [runs]  (runs: a whole number from 1)\n");
+            return 2;
+        }
+    }
     const QString self = QCoreApplication::applicationFilePath();
     struct TSeries {
         std::vector<double> total, fromMain, cpuMs, pageFaults;
