@@ -130,9 +130,10 @@ void SerialAdapterLink::HandleSerialInput(const QByteArray& chunk) {
     if (fx.enterConnectedState) events_.EnterConnectedState();
     if (fx.enterDisconnectedState) events_.EnterDisconnectedState();
     if (fx.decodeFrame) {
-        const auto* bytes = reinterpret_cast<const std::uint8_t*>(chunk.constData());
-        events_.DecodeMeasurementFrame(
-            std::span<const std::uint8_t>(bytes, static_cast<std::size_t>(chunk.size())));
+        const std::string_view bytes(chunk.constData(), static_cast<std::size_t>(chunk.size()));
+        for (const std::string_view frame : FramesOf(bytes))
+            events_.DecodeMeasurementFrame(std::span<const std::uint8_t>(
+                reinterpret_cast<const std::uint8_t*>(frame.data()), frame.size()));
     }
 }
 

@@ -182,7 +182,9 @@ void LinkSession::HandleChunk(const QByteArray& chunk) {
     if (fx.decodeFrame && state_ == TState::Connected) {
         wake_.stop();
         silence_.start();
-        emit FrameReceived(chunk);
+        const std::string_view bytes(chunk.constData(), static_cast<std::size_t>(chunk.size()));
+        for (const std::string_view frame : linkcore::FramesOf(bytes))
+            emit FrameReceived(QByteArray(frame.data(), static_cast<qsizetype>(frame.size())));
     }
 }
 

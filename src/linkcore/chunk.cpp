@@ -1,12 +1,31 @@
 #include "linkcore/chunk.h"
 
+#include <cstdint>
+#include <span>
+
+#include "protocol/frame.h"
+
 namespace linkcore {
 namespace {
 
 constexpr std::string_view kConnectedLine = "OK+CONN\r\n";
 constexpr std::string_view kConnectingThenConnected = "OK+CONNLOK+CONN\r\n";
 constexpr std::string_view kLost = "OK+LOST";
-constexpr std::size_t kFrameSize = 18;
+constexpr std::size_t kFrameSize = protocol::kFrameSize;
+
+bool ValidFrame(std::string_view bytes) {
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    return protocol::ValidateFrame(std::span(data, bytes.size())) ==
+           protocol::TFrameRejection::None;
+}
+
+// Two or more valid frames and nothing else.
+bool FrameRun(std::string_view c) {
+    if (c.size() < 2 * kFrameSize || c.size() % kFrameSize != 0) return false;
+    for (std::size_t at = 0; at < c.size(); at += kFrameSize)
+        if (!ValidFrame(c.substr(at, kFrameSize))) return false;
+    return true;
+}
 
 }  // namespace
 
@@ -27,8 +46,16 @@ TChunkKind ClassifyChunk(std::string_view c, bool decodePaused) {
     // stay connected to a meter that is gone. A frame ends in 10, never in 'T'.
     if (c.size() > kLost.size() && c.ends_with(kLost)) return TChunkKind::Lost;
     if (c == "OK") return TChunkKind::AdapterOk;
-    if (c.size() != kFrameSize) return TChunkKind::Unrecognised;
+    if (c.size() != kFrameSize && !FrameRun(c)) return TChunkKind::Unrecognised;
     return decodePaused ? TChunkKind::FramePaused : TChunkKind::Frame;
+}
+
+std::vector<std::string_view> FramesOf(std::string_view chunk) {
+    std::vector<std::string_view> frames;
+    if (chunk.size() != kFrameSize && !FrameRun(chunk)) return frames;
+    for (std::size_t at = 0; at < chunk.size(); at += kFrameSize)
+        frames.push_back(chunk.substr(at, kFrameSize));
+    return frames;
 }
 
 TChunkEffects EffectsOf(TChunkKind kind) {

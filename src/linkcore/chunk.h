@@ -2,10 +2,13 @@
 
 #include <optional>
 #include <string_view>
+#include <vector>
 
 // What arrives on the adapter's serial port comes in chunks: the bytes up to a
-// 10 ms pause. A chunk is either one adapter reply or one 18-byte measurement
-// frame; anything else is noise and the port's buffers are flushed to resync.
+// 10 ms pause. A chunk is either one adapter reply, one 18-byte measurement
+// frame or a run of whole valid frames that came without a pause between them
+// (the reader was busy); anything else is noise and the port's buffers are
+// flushed to resync.
 //
 //   chunk                                            kind
 //   "OK+CONNL"                                       Connecting
@@ -16,6 +19,7 @@
 //     10+ bytes starting "OK+CONN\r\n"
 //   "OK+LOST", 8+ bytes ending "OK+LOST"             Lost
 //   "OK"                                             AdapterOk
+//   2+ valid frames back to back, nothing else       Frame, or FramePaused (each frame)
 //   any other length than 18                         Unrecognised
 //   any other 18 bytes                               Frame, or FramePaused while decoding pauses
 //
@@ -38,6 +42,13 @@ enum class TChunkKind {
 };
 
 TChunkKind ClassifyChunk(std::string_view chunk, bool decodePaused);
+
+// The frames a Frame chunk holds, in order: the chunk itself when it is one
+// frame long, each frame of a run of valid frames; none for any other chunk.
+// A run must be whole and every frame in it valid (terminator, checksum and
+// the rest of the decoder's checks): a single bad byte drops the whole chunk
+// as before, since its frame borders can no longer be trusted.
+std::vector<std::string_view> FramesOf(std::string_view chunk);
 
 // Lexicon item of the connection texts (Dlang_connect) to log.
 inline constexpr int kItemConnecting = 2;    // "Подключаемся..."

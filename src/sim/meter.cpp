@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <variant>
 
 #include "protocol/command.h"
@@ -167,6 +168,7 @@ void TSimMeter::DropLink() {
     link_ = TLink::Idle;
     meterInput_.clear();
     meterBurstOpen_ = false;
+    GlueNextFrames(0);  // held frames go down with the link
     if (!radio_) Emit("OK+LOST");
     radio_ = false;
 }
@@ -287,6 +289,7 @@ void TSimMeter::AdapterUnplugged() {
     meterBurstOpen_ = false;
     pending_.clear();
     released_.clear();
+    GlueNextFrames(0);
 }
 
 void TSimMeter::DropLinkMidFrame() {
@@ -305,13 +308,23 @@ void TSimMeter::SetLateConnectFailure(std::optional<int> ms) {
     if (ms) config_.connectTimeoutMs = std::max(*ms, 0);
 }
 
+void TSimMeter::GlueNextFrames(int count) {
+    glueFrames_ = std::max(count, 0);
+    glued_.clear();
+}
+
 void TSimMeter::SendFrame() {
     protocol::TMeasurementFrame frame = BuildFrame();
     if (corruptFrames_ > 0) {
         --corruptFrames_;
         frame[16] = static_cast<std::uint8_t>(frame[16] + 1);  // the checksum byte
     }
-    Emit(Bytes(frame.begin(), frame.end()));
+    if (glueFrames_ > 0) {
+        glued_.insert(glued_.end(), frame.begin(), frame.end());
+        if (--glueFrames_ == 0) Emit(std::exchange(glued_, {}));
+    } else {
+        Emit(Bytes(frame.begin(), frame.end()));
+    }
     lastFrameAt_ = now_;
     nextFrameAt_ = now_ + ReportIntervalMs(settings_.Rate());
 }

@@ -97,6 +97,9 @@ class TSimMeter {
     void DropLinkMidFrame();
     // The next `count` frames carry a wrong checksum.
     void CorruptNextFrames(int count) { corruptFrames_ = std::max(count, 0); }
+    // The next `count` frames are held back and sent as one burst with the
+    // last of them, as a reader that was busy that long finds them.
+    void GlueNextFrames(int count);
     // "AT+CONNL" gets "OK+CONNF" after `ms` instead of a link; none: links again.
     void SetLateConnectFailure(std::optional<int> ms);
 
@@ -164,6 +167,8 @@ class TSimMeter {
     std::vector<Bytes> released_;
     std::mt19937 rng_;
     int corruptFrames_ = 0;
+    int glueFrames_ = 0;
+    Bytes glued_;
 };
 
 }  // namespace sim

@@ -177,6 +177,10 @@ std::string ApplyControlLine(TSimMeter& meter, TAdapterPort& port, TNoise& noise
         const auto count = ParseCount(arg);
         if (!count) return "bad-checksum needs a frame count, not '" + arg + "'";
         meter.CorruptNextFrames(*count);
+    } else if (word == "glued") {
+        const auto count = ParseCount(arg);
+        if (!count) return "glued needs a frame count, not '" + arg + "'";
+        meter.GlueNextFrames(*count);
     } else if (word == "late-connf") {
         if (arg == "off") {
             meter.SetLateConnectFailure(std::nullopt);

@@ -99,6 +99,7 @@ std::string ApplyControlLine(TSimMeter& meter, TAdapterPort& port, TNoise& noise
                              std::int64_t nowMs, const std::string& line);
 inline constexpr const char* kControlLineHelp =
     "sleep, eco, wake, on, off, part PART; faults: unplug, plug, lost-midframe,\n"
-    "  noise SECONDS (random bytes at 100 kB/s), bad-checksum N, late-connf MS, late-connf off";
+    "  noise SECONDS (random bytes at 100 kB/s), bad-checksum N, glued N (the next N\n"
+    "  frames in one burst), late-connf MS, late-connf off";
 
 }  // namespace sim

@@ -1,8 +1,10 @@
 #include <QElapsedTimer>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "app/demo_meter.h"
@@ -252,6 +254,23 @@ class LogCommandTest : public QObject {
         QCOMPARE(Read(r.out).rows.size(), std::size_t(4));
         QVERIFY(r.err.contains("reconnecting"));
         QCOMPARE(demo.Received().count("AT+CONNL"), 2);
+    }
+
+    // Frames that queued up while the reader was busy come as one chunk: each
+    // of them is recorded, none is rejected.
+    void framesRunTogetherAreEachRecorded() {
+        DemoMeter demo(Config());
+        demo.Meter().GlueNextFrames(3);
+        QTemporaryDir dir;
+        const QString out = dir.filePath("glued.csv");
+        const TRun r = Run(demo, {"--count", "3", "--out", out});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.err.contains("frames 3  written 3  rejected 0"), qPrintable(r.err));
+        QFile file(out);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const logcore::TJournalContents csv = Read(file.readAll());
+        QVERIFY(csv.problems.empty());
+        QCOMPARE(csv.rows.size(), std::size_t(3));
     }
 
     void droppedLinkEndsTheRunWithoutReconnect() {

@@ -17,6 +17,7 @@
 #include "support/form_fixture.h"
 #include "support/process_cpu.h"
 #include "support/pty_port.h"
+#include "support/rlcd_frames.h"
 
 namespace {
 
@@ -158,6 +159,29 @@ class ConnectionTest : public QObject {
         QVERIFY(f.LangCombo1->isVisibleTo(&f) && !f.SP5->isVisibleTo(&f));
         QVERIFY(f.L_prim_n->text().isEmpty());
         QVERIFY(f.Button_Add->isEnabled());
+    }
+
+    // Frames that queued up while the window was busy come as one chunk: each
+    // is decoded in turn, so the screen shows the last of them.
+    void framesRunTogetherAreEachDecoded() {
+        TForm1& f = *f_;
+        f.connection->Serial().HandleSerialInput("OK+CONN");
+        f.state.DecodePaused = 0;
+        const auto bytes = [](const RlcdReport& r) {
+            const protocol::TMeasurementFrame frame = RlcdFrameOf(r);
+            return QByteArray(reinterpret_cast<const char*>(frame.data()),
+                              static_cast<qsizetype>(frame.size()));
+        };
+        const QByteArray first = bytes({.rs = 1000});
+        const QByteArray last = bytes({.rs = 1500});
+        f.connection->Serial().HandleSerialInput(first + first + last);
+        const QString shown = f.L_prim_n->text();
+        QVERIFY(!shown.isEmpty());
+        f.connection->Serial().HandleSerialInput(first);
+        QVERIFY(f.L_prim_n->text() != shown);
+        f.connection->Serial().HandleSerialInput(last);
+        QCOMPARE(f.L_prim_n->text(), shown);
+        QVERIFY(f.state.MeterConnected);
     }
 
     void manualDisconnectSendsTheDropCommand() {

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
+
+#include "protocol/frame.h"
 
 namespace linkcore {
 namespace {
@@ -117,6 +120,84 @@ TEST(ChunkEffects, StateChangesAndDecoding) {
     EXPECT_EQ(ok.memoPrefix, "OK");
     EXPECT_FALSE(ok.memoItem);
 }
+
+// A frame the decoder accepts, told apart from others by its value.
+std::string ValidFrame(float value, bool plusFive = false) {
+    protocol::TFrameFields f;
+    f.status.displayMode = 1;
+    f.value1 = value;
+    f.checksumVariant = plusFive ? 2 : 0;
+    f.plusFiveChecksum = plusFive;
+    const protocol::TMeasurementFrame frame = protocol::BuildMeasurementFrame(f);
+    return std::string(reinterpret_cast<const char*>(frame.data()), frame.size());
+}
+
+std::string WithByte(std::string frame, std::size_t at, char value) {
+    frame[at] = value;
+    return frame;
+}
+
+const std::string kA = ValidFrame(1.0f);
+const std::string kB = ValidFrame(2.0f);
+const std::string kC = ValidFrame(3.0f);
+
+struct RunCase {
+    const char* name;
+    std::string chunk;
+    bool paused;
+    TChunkKind kind;
+    std::vector<std::string> frames;
+};
+
+class FrameRuns : public ::testing::TestWithParam<RunCase> {};
+
+// Frames that queued up while the reader was busy arrive as one chunk; when it
+// is nothing but whole valid frames, each of them is decoded.
+TEST_P(FrameRuns, ExactRunsOfValidFramesAreThoseFrames) {
+    const RunCase& c = GetParam();
+    EXPECT_EQ(ClassifyChunk(c.chunk, c.paused), c.kind);
+    std::vector<std::string> frames;
+    for (const std::string_view f : FramesOf(c.chunk)) frames.emplace_back(f);
+    EXPECT_EQ(frames, c.frames);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Chunks, FrameRuns,
+    ::testing::Values(
+        RunCase{"OneFrame", kA, false, TChunkKind::Frame, {kA}},
+        // A lone 18-byte chunk keeps going to the decoder unchecked.
+        RunCase{
+            "Any18Bytes", std::string(18, 'z'), false, TChunkKind::Frame, {std::string(18, 'z')}},
+        RunCase{"TwoValid", kA + kB, false, TChunkKind::Frame, {kA, kB}},
+        RunCase{"ThreeValid", kA + kB + kC, false, TChunkKind::Frame, {kA, kB, kC}},
+        RunCase{"ThreeValidPaused", kA + kB + kC, true, TChunkKind::FramePaused, {kA, kB, kC}},
+        RunCase{"PlusFiveChecksum",
+                kA + ValidFrame(4.0f, true),
+                false,
+                TChunkKind::Frame,
+                {kA, ValidFrame(4.0f, true)}},
+        RunCase{"SameFrameTwice", kA + kA, false, TChunkKind::Frame, {kA, kA}},
+        // Anything else keeps the old rule: the whole chunk is dropped.
+        RunCase{"SecondBadChecksum",
+                kA + WithByte(kB, 16, static_cast<char>(kB[16] + 1)),
+                false,
+                TChunkKind::Unrecognised,
+                {}},
+        RunCase{
+            "FirstBadTerminator", WithByte(kA, 17, 13) + kB, false, TChunkKind::Unrecognised, {}},
+        RunCase{"BadModelInRun",
+                kA + WithByte(kB, 15, static_cast<char>(0x29)),
+                false,
+                TChunkKind::Unrecognised,
+                {}},
+        RunCase{"RunAndOneByte", kA + kB + "\x0A", false, TChunkKind::Unrecognised, {}},
+        RunCase{"FrameAndPart", kA + kB.substr(0, 9), false, TChunkKind::Unrecognised, {}},
+        RunCase{
+            "Shifted", kA.substr(1) + kB + kA.substr(0, 1), false, TChunkKind::Unrecognised, {}},
+        // Replies around data still win, and their data is not decoded.
+        RunCase{"ConnThenTwoFrames", "OK+CONN\r\n" + kA + kB, false, TChunkKind::Connected, {}},
+        RunCase{"TwoFramesThenLost", kA + kB + "OK+LOST", false, TChunkKind::Lost, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Probe, AnsweredWhenOkAppearsAnywhere) {
     EXPECT_TRUE(ProbeAnswered("OK"));

@@ -578,6 +578,28 @@ TEST_F(LinkedMeter, CorruptedFramesFailTheirChecksumThenGoodOnesFollow) {
     EXPECT_EQ(verdicts[2], protocol::TFrameRejection::None);
 }
 
+// A reader that was busy finds frames back to back: one burst, each of its
+// frames whole and valid, and the link's reader takes them apart again.
+TEST_F(LinkedMeter, GluedFramesComeAsOneBurstOfWholeFrames) {
+    meter->GlueNextFrames(3);
+    std::vector<Bytes> bursts;
+    for (int t = 0; t < 4100; t += 10) {
+        meter->Advance(10);
+        for (Bytes& b : meter->TakeBursts()) bursts.push_back(std::move(b));
+    }
+    ASSERT_EQ(bursts.size(), 2u);
+    ASSERT_EQ(bursts[0].size(), 3 * protocol::kFrameSize);
+    const std::string glued = Text(bursts[0]);
+    EXPECT_EQ(linkcore::ClassifyChunk(glued, false), linkcore::TChunkKind::Frame);
+    const auto frames = linkcore::FramesOf(glued);
+    ASSERT_EQ(frames.size(), 3u);
+    for (const std::string_view f : frames)
+        EXPECT_EQ(protocol::ValidateFrame(
+                      std::span(reinterpret_cast<const std::uint8_t*>(f.data()), f.size())),
+                  protocol::TFrameRejection::None);
+    EXPECT_EQ(bursts[1].size(), protocol::kFrameSize);  // then one at a time again
+}
+
 TEST_F(LinkedMeter, UnpluggedAdapterForgetsItsLinkSilently) {
     meter->AdapterUnplugged();
     meter->Advance(3000);

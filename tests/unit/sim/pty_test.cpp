@@ -87,6 +87,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ControlCase{"noise_without_seconds", "noise", "noise needs whole seconds"},
                       ControlCase{"bad_checksum", "bad-checksum 4", ""},
                       ControlCase{"bad_checksum_negative", "bad-checksum -1", "frame count"},
+                      ControlCase{"glued", "glued 3", ""},
+                      ControlCase{"glued_without_count", "glued", "frame count"},
                       ControlCase{"late_connf", "late-connf 2000", ""},
                       ControlCase{"late_connf_off", "late-connf off", ""},
                       ControlCase{"late_connf_bad", "late-connf soon", "milliseconds or off"},
