@@ -49,13 +49,6 @@ struct TDecodeOptions {
     TReferenceOption secondary;
 };
 
-// Characters of UTF-8 text (bytes that start one).
-std::size_t Utf8Length(const std::string& text) {
-    std::size_t n = 0;
-    for (const unsigned char c : text) n += (c & 0xC0) != 0x80;
-    return n;
-}
-
 bool ParseArgs(const std::vector<std::string>& args, TDecodeOptions& opt, std::string& error) {
     bool fileSeen = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -80,12 +73,7 @@ bool ParseArgs(const std::vector<std::string>& args, TDecodeOptions& opt, std::s
             if (!value(v)) return false;
             opt.langDir = v;
         } else if (a == "--decimal") {
-            if (!value(v)) return false;
-            // An empty or longer mark would print numbers that read as other numbers.
-            if (Utf8Length(v) != 1) {
-                error = "--decimal must be exactly one character";
-                return false;
-            }
+            if (!value(v) || !ParseDecimalOption(v, error)) return false;
             opt.decimal = v;
         } else if (a == "--group") {
             if (!value(v)) return false;

@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QTime>
 #include <QTimer>
 #include <atomic>
 #include <cerrno>
@@ -144,7 +145,7 @@ bool ParseArgs(const std::vector<std::string>& args, TLogOptions& opt, std::stri
             }
             opt.lang = v;
         } else if (a == "--decimal") {
-            if (!value()) return false;
+            if (!value() || !ParseDecimalOption(v, error)) return false;
             opt.decimal = v;
         } else if (a == "--quiet" || a == "-q") {
             opt.quiet = true;
@@ -357,7 +358,12 @@ class TLogRun : public QObject {
 
     void PortFailed(LinkSession::TPortProblem problem, const QString& port, const QString& detail) {
         if (everConnected_ && opt_.reconnect) {
-            Note("the adapter's port is gone (" + detail.toStdString() + "); looking for it again");
+            // Every watch tick fails again while it is away: one line an outage.
+            if (portLostAt_.isEmpty()) {
+                portLostAt_ = QTime::currentTime().toString("HH:mm:ss");
+                Note("the adapter's port is gone since " + portLostAt_.toStdString() + " (" +
+                     detail.toStdString() + "); looking for it again");
+            }
             return;
         }
         const std::string p = port.toStdString();
@@ -393,6 +399,7 @@ class TLogRun : public QObject {
                               " did not answer \"AT\"; is it the Bluetooth adapter?");
         }
         session_->SetReconnect(opt_.reconnect);
+        portLostAt_.clear();
         Note("adapter on " + port.toStdString() + "; connecting to the meter");
         session_->Connect();
     }
@@ -474,6 +481,7 @@ class TLogRun : public QObject {
     bool finishing_ = false;
     bool progressShown_ = false;
     bool progressOpen_ = false;
+    QString portLostAt_;  // local time the port went away, empty while it is there
 };
 
 }  // namespace

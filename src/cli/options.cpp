@@ -228,6 +228,14 @@ bool LoadToolLanguage(const std::string& code, const std::optional<std::string>&
     return false;
 }
 
+bool ParseDecimalOption(const std::string& text, std::string& error) {
+    std::size_t characters = 0;  // bytes that start a UTF-8 character
+    for (const unsigned char c : text) characters += (c & 0xC0) != 0x80;
+    if (characters == 1) return true;
+    error = "--decimal must be exactly one character";
+    return false;
+}
+
 bool ParseModelOption(const std::string& text, int& model, std::string& error) {
     int m = -1;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), m);

@@ -26,6 +26,10 @@ bool BuildReference(const TReferenceOption& primary, const TReferenceOption& sec
 // library's numeric locale is left at "C" so printed numbers stay plain.
 display::TSeparators SystemSeparators();
 
+// A --decimal value: exactly one character, or the message saying why not
+// (an empty or longer mark would print numbers that read as other numbers).
+bool ParseDecimalOption(const std::string& text, std::string& error);
+
 // A model number given on the command line (0 to 3), or the message saying why not.
 bool ParseModelOption(const std::string& text, int& model, std::string& error);
 

@@ -31,6 +31,9 @@ check "simulate part" $'--part\nX=1\nR=<ohms>' "$meter" simulate --part X=1
 check "simulate mode" $'--mode\nzz\nrlcd | rd | u' "$meter" simulate --mode zz
 check "simulate model" $'--model\n7\n0, 1, 2 or 3' "$meter" simulate --model 7
 check "simulate unknown option" $'--bogus' "$meter" simulate --bogus
+check "log decimal of two characters" $'--decimal\none character' "$meter" log --decimal ",,"
+check "log empty decimal" $'--decimal\none character' "$meter" log --decimal ""
+check "decode decimal of two characters" $'--decimal\none character' "$meter" decode --decimal ",,"
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

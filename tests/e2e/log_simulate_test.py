@@ -2,10 +2,12 @@
 """rlc-meter log against rlc-meter simulate on a pseudo-terminal."""
 import json
 import os
+import re
 import shutil
 import signal
 import subprocess
 import sys
+import tempfile
 import time
 
 TOOL = sys.argv[1]
@@ -112,5 +114,28 @@ finally:
     sim.stdin.close()
     sim.send_signal(signal.SIGTERM)
     sim.wait(timeout=10)
+
+# The adapter is pulled out for several watch ticks: one line says when its
+# port went away, and recording goes on once it is back.
+folder = tempfile.mkdtemp()
+sim, port = simulate("--link", os.path.join(folder, "adapter"))
+try:
+    p = log(port, "--count", "3")
+    first = read_lines(p, 2)  # header and one reading
+    sim.stdin.write("unplug\n")
+    sim.stdin.flush()
+    time.sleep(6)
+    sim.stdin.write("plug\n")
+    sim.stdin.flush()
+    rest, err = p.communicate(timeout=40)
+    check(p.returncode == 0, "the run goes on after the port came back (%s)" % err.decode())
+    gone = re.findall(rb"port is gone since \d\d:\d\d:\d\d", err)
+    check(len(gone) == 1, "one line for the outage, with its time: %r" % err.decode())
+    check(len(columns((first + rest).decode())[1]) == 3, "three readings in all")
+finally:
+    sim.stdin.close()
+    sim.send_signal(signal.SIGTERM)
+    sim.wait(timeout=10)
+    shutil.rmtree(folder, ignore_errors=True)
 
 sys.exit(1 if failures else 0)
