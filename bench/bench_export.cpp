@@ -56,6 +56,11 @@ long KilobytesFromStatus(const char* field) {
     return -1;
 }
 
+exporter::TSheetOptions Options() {
+    const i18n::TLexicons lexicons;
+    return exporter::SheetOptions(lexicons, ",");
+}
+
 void Baseline(const std::vector<exporter::TGridRow>& rows, const char* path) {
     lxw_workbook_options opt{};
     opt.constant_memory = LXW_TRUE;
@@ -71,8 +76,8 @@ void Baseline(const std::vector<exporter::TGridRow>& rows, const char* path) {
 void Ours(const std::vector<exporter::TGridRow>& rows, const char* path) {
     std::string error;
     exporter::WriteWorkbook(
-        path, exporter::TSheetOptions{","}, static_cast<int>(rows.size()),
-        [&](int r, exporter::TGridRow& cells) { cells = rows[static_cast<std::size_t>(r)]; },
+        path, Options(), static_cast<int>(rows.size()),
+        [&](int r, exporter::TExportRow& row) { row.cells = rows[static_cast<std::size_t>(r)]; },
         error);
 }
 
@@ -92,10 +97,10 @@ std::unique_ptr<LogTableModel> ModelOf(const std::vector<exporter::TGridRow>& ro
 void FromModel(const LogTableModel& model, const char* path) {
     std::string error;
     exporter::WriteWorkbook(
-        path, exporter::TSheetOptions{","}, model.RowCount(),
-        [&](int r, exporter::TGridRow& cells) {
+        path, Options(), model.RowCount(),
+        [&](int r, exporter::TExportRow& row) {
             for (int c = 0; c < exporter::kSheetColumns; ++c)
-                cells[static_cast<std::size_t>(c)] = model.CellUtf8(r, c);
+                row.cells[static_cast<std::size_t>(c)] = model.CellUtf8(r, c);
         },
         error);
 }

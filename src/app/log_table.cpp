@@ -13,6 +13,7 @@
 #include "app/step_spin_box.h"
 #include "control/recording_control.h"
 #include "control/reference_editor.h"
+#include "export/si_sheet.h"
 #include "log/journal.h"
 #include "log/local_time.h"
 #include "log/log_row.h"
@@ -131,6 +132,7 @@ void LogTable::Journal(int position, logcore::TLogMode mode, const logcore::TLoc
     const logcore::TJournalRow row =
         logcore::MakeJournalRow(time, mode, position, std::move(name), std::move(shown),
                                 form_.screen.State(), form_.screen.Settings());
+    form_.SG->Cells().SetRowMeasured(position, exporter::MeasuredFromJournal(row));
     if (const auto failure = journal_->writer.Append(row))
         form_.Memo1->appendPlainText(
             QString::fromStdString(logcore::JournalFailureText(*failure, form_.lexicons)));

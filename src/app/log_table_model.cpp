@@ -91,6 +91,22 @@ void LogTableModel::SetRowVerdict(int row, int verdict) {
     Changed(row, kRejectColumn, kColumns - 1);
 }
 
+void LogTableModel::SetRowMeasured(int row, const exporter::TMeasured& measured) {
+    if (row < 1 || row >= RowCount()) return;
+    rows_[static_cast<std::size_t>(row)].measured = std::make_unique<exporter::TMeasured>(measured);
+}
+
+const exporter::TMeasured* LogTableModel::RowMeasured(int row) const {
+    if (row < 0 || row >= RowCount()) return nullptr;
+    return rows_[static_cast<std::size_t>(row)].measured.get();
+}
+
+int LogTableModel::LastFilledRow() const {
+    for (int r = RowCount() - 1; r >= 0; --r)
+        if (!rows_[static_cast<std::size_t>(r)].text.empty()) return r;
+    return -1;
+}
+
 int LogTableModel::RowVerdict(int row) const {
     if (row < 0 || row >= RowCount()) return 0;
     return rows_[static_cast<std::size_t>(row)].verdict;

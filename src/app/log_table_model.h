@@ -4,10 +4,12 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "export/si_sheet.h"
 #include "i18n/lexicon.h"
 
 // The cells of the log grid. Row 0 holds the header texts like any other row
@@ -39,6 +41,14 @@ class LogTableModel : public QAbstractTableModel {
     // Empties rows `first` to `last` (grid rows, inclusive, clipped to the grid).
     void ClearRows(int first, int last);
 
+    // The numbers behind a measured row, for the export's number sheet; null
+    // for a row no measurement wrote (headers, entry names, emptied rows).
+    void SetRowMeasured(int row, const exporter::TMeasured& measured);
+    const exporter::TMeasured* RowMeasured(int row) const;
+    // The last grid row that holds any text (0 when only the header does, -1
+    // when not even that).
+    int LastFilledRow() const;
+
     // Verdict the row was written with (0 when it never was).
     void SetRowVerdict(int row, int verdict);
     int RowVerdict(int row) const;
@@ -57,6 +67,7 @@ class LogTableModel : public QAbstractTableModel {
         std::string text;                           // the ten cells one after another
         std::array<std::uint16_t, kColumns> end{};  // end offset of each cell in `text`
         std::int16_t verdict = 0;
+        std::unique_ptr<const exporter::TMeasured> measured;
     };
     static std::string_view CellView(const TRow& row, int column);
     static void Replace(TRow& row, int column, std::string_view text);

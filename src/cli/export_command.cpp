@@ -80,6 +80,7 @@ std::vector<exporter::TJournalGridRow> GridRows(const logcore::TJournalContents&
                            ? 0
                            : static_cast<std::int32_t>(j.position);
         for (std::size_t c = 0; c < row.cells.size(); ++c) row.cells[c] = j.cells[c];
+        row.measured = exporter::MeasuredFromJournal(j);
         rows.push_back(std::move(row));
     }
     return rows;
@@ -119,11 +120,14 @@ int RunExport(const std::vector<std::string>& args) {
         std::cerr << "rlc-meter export: " << journalPath << ": " << grid.skipped
                   << " rows with a position outside 1.." << exporter::kMaxPosition << " left out\n";
 
-    exporter::TSheetOptions sheet;
-    sheet.decimal = opt.decimal ? *opt.decimal : SystemDecimal();
+    const exporter::TSheetOptions sheet =
+        exporter::SheetOptions(lexicons, opt.decimal ? *opt.decimal : SystemDecimal());
     const bool ok = exporter::WriteWorkbook(
         outPath, sheet, static_cast<int>(grid.rows.size()),
-        [&](int r, exporter::TGridRow& cells) { cells = grid.rows[static_cast<std::size_t>(r)]; },
+        [&](int r, exporter::TExportRow& row) {
+            row.cells = grid.rows[static_cast<std::size_t>(r)];
+            row.measured = grid.measured[static_cast<std::size_t>(r)];
+        },
         error);
     if (!ok) {
         std::cerr << "rlc-meter export: cannot write " << outPath << ": " << error << "\n";

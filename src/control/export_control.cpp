@@ -22,6 +22,14 @@ constexpr int kStartCaption = 8;  // lexicon D1
 
 }  // namespace
 
+int ExportedRows(int logPosition, int lastFilledRow, int gridRows) {
+    // A row re-recorded at a lower position leaves the log position below rows
+    // that still hold measurements; those are exported too. A grid with only
+    // its headers and no row logged yet exports nothing.
+    const int filled = lastFilledRow >= 1 ? lastFilledRow + 1 : 0;
+    return std::clamp(std::max(logPosition, filled), 0, gridRows);
+}
+
 ExportControl::ExportControl(TForm1& form, QString exportFolder, TOpener opener, QObject* parent)
     : QObject(parent), form_(form), folder_(std::move(exportFolder)), opener_(std::move(opener)) {
     connect(form_.Button4, &QPushButton::clicked, this, &ExportControl::Button4Click);
@@ -53,7 +61,8 @@ QString ExportControl::ExportToExcel() {
     if (form_.recording->Mode() == RecordingControl::Multi)
         form_.log->SetLogPosition(form_.state.ProfileCount + 1);
     const LogTableModel& cells = form_.SG->Cells();
-    const int rows = std::clamp(form_.log->LogPosition(), 0, cells.RowCount());
+    const int rows =
+        ExportedRows(form_.log->LogPosition(), cells.LastFilledRow(), cells.RowCount());
 
     QString path;
     std::string error;
@@ -61,13 +70,14 @@ QString ExportControl::ExportToExcel() {
     if (!ok) error = "cannot create the folder " + folder_.toStdString();
     if (ok) {
         path = NewFilePath();
-        exporter::TSheetOptions options;
-        options.decimal = QLocale().decimalPoint().toStdString();
+        const exporter::TSheetOptions options =
+            exporter::SheetOptions(form_.lexicons, QLocale().decimalPoint().toStdString());
         ok = exporter::WriteWorkbook(
             path.toStdString(), options, rows,
-            [&](int r, exporter::TGridRow& row) {
+            [&](int r, exporter::TExportRow& row) {
                 for (int c = 0; c < exporter::kSheetColumns; ++c)
-                    row[static_cast<std::size_t>(c)] = cells.CellUtf8(r, c);
+                    row.cells[static_cast<std::size_t>(c)] = cells.CellUtf8(r, c);
+                if (const exporter::TMeasured* m = cells.RowMeasured(r)) row.measured = *m;
             },
             error);
     }

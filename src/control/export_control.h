@@ -6,6 +6,10 @@
 
 class TForm1;
 
+// Grid rows the export writes (header row included): up to the log position,
+// and on to the last row that holds a text.
+int ExportedRows(int logPosition, int lastFilledRow, int gridRows);
+
 // Button4: the log grid as a workbook in the exports folder beside 1.dat,
 // opened with the desktop's spreadsheet program afterwards.
 class ExportControl : public QObject {

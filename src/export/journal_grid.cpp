@@ -16,6 +16,7 @@ TJournalGrid GridFromJournal(std::span<const TJournalGridRow> journal, const i18
     for (const TJournalGridRow& r : journal)
         if (r.position >= 1 && r.position <= kMaxPosition) last = std::max(last, r.position);
     grid.rows.resize(static_cast<std::size_t>(last) + 1);
+    grid.measured.resize(grid.rows.size());
     grid.rows[0] = header;
     for (const TJournalGridRow& r : journal) {
         if (r.position < 1 || r.position > kMaxPosition) {
@@ -23,6 +24,7 @@ TJournalGrid GridFromJournal(std::span<const TJournalGridRow> journal, const i18
             continue;
         }
         grid.rows[static_cast<std::size_t>(r.position)] = r.cells;
+        grid.measured[static_cast<std::size_t>(r.position)] = r.measured;
     }
     return grid;
 }

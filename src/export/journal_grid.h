@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "export/sheet_cells.h"
+#include "export/si_sheet.h"
 #include "i18n/lexicon.h"
 
 // The log table rebuilt from a journal: what the grid held when the journal's
@@ -17,6 +19,7 @@ struct TJournalGridRow {
     bool multi = false;
     std::int32_t position = 0;
     TGridRow cells;
+    std::optional<TMeasured> measured;  // the numbers behind the row
 };
 
 // Positions the grid can hold (the start-position spinner's range).
@@ -24,7 +27,9 @@ inline constexpr std::int32_t kMaxPosition = 100000;
 
 struct TJournalGrid {
     std::vector<TGridRow> rows;  // row 0 the headers
-    int skipped = 0;             // journal rows whose position is out of range
+    // The numbers behind each row, parallel to `rows`.
+    std::vector<std::optional<TMeasured>> measured;
+    int skipped = 0;  // journal rows whose position is out of range
 };
 
 // Each position's last row wins, as a rewrite in the grid does; positions

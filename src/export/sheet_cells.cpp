@@ -26,6 +26,11 @@ int DaysInMonth(int y, int m) {
 
 }  // namespace
 
+bool IsNumberColumn(int column) {
+    return column == kPositionColumn || column == kPrimaryDeviationColumn ||
+           column == kSecondaryDeviationColumn;
+}
+
 bool ParseLocaleNumber(std::string_view text, std::string_view decimal, double& value) {
     // Built in a small buffer: this runs for every cell of an export, and
     // most cells fail on their first character.
@@ -94,11 +99,14 @@ TCell ClassifyCell(std::string_view text, int row, int column, std::string_view 
     if (text.empty()) return TBlank{};
     if (row == 0) return TText{text};
     if (column == kDateTimeColumn) {
+        // A time stamp, or an entry's name, which stays text even when it
+        // looks like a number ("0805").
         TDateTime t;
         if (ParseLogDateTime(text, t)) return t;
+        return TText{text};
     }
     double v = 0;
-    if (ParseLocaleNumber(text, decimal, v)) return TNumber{v};
+    if (IsNumberColumn(column) && ParseLocaleNumber(text, decimal, v)) return TNumber{v};
     return TText{text};
 }
 

@@ -15,6 +15,14 @@ using TGridRow = std::array<std::string, kSheetColumns>;
 
 // Column of the single-part layout that holds the date and time of a row.
 inline constexpr int kDateTimeColumn = 1;
+inline constexpr int kPositionColumn = 0;
+inline constexpr int kPrimaryDeviationColumn = 8;
+inline constexpr int kSecondaryDeviationColumn = 9;
+
+// The columns whose number-like texts become numbers: the position and the
+// two deviations. The readings, settings and marks stay texts whatever they
+// look like.
+bool IsNumberColumn(int column);
 
 struct TBlank {};
 struct TText {
@@ -25,6 +33,7 @@ struct TNumber {
 };
 struct TDateTime {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    int millisecond = 0;
     friend bool operator==(const TDateTime&, const TDateTime&) = default;
 };
 using TCell = std::variant<TBlank, TText, TNumber, TDateTime>;
@@ -41,7 +50,7 @@ bool ParseLogDateTime(std::string_view text, TDateTime& value);
 
 // Row 0 is the header row: its texts stay texts. In data rows the date-time
 // column holds a time stamp (single-part rows) or a name (multi rows); a
-// name stays text.
+// name stays text, as does every column that is not a number column.
 TCell ClassifyCell(std::string_view text, int row, int column, std::string_view decimal);
 
 }  // namespace exporter

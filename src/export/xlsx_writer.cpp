@@ -2,18 +2,73 @@
 
 #include <xlsxwriter.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace exporter {
+namespace {
+
+constexpr const char* kDateTimeFormat = "dd.mm.yy hh:mm:ss";
+constexpr std::size_t kDateTimeCharacters = 17;
+// A spreadsheet shows a number in its general format with at most 11 characters.
+constexpr std::size_t kMaxNumberCharacters = 11;
+
+std::size_t NumberCharacters(double v) {
+    char text[32];
+    const int n = std::snprintf(text, sizeof text, "%.10G", v);
+    return std::min(static_cast<std::size_t>(std::max(n, 1)), kMaxNumberCharacters);
+}
+
+// One sheet and what its columns have held so far.
+struct TSheet {
+    lxw_worksheet* sheet = nullptr;
+    lxw_row_t row = 0;
+    std::vector<std::size_t> widest;  // characters, per column
+    bool filter = false;
+
+    void Saw(int column, std::size_t characters) {
+        std::size_t& w = widest[static_cast<std::size_t>(column)];
+        w = std::max(w, characters);
+    }
+    // The column widths, once every row is in.
+    void SetWidths() const {
+        for (std::size_t c = 0; c < widest.size(); ++c)
+            if (widest[c] > 0)
+                worksheet_set_column(sheet, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c),
+                                     ColumnWidth(widest[c], filter), nullptr);
+    }
+};
+
+}  // namespace
+
+std::size_t Utf8Length(std::string_view text) {
+    return static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+}
+
+double ColumnWidth(std::size_t characters, bool filterButton) {
+    // Proportional fonts run a little wider than their digit width on letters.
+    const double width = static_cast<double>(characters) * 1.15 + 1.0 + (filterButton ? 2.5 : 0.0);
+    return std::min(width, 255.0);
+}
+
+TSheetOptions SheetOptions(const i18n::TLexicons& lexicons, std::string decimal) {
+    TSheetOptions options;
+    options.decimal = std::move(decimal);
+    options.siHeaders = SiHeaders(lexicons);
+    options.siSheetName = SiSheetName(lexicons);
+    return options;
+}
 
 struct TXlsxWriter::TImpl {
     lxw_workbook* workbook = nullptr;
-    lxw_worksheet* sheet = nullptr;
+    TSheet grid;
+    TSheet numbers;
     lxw_format* dateTime = nullptr;
     TSheetOptions options;
-    lxw_row_t row = 0;
     lxw_error firstError = LXW_NO_ERROR;
     std::string path;
     std::string partPath;  // written first, renamed to `path` when complete
@@ -25,6 +80,28 @@ struct TXlsxWriter::TImpl {
             workbook_close(workbook);
             std::remove(partPath.c_str());
         }
+    }
+
+    // Writes one cell; `text` is the cell as the grid shows it.
+    bool Write(TSheet& s, int column, const TCell& cell, std::string_view text) {
+        if (firstError != LXW_NO_ERROR) return false;
+        const auto col = static_cast<lxw_col_t>(column);
+        lxw_error e = LXW_NO_ERROR;
+        if (const auto* n = std::get_if<TNumber>(&cell)) {
+            e = worksheet_write_number(s.sheet, s.row, col, n->value, nullptr);
+            s.Saw(column, text.empty() ? NumberCharacters(n->value) : Utf8Length(text));
+        } else if (const auto* t = std::get_if<TDateTime>(&cell)) {
+            lxw_datetime dt{t->year, t->month,  t->day,
+                            t->hour, t->minute, t->second + t->millisecond / 1000.0};
+            e = worksheet_write_datetime(s.sheet, s.row, col, &dt, dateTime);
+            s.Saw(column, kDateTimeCharacters);
+        } else if (const auto* x = std::get_if<TText>(&cell)) {
+            const std::string copy(x->text);  // the writer wants it ended by a zero
+            e = worksheet_write_string(s.sheet, s.row, col, copy.c_str(), nullptr);
+            s.Saw(column, Utf8Length(x->text));
+        }  // an empty cell is left out, as an empty text typed into a sheet is
+        if (e != LXW_NO_ERROR) firstError = e;
+        return e == LXW_NO_ERROR;
     }
 };
 
@@ -45,52 +122,66 @@ std::unique_ptr<TXlsxWriter> TXlsxWriter::Start(const std::string& path,
         error = errno ? std::strerror(errno) : "cannot start a workbook";
         return nullptr;
     }
-    impl->sheet = workbook_add_worksheet(impl->workbook, nullptr);
-    if (!impl->sheet) {
+    impl->grid.sheet = workbook_add_worksheet(impl->workbook, nullptr);
+    const std::string& name = options.siSheetName;
+    const bool nameUsable =
+        !name.empty() && workbook_validate_sheet_name(impl->workbook, name.c_str()) == LXW_NO_ERROR;
+    impl->numbers.sheet =
+        workbook_add_worksheet(impl->workbook, nameUsable ? name.c_str() : nullptr);
+    if (!impl->grid.sheet || !impl->numbers.sheet) {
         error = "cannot add a worksheet";
         return nullptr;
     }
-    worksheet_set_margins(impl->sheet, kLeftMarginInches, kRightMarginInches, -1, -1);
+    impl->grid.widest.assign(kSheetColumns, 0);
+    impl->numbers.widest.assign(kSiColumns, 0);
+    impl->numbers.filter = true;
+    worksheet_set_margins(impl->grid.sheet, kLeftMarginInches, kRightMarginInches, -1, -1);
     impl->dateTime = workbook_add_format(impl->workbook);
-    format_set_num_format(impl->dateTime, "dd.mm.yy hh:mm:ss");
+    format_set_num_format(impl->dateTime, kDateTimeFormat);
+
+    TSheet& numbers = impl->numbers;
+    worksheet_freeze_panes(numbers.sheet, 1, 0);
+    for (int c = 0; c < kSiColumns; ++c) {
+        const std::string& header = options.siHeaders[static_cast<std::size_t>(c)];
+        impl->Write(numbers, c, header.empty() ? TCell{TBlank{}} : TCell{TText{header}}, header);
+    }
+    numbers.row = 1;
     return std::unique_ptr<TXlsxWriter>(new TXlsxWriter(std::move(impl)));
 }
 
-bool TXlsxWriter::WriteRow(std::span<const std::string, kSheetColumns> cells) {
+bool TXlsxWriter::WriteRow(std::span<const std::string, kSheetColumns> cells,
+                           const TMeasured* measured) {
     TImpl& w = *impl_;
     if (w.firstError != LXW_NO_ERROR) return false;
-    const int gridRow = static_cast<int>(w.row);
+    const int gridRow = static_cast<int>(w.grid.row);
     for (int c = 0; c < kSheetColumns; ++c) {
         const std::string& text = cells[static_cast<std::size_t>(c)];
-        const auto col = static_cast<lxw_col_t>(c);
-        const TCell cell = ClassifyCell(text, gridRow, c, w.options.decimal);
-        lxw_error e = LXW_NO_ERROR;
-        if (const auto* n = std::get_if<TNumber>(&cell)) {
-            e = worksheet_write_number(w.sheet, w.row, col, n->value, nullptr);
-        } else if (const auto* t = std::get_if<TDateTime>(&cell)) {
-            lxw_datetime dt{t->year, t->month,  t->day,
-                            t->hour, t->minute, static_cast<double>(t->second)};
-            e = worksheet_write_datetime(w.sheet, w.row, col, &dt, w.dateTime);
-        } else if (std::holds_alternative<TText>(cell)) {
-            e = worksheet_write_string(w.sheet, w.row, col, text.c_str(), nullptr);
-        }  // an empty cell is left out, as an empty text typed into a sheet is
-        if (e != LXW_NO_ERROR) {
-            w.firstError = e;
+        if (!w.Write(w.grid, c, ClassifyCell(text, gridRow, c, w.options.decimal), text))
             return false;
-        }
     }
-    ++w.row;
+    ++w.grid.row;
+    if (measured && gridRow > 0) {
+        const TSiRow row = SiRow(cells, *measured, w.options.decimal);
+        for (int c = 0; c < kSiColumns; ++c)
+            if (!w.Write(w.numbers, c, row[static_cast<std::size_t>(c)], {})) return false;
+        ++w.numbers.row;
+    }
     return true;
 }
 
 bool TXlsxWriter::Finish(std::string& error) {
     TImpl& w = *impl_;
     lxw_workbook* workbook = w.workbook;
-    w.workbook = nullptr;
     if (!workbook) {
         error = "the workbook is already finished";
         return false;
     }
+    if (w.firstError == LXW_NO_ERROR) {
+        w.grid.SetWidths();
+        w.numbers.SetWidths();
+        worksheet_autofilter(w.numbers.sheet, 0, 0, w.numbers.row - 1, kSiColumns - 1);
+    }
+    w.workbook = nullptr;
     errno = 0;
     const lxw_error e = workbook_close(workbook);
     const int closeErrno = errno;
@@ -111,14 +202,15 @@ bool TXlsxWriter::Finish(std::string& error) {
 }
 
 bool WriteWorkbook(const std::string& path, const TSheetOptions& options, int rowCount,
-                   const std::function<void(int row, TGridRow& cells)>& fill, std::string& error) {
+                   const std::function<void(int row, TExportRow& out)>& fill, std::string& error) {
     auto writer = TXlsxWriter::Start(path, options, error);
     if (!writer) return false;
-    TGridRow cells;
+    TExportRow row;
     for (int r = 0; r < rowCount; ++r) {
-        for (std::string& c : cells) c.clear();
-        fill(r, cells);
-        if (!writer->WriteRow(cells)) break;
+        for (std::string& c : row.cells) c.clear();
+        row.measured.reset();
+        fill(r, row);
+        if (!writer->WriteRow(row.cells, row.measured ? &*row.measured : nullptr)) break;
     }
     return writer->Finish(error);
 }

@@ -204,12 +204,18 @@ TLexicons::TLexicons()
              "добавьте пользователя в группу dialout (sudo usermod -aG dialout $USER) и войдите "
              "в систему заново",
              "Порт не открывается:", "Настройки не сохраняются:"},
-            language) {}
+            language),
+      Dexport("Form1.Dexport",
+              {"Позиция", "Наименование", "Время", "Основной параметр", "Основной, Ом | Гн | Ф",
+               "Дополнительный параметр", "Дополнительный (R, Ом; θ, °)", "Rs, Ом", "Xs, Ом",
+               "Rp, Ом", "Xp, Ом", "Частота, Гц", "Основ. откл., %", "Допол. откл., %",
+               "Брак (0 годен)", "Числа СИ"},
+              language) {}
 
 std::vector<const TDesignedLexicon*> TLexicons::All() const {
-    return {&Dlang_connect, &Dlang3, &Dlang1, &Dlang2, &D1,    &D2,  &D3,
-            &Dlog,          &Dstat,  &Dble,   &Dprof,  &Dlink, &Dlng};  // the engine's own lexicon
-                                                                        // comes last
+    return {&Dlang_connect, &Dlang3, &Dlang1, &Dlang2, &D1,      &D2,  &D3, &Dlog,
+            &Dstat,         &Dble,   &Dprof,  &Dlink,  &Dexport, &Dlng};  // the engine's own
+                                                                          // lexicon comes last
 }
 
 }  // namespace i18n

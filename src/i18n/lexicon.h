@@ -90,6 +90,7 @@ struct TLexicons {
     TDesignedLexicon Dble;           // direct Bluetooth LE link
     TDesignedLexicon Dprof;          // profile and export messages
     TDesignedLexicon Dlink;          // adapter port and settings file problems
+    TDesignedLexicon Dexport;        // the workbook's number sheet, journal view, notes
 
     std::vector<const TDesignedLexicon*> All() const;
 };

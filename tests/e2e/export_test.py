@@ -9,6 +9,7 @@ import subprocess
 import sys
 
 import openpyxl
+import openpyxl.utils
 
 HEADER = ("time;mode;position;name;col0;col1;col2;col3;col4;col5;col6;col7;col8;col9;"
           "Rs;Xs;Rp;Xp;frequency_hz;primary;secondary;verdict")
@@ -79,6 +80,40 @@ def main():
     check(abs(ws.page_margins.left - 30 / 72) < 1e-9, f"left margin {ws.page_margins.left}")
     check(abs(ws.page_margins.right - 10 / 72) < 1e-9, f"right margin {ws.page_margins.right}")
     check(not os.path.exists(out + ".part"), "no leftover part file")
+    widths = {c: ws.column_dimensions[c].width for c in "ABCDEFGHIJ"}
+    check(widths["B"] >= 18, f"the time column fits its dates: {widths}")
+    check(widths["C"] >= len("R 1,000 кОм"), f"the reading column fits: {widths}")
+    check(widths["J"] >= len("Допол.% откл."), f"the last header fits: {widths}")
+
+    # The second sheet: one row per log row, plain numbers in SI units.
+    wb = openpyxl.load_workbook(out)
+    expect(len(wb.worksheets), 2, "two sheets")
+    si = wb.worksheets[1]
+    expect(si.title, "Числа СИ", "number sheet's name")
+    expect(si.max_row, 4, "header and three rows")
+    header = [si.cell(1, c).value for c in range(1, si.max_column + 1)]
+    for unit in ("Rs, Ом", "Частота, Гц", "Основ. откл., %"):
+        check(unit in header, f"header names {unit}: {header}")
+    col = {h: i + 1 for i, h in enumerate(header)}
+    expect(si.cell(2, col["Позиция"]).value, 1, "position")
+    expect(si.cell(2, col["Время"]).value, datetime.datetime(2026, 12, 10, 14, 3, 5, 123000),
+           "time as a date")
+    expect(si.cell(2, col["Основной параметр"]).value, "R", "primary parameter")
+    expect(si.cell(2, col["Основной, Ом | Гн | Ф"]).value, 100, "primary value in ohms")
+    expect(si.cell(2, col["Rs, Ом"]).value, 100, "Rs")
+    expect(si.cell(2, col["Xs, Ом"]).value, 1, "Xs")
+    expect(si.cell(2, col["Частота, Гц"]).value, 1000, "frequency")
+    expect(si.cell(2, col["Основ. откл., %"]).value, 12.35, "deviation in percent")
+    expect(si.cell(4, col["Основ. откл., %"]).value, -0.5, "negative deviation")
+    expect(si.cell(3, col["Основ. откл., %"]).value, None, "no deviation")
+    expect(si.cell(2, col["Брак (0 годен)"]).value, 0, "verdict of a marked row")
+    expect(si.cell(3, col["Брак (0 годен)"]).value, None, "no verdict without a mark")
+    expect(si.freeze_panes, "A2", "frozen header row")
+    expect(si.auto_filter.ref, f"A1:{openpyxl.utils.get_column_letter(si.max_column)}4",
+           "autofilter over the table")
+    check(all(si.column_dimensions[openpyxl.utils.get_column_letter(c)].width
+              >= len(str(si.cell(1, c).value)) for c in range(1, si.max_column + 1)),
+          "every header fits")
 
     # Start position 40: rows 0..40, rows 1..39 empty.
     src, out = os.path.join(work, "forty.csv"), os.path.join(work, "forty.xlsx")
@@ -104,6 +139,21 @@ def main():
     expect(ws.cell(1, 2).value, "Name", "English name header")
     expect(ws.cell(3, 2).value, "R2", "entry name")
     expect(ws.cell(3, 9).value, 0.1, "deviation")
+    si = openpyxl.load_workbook(out).worksheets[1]
+    expect(si.cell(1, 1).value, "Position", "English number sheet")
+    expect([si.cell(r, 2).value for r in range(2, 7)], [f"R{i}" for i in range(1, 6)],
+           "entry names on the number sheet")
+
+    # Entry names that look like numbers stay texts on both sheets.
+    src, out = os.path.join(work, "names.csv"), os.path.join(work, "names.xlsx")
+    journal(src, [("multi", 1, "0805", ["1", "0805", "R 1 кОм", "", "S", "1кГц", "1", "", "",
+                                        ""])])
+    r = export(tool, src, out, "--decimal", ",")
+    expect(r.returncode, 0, "exit status")
+    wb = openpyxl.load_workbook(out)
+    expect(wb.worksheets[0].cell(2, 2).value, "0805", "name stays text")
+    expect(wb.worksheets[0].cell(2, 7).value, "1", "level stays text")
+    expect(wb.worksheets[1].cell(2, 2).value, "0805", "name stays text on the number sheet")
 
     # Failures: an unwritable target and a journal with a bad line.
     r = export(tool, os.path.join(work, "three.csv"), os.path.join(work, "no", "such", "x.xlsx"))

@@ -75,6 +75,11 @@ INSTANTIATE_TEST_SUITE_P(
                       CellCase{"TimeStampOutsideItsColumnIsText", "10.12.26 14:03:05", 1, 2, ",",
                                'T', 0},
                       CellCase{"EntryNameInTimeColumn", "Резистор", 1, 1, ",", 'T', 0},
+                      CellCase{"NumberLikeEntryNameIsText", "0805", 1, 1, ",", 'T', 0},
+                      CellCase{"DecimalEntryNameIsText", "4,7", 1, 1, ",", 'T', 0},
+                      CellCase{"NumberLikeLevelIsText", "1", 1, 6, ",", 'T', 0},
+                      CellCase{"NumberLikeFrequencyIsText", "100", 1, 5, ",", 'T', 0},
+                      CellCase{"NumberLikeReadingIsText", "0805", 1, 2, ",", 'T', 0},
                       CellCase{"ImpossibleDateIsText", "31.02.26 14:03:05", 1, 1, ",", 'T', 0},
                       CellCase{"ImpossibleTimeIsText", "10.12.26 24:00:00", 1, 1, ",", 'T', 0}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -91,10 +96,13 @@ TEST(SheetCell, TimeStampFields) {
 TEST(JournalGrid, RowsLandAtTheirPositionsAndTheLastWriteWins) {
     i18n::TLexicons lex;
     std::vector<TJournalGridRow> journal(4);
-    journal[0] = {false, 40, {"40", "t1"}};
-    journal[1] = {false, 41, {"41", "t2"}};
-    journal[2] = {false, 40, {"40", "t3"}};
-    journal[3] = {false, 0, {"0"}};
+    TMeasured first, second;
+    first.Rs = 1;
+    second.Rs = 2;
+    journal[0] = {false, 40, {"40", "t1"}, first};
+    journal[1] = {false, 41, {"41", "t2"}, first};
+    journal[2] = {false, 40, {"40", "t3"}, second};
+    journal[3] = {false, 0, {"0"}, first};
     const TJournalGrid g = GridFromJournal(journal, lex);
     ASSERT_EQ(g.rows.size(), 42u);
     EXPECT_EQ(g.rows[0][0], "Позиция");
@@ -102,12 +110,17 @@ TEST(JournalGrid, RowsLandAtTheirPositionsAndTheLastWriteWins) {
     EXPECT_EQ(g.rows[40][1], "t3");
     EXPECT_EQ(g.rows[41][1], "t2");
     EXPECT_EQ(g.rows[39], TGridRow{});
+    ASSERT_EQ(g.measured.size(), g.rows.size());
+    EXPECT_EQ(g.measured[40], second);
+    EXPECT_EQ(g.measured[41], first);
+    EXPECT_FALSE(g.measured[39]);
+    EXPECT_FALSE(g.measured[0]);
     EXPECT_EQ(g.skipped, 1);
 }
 
 TEST(JournalGrid, MultiJournalHasTheNameHeaderAndAnEmptyJournalOnlyHeaders) {
     i18n::TLexicons lex;
-    const std::vector<TJournalGridRow> journal{{true, 2, {"2", "Резистор"}}};
+    const std::vector<TJournalGridRow> journal{{true, 2, {"2", "Резистор"}, TMeasured{}}};
     const TJournalGrid g = GridFromJournal(journal, lex);
     ASSERT_EQ(g.rows.size(), 3u);
     EXPECT_EQ(g.rows[0][1], "Наименование");
