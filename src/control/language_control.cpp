@@ -9,7 +9,7 @@
 #include "app/main.h"
 
 LanguageControl::LanguageControl(TForm1& form, const QString& languageFolder, QObject* parent)
-    : QObject(parent), form_(form), client_(&form) {
+    : QObject(parent), form_(form), client_(&form), qt_(this) {
     // These show lexicon items, language names or the user's data.
     for (QObject* o :
          std::initializer_list<QObject*>{form_.LangCombo1, form_.JvP8, form_.JvP1, form_.JvP11,
@@ -28,6 +28,7 @@ LanguageControl::LanguageControl(TForm1& form, const QString& languageFolder, QO
     hooks.ChangeLangQuery = [this](bool&) { form_.LangManChangeLangQuery(); };
     hooks.Apply = [this] {
         form_.lexicons.SetLanguage(engine_.Tables().lexicons);
+        qt_.SetLanguage(engine_.Current().code);
         client_.Apply(engine_.Tables());
         form_.LangCombo1->setCurrentIndex(engine_.CurrentIndex());
     };
@@ -39,6 +40,7 @@ LanguageControl::LanguageControl(TForm1& form, const QString& languageFolder, QO
             QString::fromStdU16String(entry.file.filename().u16string()));
     };
     engine_.SetHooks(std::move(hooks));
+    qt_.SetLanguage(engine_.Current().code);
     connect(form_.LangCombo1, &QComboBox::activated, this, &LanguageControl::LangCombo1Change);
 }
 

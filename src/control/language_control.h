@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "control/lang_client.h"
+#include "control/qt_translations.h"
 #include "i18n/lang_engine.h"
 
 class QComboBox;
@@ -47,6 +48,7 @@ class LanguageControl : public QObject {
     TForm1& form_;
     i18n::TLangManEngine engine_;
     TLangManClient client_;
+    QtTranslations qt_;
     std::array<int, 12> savedIndex_{};
     // Texts typed into editable boxes (not one of their items), by slot.
     std::array<std::optional<QString>, 12> savedText_{};

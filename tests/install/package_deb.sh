@@ -41,6 +41,8 @@ echo "Depends: $depends"
 # Package names in Depends, alternatives included, without versions.
 depNames=$(tr ',|' '\n\n' <<<"$depends" | sed 's/^ *//; s/[ :(].*//')
 
+grep -qxF qt6-translations-l10n <<<"$depNames" || fail "Qt's translations are not in Depends"
+
 # Files, all under /usr.
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
 for f in ./usr/bin/rlc-logger ./usr/bin/rlc-meter ./usr/share/rlc-logger/lang/eng.lng \

@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -21,6 +22,7 @@
 #include "app/main.h"
 #include "app/settings_controller.h"
 #include "control/language_control.h"
+#include "control/qt_translations.h"
 #include "i18n/lang_engine.h"
 #include "support/form_fixture.h"
 
@@ -223,6 +225,58 @@ class LanguageTest : public QObject {
         Pick(f, 0);
         QCOMPARE(f.SG->Cells().Cell(0, 0), QString("Позиция"));
         QCOMPARE(f.JvP8->text(), QString("Профиль a"));
+    }
+
+    // Qt's own dialogs and buttons speak the window's language.
+    void qtsOwnTextsFollowTheChooser() {
+        TForm1& f = *f_;
+        const auto cancel = [&f] {
+            QMessageBox box(QMessageBox::Question, "", "", QMessageBox::Cancel, &f);
+            return box.button(QMessageBox::Cancel)->text();
+        };
+        const auto replace = [] {
+            return QCoreApplication::translate("QFileDialog",
+                                               "%1 already exists.\nDo you want to replace it?");
+        };
+        QCOMPARE(cancel(), QString("Отмена"));
+        QCOMPARE(QCoreApplication::translate("QFileDialog", "Open"), QString("Открыть"));
+        QVERIFY(replace().contains("уже существует"));
+        Pick(f, 1);
+        QCOMPARE(cancel(), QString("Cancel"));
+        QCOMPARE(QCoreApplication::translate("QFileDialog", "Open"), QString("Open"));
+        QVERIFY(replace().contains("already exists"));
+        Pick(f, 0);
+        QCOMPARE(cancel(), QString("Отмена"));
+    }
+
+    void qtCatalogueOfALanguageCode_data() {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("language");
+        QTest::newRow("design language") << "ru - Russian"
+                                         << "ru";
+        QTest::newRow("two letters") << "en"
+                                     << "en";
+        QTest::newRow("upper case") << "DE"
+                                    << "de";
+        QTest::newRow("region") << "de_AT"
+                                << "de_AT";
+        QTest::newRow("region with hyphen") << "pt-br"
+                                            << "pt_BR";
+        QTest::newRow("three letters") << "ukr"
+                                       << "ukr";
+        QTest::newRow("no region in a longer word") << "de_ATX"
+                                                    << "de";
+        QTest::newRow("digits") << "12"
+                                << "";
+        QTest::newRow("one letter") << "x"
+                                    << "";
+        QTest::newRow("empty") << ""
+                               << "";
+    }
+    void qtCatalogueOfALanguageCode() {
+        QFETCH(QString, code);
+        QFETCH(QString, language);
+        QCOMPARE(QtTranslations::LanguageOfCode(code.toStdString()), language);
     }
 
     void captionChangedByItsOwnCodeIsLeftToIt() {
