@@ -31,17 +31,19 @@ SettingsController::SettingsController(TForm1& form, TProgramState& state, Setti
 }
 
 void SettingsController::Store(const settings::TFieldPatch& patch) {
-    if (!store_.Write(patch)) ReportNotSaved();
+    if (const std::optional<QString> why = store_.Write(patch)) ReportNotSaved(*why);
 }
 
 // Every later choice fails the same way; one line in the log is enough.
-void SettingsController::ReportNotSaved() {
-    qWarning("Cannot write %s", qPrintable(store_.FilePath()));
+void SettingsController::ReportNotSaved(const QString& why) {
+    qWarning("Cannot write %s: %s", qPrintable(store_.FilePath()), qPrintable(why));
     if (notSavedReported_) return;
     notSavedReported_ = true;
-    form_.Memo1->appendPlainText(
+    QString line =
         QString::fromStdString(form_.lexicons.Dlink.GetItem(i18n::link::SettingsNotSaved)) + " " +
-        QDir::toNativeSeparators(store_.FilePath()));
+        QDir::toNativeSeparators(store_.FilePath());
+    if (!why.isEmpty()) line += ": " + why;
+    form_.Memo1->appendPlainText(line);
 }
 
 void SettingsController::SaveModel() {

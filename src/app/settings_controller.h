@@ -37,7 +37,7 @@ class SettingsController : public QObject {
 
   private:
     void Store(const settings::TFieldPatch& patch);
-    void ReportNotSaved();
+    void ReportNotSaved(const QString& why = {});
 
     TForm1& form_;
     TProgramState& state_;

@@ -2,8 +2,9 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QStandardPaths>
+
+#include "files/whole_file.h"
 
 SettingsStore::SettingsStore(QString folder) : folder_(std::move(folder)) {}
 
@@ -38,19 +39,16 @@ bool SettingsStore::CreateEmpty() const {
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate);
 }
 
-bool SettingsStore::Write(const settings::TFieldPatch& patch) const {
+std::optional<QString> SettingsStore::Write(const settings::TFieldPatch& patch) const {
     QFile current(FilePath());
-    if (!current.exists() || !current.open(QIODevice::ReadOnly)) return false;
+    if (!current.exists()) return QStringLiteral("the file is missing");
+    if (!current.open(QIODevice::ReadOnly)) return current.errorString();
     const QByteArray old = current.readAll();
     current.close();
     const settings::Bytes record =
         settings::RecordWithPatch(std::span(reinterpret_cast<const std::uint8_t*>(old.constData()),
                                             static_cast<std::size_t>(old.size())),
                                   patch);
-    // Written aside and renamed over the old file: a crash leaves one or the other.
-    QSaveFile f(FilePath());
-    if (!f.open(QIODevice::WriteOnly)) return false;
-    const auto size = static_cast<qint64>(record.size());
-    if (f.write(reinterpret_cast<const char*>(record.data()), size) != size) return false;
-    return f.commit();
+    return files::SaveWholeFile(FilePath(), QByteArray(reinterpret_cast<const char*>(record.data()),
+                                                       static_cast<qsizetype>(record.size())));
 }

@@ -23,8 +23,9 @@ class SettingsStore {
     bool Exists() const;
     std::optional<QByteArray> Read() const;  // none when the file is missing or unreadable
     bool CreateEmpty() const;
-    // False when the file is missing or cannot be written; nothing is written then.
-    bool Write(const settings::TFieldPatch& patch) const;
+    // The reason when the file is missing or cannot be written whole; the old
+    // file is kept as it was then.
+    std::optional<QString> Write(const settings::TFieldPatch& patch) const;
 
   private:
     QString folder_;

@@ -10,7 +10,6 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <algorithm>
@@ -26,6 +25,7 @@
 #include "connection/connection_manager.h"
 #include "control/recording_control.h"
 #include "control/reference_editor.h"
+#include "files/whole_file.h"
 #include "profiles/profile_view.h"
 #include "settings/load_settings.h"
 
@@ -169,10 +169,9 @@ std::optional<QByteArray> ProfileControl::ReadOpenProfile() {
 }
 
 bool ProfileControl::SaveWhole(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
-        return true;
-    Log(Text(i18n::proftext::CannotWrite) + path + ": " + file.errorString());
+    const std::optional<QString> failure = files::SaveWholeFile(path, bytes);
+    if (!failure) return true;
+    Log(Text(i18n::proftext::CannotWrite) + path + ": " + *failure);
     return false;
 }
 

@@ -27,10 +27,15 @@
 #include "control/recording_control.h"
 #include "profiles/profile_file.h"
 #include "protocol/command.h"
+#include "support/failing_disk.h"
 #include "support/rlcd_frames.h"
 #include "support/shown_form.h"
 
 namespace {
+
+using testing_support::DiskFaultName;
+using testing_support::FailingDisk;
+using testing_support::TDiskFault;
 
 profiles::TProfileEntry Entry(const std::string& name, std::uint8_t rate = 2) {
     profiles::TProfileEntry e;
@@ -340,6 +345,47 @@ class ProfilesTest : public QObject {
         QCOMPARE(Names(path), (std::vector<std::string>{"first", "e2", "e3", "tail"}));
         QCOMPARE(ReadAll(path).size(), 100 + 5 * 72);  // deleting keeps the length
         QCOMPARE(f.SE2->maximum(), 5);
+    }
+
+    // On a full disk a small profile used to become an empty file with no
+    // word said; now each change that cannot be stored keeps the old file,
+    // leaves the count alone and says why in the connection log.
+    void fullDiskKeepsTheProfileAndSaysWhy_data() {
+        QTest::addColumn<TDiskFault>("fault");
+        for (const TDiskFault fault : {TDiskFault::FullTmpfs, TDiskFault::FileSizeLimit})
+            QTest::newRow(DiskFaultName(fault).c_str()) << fault;
+    }
+    void fullDiskKeepsTheProfileAndSaysWhy() {
+        QFETCH(TDiskFault, fault);
+        FailingDisk disk(fault);
+        if (!disk.Available()) QSKIP(disk.WhyNot().c_str());
+        TForm1& f = *w_->form;
+        const QString path = QString::fromStdString(disk.Folder()) + "/ten.hex1";
+        const QByteArray old =
+            ProfileBytes({"e1", "e2", "e3", "e4", "e5", "e6", "e7", "e8", "e9", "e10"});
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(old) == old.size());
+        }
+        Open(path);
+        f.SB4->setChecked(true);
+        f.CBox6->setEditText("new");
+        f.Memo1->clear();
+
+        disk.Break();
+        f.SE2->setValue(2);
+        QTest::mouseClick(f.Button_Add, Qt::LeftButton);
+        QTest::mouseClick(f.Button_DEL, Qt::LeftButton);
+        f.SE2->setValue(11);  // behind the last entry: the whole file too
+        QTest::mouseClick(f.BB1, Qt::LeftButton);
+        disk.Mend();
+
+        QCOMPARE(ReadAll(path), old);
+        QCOMPARE(f.state.ProfileCount, 10);
+        const QStringList lines = f.Memo1->toPlainText().split('\n');
+        QCOMPARE(lines.size(), 3);
+        for (const QString& line : lines)
+            QVERIFY2(line.startsWith("Профиль не записан: " + path + ": "), qPrintable(line));
     }
 
     void outOfRangeAndEmptyProfileChangeNothing() {

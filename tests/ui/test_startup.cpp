@@ -15,8 +15,13 @@
 #include "app/settings_controller.h"
 #include "control/language_control.h"
 #include "settings/codepage.h"
+#include "support/failing_disk.h"
 
 namespace {
+
+using testing_support::DiskFaultName;
+using testing_support::FailingDisk;
+using testing_support::TDiskFault;
 
 QByteArray Int32(qint32 v) {
     QByteArray b(4, '\0');
@@ -243,6 +248,43 @@ class StartupTest : public QObject {
         const QString line =
             "Настройки не сохраняются: " + dir_->path() + "/blocker/ZAZ_Aduz/1.dat";
         QCOMPARE(form.Memo1->toPlainText().count(line), 1);
+    }
+
+    // On a full disk the start used to turn 1.dat into an empty file: now
+    // every choice that cannot be stored keeps it as it was, and the
+    // connection log says so once, with the reason.
+    void fullDiskKeepsTheSettingsAndSaysSoOnce_data() {
+        QTest::addColumn<TDiskFault>("fault");
+        for (const TDiskFault fault : {TDiskFault::FullTmpfs, TDiskFault::FileSizeLimit})
+            QTest::newRow(DiskFaultName(fault).c_str()) << fault;
+    }
+    void fullDiskKeepsTheSettingsAndSaysSoOnce() {
+        QFETCH(TDiskFault, fault);
+        FailingDisk disk(fault);
+        if (!disk.Available()) QSKIP(disk.WhyNot().c_str());
+        const QString folder = QString::fromStdString(disk.Folder());
+        // KS16 remembered: restoring it stores the model again.
+        const QByteArray old = SettingsBytes({}, 0, 0, 0, 1);
+        {
+            QFile f(folder + "/1.dat");
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(old) == old.size());
+        }
+        TForm1Ports ports;
+        ports.settingsFolder = folder;
+        ports.languageFolder = qEnvironmentVariable("RLC_SOURCE_DIR") + "/lang";
+        disk.Break();
+        auto form = std::make_unique<TForm1>(std::move(ports));
+        form->RB3->click();
+        form->CheckBox_connect_auto->click();
+        disk.Mend();
+
+        QVERIFY(form->RB3->isChecked());
+        QFile f(folder + "/1.dat");
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), old);
+        const QString log = form->Memo1->toPlainText();
+        QCOMPARE(log.count("Настройки не сохраняются: "), 1);
+        QVERIFY2(log.contains("Настройки не сохраняются: " + folder + "/1.dat: "), qPrintable(log));
     }
 
   private:
