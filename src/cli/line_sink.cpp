@@ -26,7 +26,9 @@ bool TLineSink::Open(const std::optional<std::string>& path, std::string header,
         error = "cannot open " + *path + ": " + std::strerror(errno);
         return false;
     }
-    if (::lseek(fd_, 0, SEEK_END) != 0)
+    const off_t size = ::lseek(fd_, 0, SEEK_END);
+    size_ = size > 0 ? static_cast<long long>(size) : 0;
+    if (size != 0)
         header_.clear();
     else if (!header_.empty())
         header_.insert(0, "\xEF\xBB\xBF");
@@ -34,20 +36,25 @@ bool TLineSink::Open(const std::optional<std::string>& path, std::string header,
 }
 
 bool TLineSink::Write(std::string line, std::string& error) {
-    if (!header_.empty()) {
-        line.insert(0, header_);
-        header_.clear();
-    }
+    if (!header_.empty()) line.insert(0, header_);
     std::size_t done = 0;
     while (done < line.size()) {
         const ssize_t n = ::write(fd_, line.data() + done, line.size() - done);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
-            error = std::string("cannot write the output: ") + std::strerror(errno);
+            error =
+                std::string("cannot write the output: ") + std::strerror(n < 0 ? errno : ENOSPC);
+            // A file keeps whole lines only: the part that went in is cut
+            // off, so a later run appends after the last whole line.
+            if (owned_ && done > 0 && ::ftruncate(fd_, static_cast<off_t>(size_)) != 0)
+                error +=
+                    std::string("; the last line could not be cut back: ") + std::strerror(errno);
             return false;
         }
         done += static_cast<std::size_t>(n);
     }
+    header_.clear();
+    size_ += static_cast<long long>(line.size());
     // A device such as /dev/null cannot be synced and needs no sync.
     if (sync_ && ::fdatasync(fd_) != 0 && errno != EINVAL) {
         error = std::string("cannot flush the output to the disk: ") + std::strerror(errno);

@@ -7,7 +7,8 @@ namespace cli {
 
 // Where output lines go: standard output or a file appended to. Each line is
 // one write; a file is also flushed to the disk, so a line once written
-// survives a crash or a power cut.
+// survives a crash or a power cut, and a line that could not be written whole
+// (a full disk) is cut off again.
 class TLineSink {
   public:
     TLineSink() = default;
@@ -26,6 +27,7 @@ class TLineSink {
     int fd_ = -1;
     bool owned_ = false;
     bool sync_ = false;
+    long long size_ = 0;  // of a file: its whole lines
 };
 
 }  // namespace cli
