@@ -272,7 +272,8 @@ int RunDecode(const std::vector<std::string>& args) {
             json.pop_back();  // the closing brace
             json += SortingJson(screen, sorting, sep, lexicons) + "}";
         }
-        std::cout << json << "\n";
+        // Output that is gone stays gone: reading on would be for nothing.
+        if (!(std::cout << json << "\n")) break;
     }
     std::cout.flush();
     return malformed ? 1 : 0;

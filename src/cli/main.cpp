@@ -6,6 +6,7 @@
 #include "build_info.h"
 #include "cli/commands.h"
 #include "cli/lang_commands.h"
+#include "cli/output_check.h"
 
 namespace {
 
@@ -59,13 +60,12 @@ constexpr const char* kHelp =
     "  rlc-meter simulate --part C=100n\n"
     "  rlc-meter log --count 100 --set primary=C,freq=1k --out caps.csv\n"
     "\n"
-    "Exit status: 0 on success, 1 when some input was bad, 2 on wrong usage\n"
+    "Exit status: 0 on success, 1 when some input was bad or the output could not\n"
+    "be written, 2 on wrong usage\n"
     "(log has more: see rlc-meter log --help).\n"
     "See rlc-meter(1) for the options.\n";
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Dispatch(int argc, char** argv) {
     if (argc < 2) {
         std::fputs(kUsage, stderr);
         return 2;
@@ -95,4 +95,10 @@ int main(int argc, char** argv) {
     }
     std::fputs(kUsage, stderr);
     return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return cli::FinishWithOutputChecked(Dispatch(argc, argv));
 }
