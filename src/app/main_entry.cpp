@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
-#include <QLockFile>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -14,28 +13,16 @@
 
 #include "app/demo_meter.h"
 #include "app/demo_radio.h"
+#include "app/instance_lock.h"
 #include "app/lang_folder.h"
 #include "app/main.h"
 #include "app/self_test.h"
+#include "app/settings_store.h"
 #include "app/start_statistics.h"
 #include "build_info.h"
 #include "connection/connection_manager.h"
 #include "link/qt_ble_central.h"
 #include "sim/part.h"
-
-namespace {
-
-// A lock that dies with its process, named after the program's path.
-std::unique_ptr<QLockFile> TakeInstanceLock(QString& name) {
-    name = QCoreApplication::applicationFilePath().replace('\\', '/').left(256);
-    const QString key = QString::number(qHash(name), 16);
-    auto lock = std::make_unique<QLockFile>(QDir::tempPath() + "/rlc-logger-" + key + ".lock");
-    lock->setStaleLockTime(0);
-    if (!lock->tryLock(50)) return nullptr;
-    return lock;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication::setApplicationName("rlc-logger");
@@ -99,12 +86,20 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(RLC_APP_ID);
     options.process(app);
 
-    QString instanceName;
-    const std::unique_ptr<QLockFile> lock = TakeInstanceLock(instanceName);
-    if (!lock) {
-        QMessageBox::critical(nullptr, instanceName, "Вы пытаетесь запустить программу повторно");
+    // One window per settings folder, however many installs share it.
+    const QString settingsFolder = SettingsStore::DefaultFolder();
+    const TInstanceLock instance = TakeInstanceLock(settingsFolder);
+    if (instance.heldByAnother) {
+        std::fprintf(stderr, "rlc-logger: another copy is running on %s\n",
+                     qPrintable(QDir::toNativeSeparators(settingsFolder)));
+        const QString title = QCoreApplication::applicationFilePath().replace('\\', '/').left(256);
+        QMessageBox::critical(nullptr, title, "Вы пытаетесь запустить программу повторно");
         return 1;
     }
+    // A folder that cannot take the lock cannot take the settings either: the
+    // window starts and its connection log says the settings are not saved.
+    if (!instance.error.isEmpty())
+        std::fprintf(stderr, "rlc-logger: %s\n", qPrintable(instance.error));
     const QString programDir = QCoreApplication::applicationDirPath();
     const QString langFolder = FindLanguageFolder(programDir, QDir::currentPath());
     if (langFolder.isEmpty()) {
@@ -115,6 +110,7 @@ int main(int argc, char** argv) {
     }
 
     TForm1Ports ports;
+    ports.settingsFolder = settingsFolder;
     ports.languageFolder = langFolder;
     std::unique_ptr<DemoMeter> demoMeter;
     const bool demoRun = options.isSet(demo) || options.isSet(demoBle);

@@ -1,3 +1,5 @@
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <QCheckBox>
 #include <QComboBox>
@@ -11,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "app/instance_lock.h"
 #include "app/main.h"
 #include "app/settings_controller.h"
 #include "control/language_control.h"
@@ -285,6 +288,41 @@ class StartupTest : public QObject {
         const QString log = form->Memo1->toPlainText();
         QCOMPARE(log.count("Настройки не сохраняются: "), 1);
         QVERIFY2(log.contains("Настройки не сохраняются: " + folder + "/1.dat: "), qPrintable(log));
+    }
+
+    // The lock lives beside 1.dat: a copy running from anywhere on the same
+    // settings folder keeps a second one out, another folder is free, and the
+    // lock of a copy that was killed is taken over.
+    void oneWindowPerSettingsFolder() {
+        const QString folder = dir_->path() + "/ZAZ_Aduz";
+        int ready[2];
+        QVERIFY(::pipe(ready) == 0);
+        const pid_t other = ::fork();
+        QVERIFY(other >= 0);
+        if (other == 0) {  // another install's window: holds the lock until killed
+            TInstanceLock held = TakeInstanceLock(folder);
+            const char ok = held.lock ? '1' : '0';
+            if (::write(ready[1], &ok, 1) != 1) ::_exit(1);
+            ::pause();
+            ::_exit(0);
+        }
+        char ok = 0;
+        QVERIFY(::read(ready[0], &ok, 1) == 1);
+        ::close(ready[0]);
+        ::close(ready[1]);
+        QCOMPARE(ok, '1');
+        QVERIFY(QFile::exists(InstanceLockPath(folder)));
+
+        const TInstanceLock second = TakeInstanceLock(folder);
+        QVERIFY(second.heldByAnother && !second.lock);
+        const TInstanceLock elsewhere = TakeInstanceLock(dir_->path() + "/other");
+        QVERIFY(elsewhere.lock && !elsewhere.heldByAnother);
+
+        ::kill(other, SIGKILL);
+        ::waitpid(other, nullptr, 0);
+        const TInstanceLock after = TakeInstanceLock(folder);
+        QVERIFY2(after.lock, qPrintable(after.error));
+        QVERIFY(!after.heldByAnother);
     }
 
   private:
