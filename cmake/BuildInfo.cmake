@@ -6,6 +6,10 @@ include(GNUInstallDirs)
 set(RLC_APP_ID io.github.rlc_logger.rlc_logger)
 # Date of this version, for the metadata and the man page.
 set(RLC_RELEASE_DATE 2026-12-10)
+# Where the project lives and who answers for the package.
+set(RLC_HOMEPAGE https://github.com/rlc-logger/rlc-logger)
+set(RLC_MAINTAINER "RLC logger developers <rlc-logger@users.noreply.github.com>")
+set(RLC_LICENSE GPL-3.0-or-later)
 
 # Data such as the language files: <prefix>/share/rlc-logger.
 set(RLC_DATA_DIR ${CMAKE_INSTALL_DATADIR}/rlc-logger)

@@ -19,6 +19,7 @@
 #include "app/self_test.h"
 #include "app/settings_store.h"
 #include "app/start_statistics.h"
+#include "app/toolkit_options.h"
 #include "build_info.h"
 #include "connection/connection_manager.h"
 #include "link/qt_ble_central.h"
@@ -52,12 +53,21 @@ int main(int argc, char** argv) {
     options.addOptions(
         {demo, demoBle, demoPart, demoMode, port, selfTest, record, reportReadings, statistics});
 
-    // Help and the version are answered without a display (over ssh, in a
-    // package check). Qt's own options such as -platform are known only later.
+    // Help, the version and unknown options are answered before the toolkit
+    // starts, so without a display too (over ssh, in a package check). The
+    // toolkit's own options (-platform NAME, -style=NAME, ...) are left to it.
     QStringList arguments;
     for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
-    options.parse(arguments);
-    if (options.isSet(help) || options.isSet("help-all") || options.isSet(version)) {
+    if (!options.parse(WithoutToolkitOptions(arguments))) {
+        std::fprintf(stderr, "rlc-logger: %s\nTry 'rlc-logger --help' for the options.\n",
+                     qPrintable(options.errorText()));
+        return 2;
+    }
+    if (options.isSet(version)) {
+        std::fputs("rlc-logger " RLC_VERSION "\n" RLC_VERSION_NOTICE, stdout);
+        return 0;
+    }
+    if (options.isSet(help) || options.isSet("help-all")) {
         QCoreApplication text(argc, argv);
         options.process(text);  // prints and exits
     }

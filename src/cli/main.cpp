@@ -15,6 +15,7 @@ constexpr const char* kUsage =
     "                        [--model N] [--ref R|L|C=VALUE --tol TOL]\n"
     "                        [--ref2 R|Q|D=VALUE --tol2 TOL] [FILE|-]\n"
     "       rlc-meter simulate [--model N] [--mode rlcd|rd|u] [--part PART]\n"
+    "                          [--noise F] [--late-connf] [--run-together] [--link PATH]\n"
     "       rlc-meter profile FILE.hex1 [--lang ru|en] [--model N]\n"
     "       rlc-meter export JOURNAL.csv OUT.xlsx [--lang ru|en] [--decimal C]\n"
     "       rlc-meter log [--port PATH | --demo] [--out FILE] [--format csv|jsonl]\n"
@@ -90,7 +91,7 @@ int Dispatch(int argc, char** argv) {
     if (command == "lang-check") return cli::RunLangCheck(args);
     if (command == "lang-merge") return cli::RunLangMerge(args);
     if (command == "--version" || command == "-V") {
-        std::puts("rlc-meter " RLC_VERSION);
+        std::fputs("rlc-meter " RLC_VERSION "\n" RLC_VERSION_NOTICE, stdout);
         return 0;
     }
     std::fputs(kUsage, stderr);

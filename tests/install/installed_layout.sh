@@ -9,7 +9,7 @@ fail() { echo "FAIL: $*"; failed=1; }
 
 for f in bin/rlc-logger bin/rlc-meter share/rlc-logger/lang/eng.lng \
          "share/applications/$id.desktop" "share/icons/hicolor/scalable/apps/$id.svg" \
-         "share/metainfo/$id.metainfo.xml" share/man/man1/rlc-meter.1.gz \
+         "share/metainfo/$id.metainfo.xml" share/man/man1/rlc-meter.1.gz share/man/man1/rlc-logger.1.gz \
          lib/udev/rules.d/70-rlc-meter-adapter.rules; do
     [ -f "$prefix/$f" ] || fail "$f is not installed"
 done
@@ -35,10 +35,11 @@ grep -qF 'ENV{ID_MM_DEVICE_IGNORE}="1"' <<<"$rule" || fail "the udev rule lets M
 # One version for both programs, the one CMake has; asked where there is no
 # display at all, as over ssh.
 headless() { env -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY "$@"; }
-out=$(headless "$prefix/bin/rlc-logger" --version 2>&1) || fail "rlc-logger --version failed"
-[ "$out" = "rlc-logger $version" ] || fail "rlc-logger --version printed '$out'"
-out=$("$prefix/bin/rlc-meter" --version 2>&1) || fail "rlc-meter --version failed"
-[ "$out" = "rlc-meter $version" ] || fail "rlc-meter --version printed '$out'"
+for program in rlc-logger rlc-meter; do
+    out=$(headless "$prefix/bin/$program" --version 2>&1) || fail "$program --version failed"
+    [ "$(head -1 <<<"$out")" = "$program $version" ] || fail "$program --version printed '$out'"
+    grep -qF "GPL-3.0-or-later" <<<"$out" || fail "$program --version does not name the licence"
+done
 
 # Help goes to standard output with status 0 and names what can be done.
 out=$(headless "$prefix/bin/rlc-logger" --help 2>/dev/null) || fail "rlc-logger --help failed"
@@ -54,10 +55,12 @@ done
 "$prefix/bin/rlc-meter" --bogus >/dev/null 2>&1
 [ $? -eq 2 ] || fail "an unknown command is not a usage error"
 
-# The man page is there and renders without complaints.
+# The man pages are there and render without complaints.
 if command -v man >/dev/null; then
-    page=$(MANWIDTH=80 man --warnings -l "$prefix/share/man/man1/rlc-meter.1.gz" 2>&1 >/dev/null)
-    [ -z "$page" ] || fail "man page warnings: $page"
+    for page in rlc-meter rlc-logger; do
+        out=$(MANWIDTH=80 man --warnings -l "$prefix/share/man/man1/$page.1.gz" 2>&1 >/dev/null)
+        [ -z "$out" ] || fail "$page.1 warnings: $out"
+    done
     MANWIDTH=80 man -l "$prefix/share/man/man1/rlc-meter.1.gz" 2>/dev/null | grep -q -- "--decimal" ||
         fail "the man page does not describe decode's options"
 fi
