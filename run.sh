@@ -3,7 +3,7 @@
 # ./run.sh --demo starts it with the simulated meter.
 set -euo pipefail
 cd "$(dirname "$0")"
-scripts/deps.sh
+scripts/deps.sh --runtime
 # ccache, when present, makes rebuilds after a branch switch cheap.
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)

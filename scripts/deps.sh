@@ -1,10 +1,22 @@
 #!/usr/bin/env bash
 # Installs the Debian packages this project needs, and nothing when all are there.
+# usage: scripts/deps.sh [--runtime | --package]
+#   --runtime  what building and running the programs needs
+#   --package  that and the tools scripts/package-deb.sh uses
+#   (none)     everything, for the tests, the fuzzers and the screenshots too
 set -euo pipefail
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev qt6-serialport-dev
-          qt6-connectivity-dev qt6-charts-dev libqt6opengl6-dev libxlsxwriter-dev zlib1g-dev libgtest-dev libgmock-dev
-          python3-openpyxl clang libfuzzer-14-dev xvfb x11-utils imagemagick fonts-dejavu-core fonts-crosextra-carlito
-          desktop-file-utils appstream dpkg-dev file man-db qt6-translations-l10n)
+runtime=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev qt6-serialport-dev
+         qt6-connectivity-dev qt6-charts-dev libqt6opengl6-dev libxlsxwriter-dev zlib1g-dev
+         fonts-crosextra-carlito qt6-translations-l10n)
+package=(dpkg-dev file)
+developer=(libgtest-dev libgmock-dev python3-openpyxl clang libfuzzer-14-dev xvfb x11-utils
+           imagemagick fonts-dejavu-core desktop-file-utils appstream man-db lintian)
+case "${1:-}" in
+  --runtime) packages=("${runtime[@]}") ;;
+  --package) packages=("${runtime[@]}" "${package[@]}") ;;
+  '') packages=("${runtime[@]}" "${package[@]}" "${developer[@]}") ;;
+  *) echo "usage: $0 [--runtime | --package]" >&2; exit 2 ;;
+esac
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

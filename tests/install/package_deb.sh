@@ -35,7 +35,11 @@ echo "built $(basename "$deb") in $((($(date +%s%N) - start) / 1000000)) ms"
 # Control fields.
 [ "$(dpkg-deb -f "$deb" Package)" = rlc-logger ] || fail "package name"
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "version is not $version"
-[ -n "$(dpkg-deb -f "$deb" Maintainer)" ] || fail "no maintainer"
+maintainer=$(dpkg-deb -f "$deb" Maintainer)
+[[ "$maintainer" =~ ^[^\<]+\ \<[^@\>]+@[^@\>]+\.[a-z]+\>$ ]] || fail "maintainer is not 'Name <address>': $maintainer"
+[[ "$maintainer" == *@localhost* ]] && fail "maintainer address is not a real one: $maintainer"
+grep -qx "fonts-crosextra-carlito" <<<"$(dpkg-deb -f "$deb" Depends | tr ',' '\n' | sed 's/^ *//; s/ .*//')" ||
+    fail "the package does not depend on the Carlito font"
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 # Package names in Depends, alternatives included, without versions.
@@ -48,13 +52,15 @@ contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
 for f in ./usr/bin/rlc-logger ./usr/bin/rlc-meter ./usr/share/rlc-logger/lang/eng.lng \
          "./usr/share/applications/$id.desktop" "./usr/share/icons/hicolor/scalable/apps/$id.svg" \
          "./usr/share/metainfo/$id.metainfo.xml" ./usr/share/man/man1/rlc-meter.1.gz \
-         ./usr/lib/udev/rules.d/70-rlc-meter-adapter.rules; do
+         ./usr/share/man/man1/rlc-logger.1.gz ./usr/share/doc/rlc-logger/copyright \
+         ./usr/share/doc/rlc-logger/changelog.gz ./usr/lib/udev/rules.d/70-rlc-meter-adapter.rules; do
     grep -qxF "$f" <<<"$contents" || fail "$f is not in the package"
 done
 outside=$(grep -v '^\./usr/' <<<"$contents" | grep -vx '\./')
 [ -z "$outside" ] || fail "files outside /usr: $outside"
 dpkg-deb -e "$deb" "$work/control"
 [ -x "$work/control/postinst" ] || fail "no postinst that reloads the udev rules"
+[ -x "$work/control/postrm" ] || fail "no postrm that reloads the udev rules"
 
 # Every library the programs need comes from a package named in Depends.
 dpkg-deb -x "$deb" "$work/root"
@@ -77,6 +83,14 @@ out=$(QT_QPA_PLATFORM=offscreen XDG_DATA_HOME=$work/data timeout 60 "$work/root/
 grep -qx "language file: $work/root/usr/share/rlc-logger/lang/eng.lng" <<<"$out" ||
     fail "the packaged program did not start with its language file: $out"
 grep -q '^reading: ' <<<"$out" || fail "the packaged program showed no reading: $out"
+
+# What a Debian archive would say: no errors and no warnings.
+if command -v lintian >/dev/null; then
+    out=$(lintian --fail-on error,warning "$deb" 2>&1) || fail "lintian: $out"
+    grep -E '^[EW]: ' <<<"$out" && fail "lintian warnings"
+else
+    fail "lintian is missing (scripts/deps.sh installs it)"
+fi
 
 [ $failed -eq 0 ] && echo "package: ok"
 exit $failed
