@@ -27,6 +27,7 @@
 #include "connection/connection_manager.h"
 #include "control/export_control.h"
 #include "control/front_panel.h"
+#include "control/help_control.h"
 #include "control/language_control.h"
 #include "control/picker_control.h"
 #include "control/profile_control.h"
@@ -101,6 +102,7 @@ TForm1::TForm1(TForm1Ports ports, QWidget* parent)
     statistics = new StatisticsControl(*this, this);
     connect(log, &LogTable::RowAppended, statistics, &StatisticsControl::RowAppended);
     connect(log, &LogTable::LogEmptied, statistics, &StatisticsControl::LogEmptied);
+    help = new HelpControl(*this, this);
     screen.SetToleranceCheck(
         [this](const protocol::TMeterState& st, const protocol::TMeterSettings& set) {
             return reference->CheckTolerance(st, set);
@@ -214,6 +216,7 @@ void TForm1::LangManChangeLanguage() {
     JvP1->setText(QString::fromStdString(lexicons.D1.GetItem(6)));
     JvP11->setText(QString::fromStdString(lexicons.D1.GetItem(1)));
     log->SetLogHeaders();
+    help->ApplyTexts();
 }
 
 void TForm1::FormCloseQuery() {

@@ -37,6 +37,7 @@ class RecordingControl;
 class ProfileControl;
 class ExportControl;
 class StatisticsControl;
+class HelpControl;
 class ReferenceEditor;
 
 class QTimer;
@@ -118,6 +119,7 @@ class TForm1 : public QMainWindow {
     ProfileControl* profileControl;
     ExportControl* exportControl;
     StatisticsControl* statistics;
+    HelpControl* help;
 
     // Areas.
     QFrame *Panel_top, *Panel3, *Panel6, *Panel1, *Panel5, *Panel4, *P5, *JvPanel5, *JvPanel1,

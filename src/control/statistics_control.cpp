@@ -1,6 +1,8 @@
 #include "control/statistics_control.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <algorithm>
@@ -8,6 +10,7 @@
 #include "app/main.h"
 #include "control/reference_editor.h"
 #include "control/statistics_window.h"
+#include "log/axis_ticks.h"
 
 StatisticsControl::StatisticsControl(TForm1& form, QObject* parent)
     : QObject(parent), form_(form), shortcut_(new QAction(&form)), refresh_(new QTimer(this)) {
@@ -15,10 +18,20 @@ StatisticsControl::StatisticsControl(TForm1& form, QObject* parent)
     shortcut_->setShortcut(QKeySequence(Qt::Key_F7));
     shortcut_->setShortcutContext(Qt::WindowShortcut);
     form_.addAction(shortcut_);
-    connect(shortcut_, &QAction::triggered, this, [this] { BStatClick(); });
+    // F7 opens the window and closes it again.
+    connect(shortcut_, &QAction::triggered, this, [this] {
+        if (window_ && window_->isVisible())
+            window_->close();
+        else
+            BStatClick();
+    });
     connect(form_.BStat, &QPushButton::clicked, this, [this] { BStatClick(); });
     form_.BStat->setToolTip(shortcut_->shortcut().toString(QKeySequence::NativeText));
     ApplyTexts();
+    // The plots tell the editor's tolerance state and the parameters' units.
+    for (QComboBox* box : {form_.CBox5, form_.CBox2, form_.CBox11})
+        connect(box, &QComboBox::currentTextChanged, this, [this] { ScheduleRefresh(); });
+    connect(form_.E2, &QLineEdit::textChanged, this, [this] { ScheduleRefresh(); });
     refresh_->setObjectName("TStat");
     refresh_->setSingleShot(true);
     refresh_->setInterval(kRefreshMs);
@@ -98,7 +111,12 @@ void StatisticsControl::ScheduleRefresh() {
 void StatisticsControl::Refresh() {
     refresh_->stop();
     if (!window_ || !window_->isVisible() || !dirty_) return;
-    window_->Refresh(rebuildTable_, dirtyEntries_);
+    const protocol::TMeterSettings& settings = form_.screen.Settings();
+    StatisticsWindow::TPlotContext context;
+    context.primaryUnit = logcore::ParameterUnit(settings.PrimIndex(), true, form_.lexicons);
+    context.secondaryUnit = logcore::ParameterUnit(settings.SecIndex(), false, form_.lexicons);
+    context.primaryPercentTolerance = logcore::PrimaryBand(form_.reference->Input()).has_value();
+    window_->Refresh(rebuildTable_, dirtyEntries_, context);
     dirty_ = false;
     rebuildTable_ = false;
     dirtyEntries_.clear();

@@ -5,13 +5,13 @@
 #include <QChartView>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QLocale>
 #include <QScatterSeries>
 #include <QTableWidget>
 #include <QVBoxLayout>
-#include <QValueAxis>
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -42,25 +42,25 @@ QList<QPointF> ToPoints(const std::vector<logcore::TTrendThinning::TPoint>& poin
     return out;
 }
 
-// The power of ten, a multiple of three, of the largest magnitude; ohms up to
-// megohms and plain numbers from milli up are drawn as they are.
-int ScaleExponent(double low, double high) {
-    const double largest = std::max(std::fabs(low), std::fabs(high));
-    if (!(largest > 0) || !std::isfinite(largest)) return 0;
-    const int exponent = static_cast<int>(std::floor(std::log10(largest) / 3)) * 3;
-    return exponent >= -3 && exponent <= 6 ? 0 : exponent;
+// Round ticks, labelled, with a grid line at each; the axis spans exactly
+// from the first tick to the last.
+void SetTicks(QCategoryAxis* axis, const logcore::TAxisTicks& t,
+              const std::vector<std::string>& labels) {
+    for (const QString& label : axis->categoriesLabels()) axis->remove(label);
+    axis->setStartValue(t.Tick(0) - t.step);
+    for (int i = 0; i < t.count; ++i)
+        axis->append(QString::fromStdString(labels[static_cast<std::size_t>(i)]), t.Tick(i));
+    axis->setRange(t.Tick(0), t.Last());
 }
 
-// A range that shows every point with a little room, and something sensible
-// for a single value.
-void FitRange(QValueAxis* axis, double low, double high) {
-    if (!(low <= high)) {
-        axis->setRange(0, 1);
-        return;
-    }
-    double margin = (high - low) * 0.05;
-    if (margin == 0) margin = std::max(std::fabs(low) * 0.01, 1e-15);
-    axis->setRange(low - margin, high + margin);
+QCategoryAxis* TickAxis(QChart* chart) {
+    auto* axis = new QCategoryAxis(chart);
+    axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    return axis;
+}
+
+std::string DecimalSeparator() {
+    return QString(QLocale().decimalPoint()).toStdString();
 }
 
 QLineSeries* Line(QChart* chart, const QColor& colour, Qt::PenStyle style, const QString& name) {
@@ -132,10 +132,8 @@ StatisticsWindow::TTrendPlot StatisticsWindow::MakeTrend(const char* name) {
     p.reference = Line(p.chart, kReferenceColour, Qt::DashLine, {});
     p.lower = Line(p.chart, kBandColour, Qt::DashLine, {});
     p.upper = Line(p.chart, kBandColour, Qt::DashLine, {});
-    p.x = new QValueAxis(p.chart);
-    p.x->setLabelFormat("%d");
-    p.y = new QValueAxis(p.chart);
-    p.y->setLabelFormat("%.6g");
+    p.x = TickAxis(p.chart);
+    p.y = TickAxis(p.chart);
     p.chart->addAxis(p.x, Qt::AlignBottom);
     p.chart->addAxis(p.y, Qt::AlignLeft);
     for (QAbstractSeries* s : p.chart->series()) {
@@ -156,10 +154,8 @@ void StatisticsWindow::BuildHistogram() {
     histogram_ = Line(histogramChart_, kValueColour, Qt::SolidLine, {});
     bandLow_ = Line(histogramChart_, kBandColour, Qt::DashLine, {});
     bandHigh_ = Line(histogramChart_, kBandColour, Qt::DashLine, {});
-    histogramX_ = new QCategoryAxis(histogramChart_);
-    histogramX_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-    histogramY_ = new QValueAxis(histogramChart_);
-    histogramY_->setLabelFormat("%d");
+    histogramX_ = TickAxis(histogramChart_);
+    histogramY_ = TickAxis(histogramChart_);
     histogramChart_->addAxis(histogramX_, Qt::AlignBottom);
     histogramChart_->addAxis(histogramY_, Qt::AlignLeft);
     for (QAbstractSeries* s : histogramChart_->series()) {
@@ -185,10 +181,20 @@ void StatisticsWindow::Retitle() {
     histogramY_->setTitleText(Text(lexicons_, stat::RowCount));
 }
 
-namespace {
-
-void DrawTrend(const StatisticsWindow::TTrendPlot& p, const logcore::TTrendThinning& trend,
-               const std::optional<logcore::TToleranceBand>& band, const QString& title) {
+void StatisticsWindow::DrawTrend(TTrendPlot& p, const logcore::TTrendThinning& trend,
+                                 const std::optional<logcore::TToleranceBand>& band,
+                                 const QString& title, const std::string& unit) {
+    const bool empty = trend.Rows() == 0;
+    p.x->setVisible(!empty);
+    p.y->setVisible(!empty);
+    if (empty) {
+        for (QLineSeries* s : {p.values, p.reference, p.lower, p.upper}) s->clear();
+        p.rejects->clear();
+        p.chart->setTitle(title + " — " +
+                          QString::fromStdString(lexicons_.Dplot.GetItem(plot::NoRowsYet)));
+        return;
+    }
+    p.chart->setTitle(title);
     const std::vector<logcore::TTrendThinning::TPoint> line = trend.Line();
     double low = INFINITY;
     double high = -INFINITY;
@@ -200,49 +206,63 @@ void DrawTrend(const StatisticsWindow::TTrendPlot& p, const logcore::TTrendThinn
         low = std::min(low, band->Lower());
         high = std::max(high, band->Upper());
     }
-    const int exponent = ScaleExponent(low, high);
-    const double scale = std::pow(10.0, exponent);
-    p.values->replace(ToPoints(line, scale));
-    p.rejects->replace(ToPoints(trend.Rejects(), scale));
-    const double last = std::max<double>(2, static_cast<double>(trend.Rows()));
-    p.x->setRange(1, last);
+    const logcore::TAxisTicks yTicks = logcore::ValueTicks(low, high);
+    const logcore::TAxisTicks xTicks = logcore::CountTicks(trend.Rows());
+    p.scale = yTicks.scientific ? 1 : std::pow(10.0, yTicks.exponent);
+    p.values->replace(ToPoints(line, p.scale));
+    p.rejects->replace(ToPoints(trend.Rejects(), p.scale));
+    const double first = xTicks.Tick(0);
+    const double last = xTicks.Last();
     if (band) {
-        const double ref = band->reference / scale;
-        const double lower = band->Lower() / scale;
-        const double upper = band->Upper() / scale;
-        p.reference->replace({QPointF(1, ref), QPointF(last, ref)});
-        p.lower->replace({QPointF(1, lower), QPointF(last, lower)});
-        p.upper->replace({QPointF(1, upper), QPointF(last, upper)});
+        const double ref = band->reference / p.scale;
+        const double lower = band->Lower() / p.scale;
+        const double upper = band->Upper() / p.scale;
+        p.reference->replace({QPointF(first, ref), QPointF(last, ref)});
+        p.lower->replace({QPointF(first, lower), QPointF(last, lower)});
+        p.upper->replace({QPointF(first, upper), QPointF(last, upper)});
     } else {
         p.reference->clear();
         p.lower->clear();
         p.upper->clear();
     }
-    FitRange(p.y, low / scale, high / scale);
-    p.chart->setTitle(exponent == 0 ? title : title + QString(", ×10^%1").arg(exponent));
+    const std::string separator = DecimalSeparator();
+    SetTicks(p.x, xTicks, logcore::TickLabels(xTicks, {}, separator, lexicons_));
+    SetTicks(p.y, yTicks, logcore::TickLabels(yTicks, unit, separator, lexicons_));
 }
 
-}  // namespace
-
-void StatisticsWindow::Refresh(bool rebuildTable, const std::set<long>& entries) {
-    DrawTrend(primary_, data_.primaryTrend, data_.primaryBand, Text(lexicons_, stat::Primary));
+void StatisticsWindow::Refresh(bool rebuildTable, const std::set<long>& entries,
+                               const TPlotContext& context) {
+    DrawTrend(primary_, data_.primaryTrend, data_.primaryBand, Text(lexicons_, stat::Primary),
+              context.primaryUnit);
     DrawTrend(secondary_, data_.secondaryTrend, data_.secondaryBand,
-              Text(lexicons_, stat::Secondary));
-    RefreshHistogram();
+              Text(lexicons_, stat::Secondary), context.secondaryUnit);
+    RefreshHistogram(context);
     RefreshTable(rebuildTable, entries);
 }
 
-void StatisticsWindow::RefreshHistogram() {
+void StatisticsWindow::keyPressEvent(QKeyEvent* event) {
+    // The key that opens it closes it, and so does Esc.
+    if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_F7) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void StatisticsWindow::RefreshHistogram(const TPlotContext& context) {
     const logcore::TDeviationHistogram& h = data_.histogram;
-    if (h.Scale() <= 0) {
+    const bool empty = h.Scale() <= 0;
+    histogramX_->setVisible(!empty);
+    histogramY_->setVisible(!empty);
+    if (empty) {
         histogram_->clear();
         bandLow_->clear();
         bandHigh_->clear();
-        for (const QString& label : histogramX_->categoriesLabels()) histogramX_->remove(label);
-        histogramScale_ = 0;
-        histogramX_->setRange(-1, 1);
-        histogramY_->setRange(0, 1);
-        histogramChart_->setTitle(Text(lexicons_, stat::NoPercentTolerance));
+        // Nothing counted yet: say why, from what the editor holds now.
+        histogramChart_->setTitle(
+            context.primaryPercentTolerance
+                ? QString::fromStdString(lexicons_.Dplot.GetItem(plot::NoRowsYet))
+                : Text(lexicons_, stat::NoPercentTolerance));
         return;
     }
     histogramChart_->setTitle({});
@@ -250,36 +270,31 @@ void StatisticsWindow::RefreshHistogram() {
     QList<QPointF> steps;
     long highest = 1;
     const std::vector<long>& counts = h.Counts();
+    const int bins = static_cast<int>(counts.size());
     steps.reserve(static_cast<qsizetype>(counts.size()) * 2 + 2);
     steps.append(QPointF(h.BinLow(0), 0));
-    for (int i = 0; i < static_cast<int>(counts.size()); ++i) {
+    for (int i = 0; i < bins; ++i) {
         const double c = static_cast<double>(counts[static_cast<std::size_t>(i)]);
         steps.append(QPointF(h.BinLow(i), c));
         steps.append(QPointF(h.BinLow(i + 1), c));
         highest = std::max(highest, counts[static_cast<std::size_t>(i)]);
     }
-    steps.append(QPointF(h.BinLow(static_cast<int>(counts.size())), 0));
+    steps.append(QPointF(h.BinLow(bins), 0));
     histogram_->replace(steps);
-    const double top = static_cast<double>(highest) * 1.1;
+    const logcore::TAxisTicks yTicks = logcore::CountTicks(highest);
+    const logcore::TAxisTicks xTicks =
+        logcore::ValueTicks(h.BinLow(0), h.BinLow(bins), 6, /*prefixes=*/false);
+    const double top = yTicks.Last();
     const double tolerance = data_.primaryBand ? data_.primaryBand->percent : h.Scale();
     bandLow_->replace({QPointF(-tolerance, 0), QPointF(-tolerance, top)});
     bandHigh_->replace({QPointF(tolerance, 0), QPointF(tolerance, top)});
-    histogramX_->setRange(h.BinLow(0), h.BinLow(static_cast<int>(counts.size())));
-    // Labels at whole tolerances, computed from whole multiples so 0 reads 0.
-    if (histogramScale_ != h.Scale()) {
-        histogramScale_ = h.Scale();
-        for (const QString& label : histogramX_->categoriesLabels()) histogramX_->remove(label);
-        const QString separator = QLocale().decimalPoint();
-        for (int k = -logcore::TDeviationHistogram::kTolerances;
-             k <= logcore::TDeviationHistogram::kTolerances; ++k)
-            histogramX_->append(QString::number(k * h.Scale(), 'g', 3).replace('.', separator),
-                                k * h.Scale());
-    }
-    histogramY_->setRange(0, top);
+    const std::string separator = DecimalSeparator();
+    SetTicks(histogramX_, xTicks, logcore::TickLabels(xTicks, {}, separator, lexicons_));
+    SetTicks(histogramY_, yTicks, logcore::TickLabels(yTicks, {}, separator, lexicons_));
 }
 
 void StatisticsWindow::FillColumn(int column, const logcore::TFigures& figures) {
-    const std::string separator = QString(QLocale().decimalPoint()).toStdString();
+    const std::string separator = DecimalSeparator();
     const std::vector<logcore::TFigureLine> lines =
         logcore::FigureLines(figures, lexicons_, separator);
     if (table_->rowCount() != static_cast<int>(lines.size()))

@@ -91,6 +91,8 @@ struct TLexicons {
     TDesignedLexicon Dprof;          // profile and export messages
     TDesignedLexicon Dlink;          // adapter port and settings file problems
     TDesignedLexicon Dexport;        // the workbook's number sheet, journal view, notes
+    TDesignedLexicon Dhelp;          // help and about texts
+    TDesignedLexicon Dplot;          // statistics plots' states
 
     std::vector<const TDesignedLexicon*> All() const;
 };
@@ -123,6 +125,13 @@ enum : int {
     PortCannotOpen,
     SettingsNotSaved
 };
+}
+namespace help {
+// About: %1 the version, %2 the licence, %3 the project's address.
+enum : int { Title, AboutTitle, Text, About, Close };
+}  // namespace help
+namespace plot {
+enum : int { NoRowsYet };
 }
 namespace unit {
 enum : int { Hertz, VoltsRms, Volt, Ohm, Henry, Farad, Rms, PeakToPeak, Max, Min };

@@ -1,5 +1,7 @@
 #include <QAction>
 #include <QApplication>
+#include <QCategoryAxis>
+#include <QChart>
 #include <QComboBox>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -8,6 +10,7 @@
 #include <QLocale>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScatterSeries>
 #include <QTableWidget>
 #include <QTest>
@@ -17,10 +20,10 @@
 #include "control/recording_control.h"
 #include "control/statistics_control.h"
 #include "control/statistics_window.h"
-#include "support/english.h"
 #include "log/stat_report.h"
 #include "protocol/frame.h"
 #include "protocol/settings.h"
+#include "support/english.h"
 #include "support/form_fixture.h"
 
 namespace {
@@ -97,8 +100,9 @@ class StatisticsTest : public QObject {
         // The trend has a point per row and the two rejects in red.
         QCOMPARE(w->PrimaryPlot().values->count(), 4);
         QCOMPARE(w->PrimaryPlot().rejects->count(), 2);
-        QCOMPARE(w->PrimaryPlot().lower->at(0).y(), 950.0);
-        QCOMPARE(w->PrimaryPlot().upper->at(0).y(), 1050.0);
+        const double scale = w->PrimaryPlot().scale;
+        QCOMPARE(w->PrimaryPlot().lower->at(0).y() * scale, 950.0);
+        QCOMPARE(w->PrimaryPlot().upper->at(0).y() * scale, 1050.0);
         // The main window keeps the keyboard.
         QCOMPARE(QApplication::focusWidget(), focused);
         QVERIFY(!w->isActiveWindow());
@@ -217,6 +221,91 @@ class StatisticsTest : public QObject {
         for (int r = 0; r < table->rowCount(); ++r)
             QCOMPARE(lines.value(r + 1), "  " + table->verticalHeaderItem(r)->text() + ": " +
                                              table->item(r, 0)->text());
+    }
+
+    // The axes: labels at round ticks with a grid line at each, whole numbers
+    // on the count axes and the unit after an SI prefix on the value axes.
+    void axesShowRoundTicksWithUnits() {
+        TForm1& f = *f_;
+        for (float rs : {1000.4f, 1003.25f, 1001.88f, 1004.6f, 999.0f, 1001.0f, 1002.0f, 1002.0f})
+            Feed(f, rs);
+        f.statistics->BStatClick();
+        StatisticsWindow* w = f.statistics->Window();
+        // Round ticks over the values and the 5 % band, in kiloohms: each label
+        // is the value of its grid line, with two decimals at most (the old
+        // ticks read 1001.88 and 1003.25, without a unit).
+        const QStringList y = w->PrimaryPlot().y->categoriesLabels();
+        QVERIFY(y.size() >= 3);
+        const QString point = QRegularExpression::escape(QLocale().decimalPoint());
+        const QRegularExpression shape("^(-?\\d+(?:" + point + "\\d{1,2})?) кОм$");
+        for (const QString& label : y) {
+            const QRegularExpressionMatch m = shape.match(label);
+            QVERIFY2(m.hasMatch(), qPrintable(y.join(" | ")));
+            const double value = m.captured(1).replace(QLocale().decimalPoint(), ".").toDouble();
+            QVERIFY(qFuzzyCompare(value * 1000, w->PrimaryPlot().y->endValue(label) * 1000));
+        }
+        QCOMPARE(w->PrimaryPlot().scale, 1000.0);
+        QCOMPARE(w->PrimaryPlot().y->max(), w->PrimaryPlot().y->endValue(y.last()));
+        // Counts: each label is the height of its grid line, the top one too.
+        for (QCategoryAxis* counts : {w->HistogramY(), w->PrimaryPlot().x}) {
+            const QStringList labels = counts->categoriesLabels();
+            QVERIFY(labels.size() >= 2);
+            for (const QString& label : labels) {
+                bool whole = false;
+                QCOMPARE(label.toLong(&whole), static_cast<long>(counts->endValue(label)));
+                QVERIFY2(whole, qPrintable(label));
+            }
+            QCOMPARE(counts->max(), counts->endValue(labels.last()));
+            QCOMPARE(counts->min(), 0.0);
+        }
+        QVERIFY(w->HistogramY()->max() >= 7);  // seven rows within ±1 %: one bin
+        // A second redraw keeps the secondary axis readable.
+        Feed(f, 1001.0f);
+        QTRY_COMPARE(w->Figure(Label(f, i18n::stat::Rows)), QString("9"));
+        QVERIFY(!w->SecondaryPlot().chart->title().contains("10^"));
+        for (const QString& label : w->SecondaryPlot().y->categoriesLabels())
+            QVERIFY2(!label.contains('e'), qPrintable(label));
+    }
+
+    // Before any row: each plot says there is nothing yet, without axes; the
+    // histogram tells a missing percentage tolerance from the editor.
+    void emptyWindowSaysThereIsNothingYet() {
+        TForm1& f = *f_;
+        f.statistics->BStatClick();
+        StatisticsWindow* w = f.statistics->Window();
+        const QString nothing =
+            QString::fromStdString(f.lexicons.Dplot.GetItem(i18n::plot::NoRowsYet));
+        QVERIFY2(w->PrimaryPlot().chart->title().contains(nothing),
+                 qPrintable(w->PrimaryPlot().chart->title()));
+        QVERIFY(!w->PrimaryPlot().x->isVisible());
+        QVERIFY(!w->PrimaryPlot().y->isVisible());
+        QCOMPARE(w->HistogramChart()->title(), nothing);  // 5 % is set in the editor
+        f.CBox5->setCurrentIndex(0);                      // off
+        QTRY_COMPARE(w->HistogramChart()->title(), Label(f, i18n::stat::NoPercentTolerance));
+        f.CBox5->setCurrentText("5%");
+        QTRY_COMPARE(w->HistogramChart()->title(), nothing);
+        Feed(f, 1000.0f);
+        QTRY_COMPARE(w->Figure(Label(f, i18n::stat::Rows)), QString("1"));
+        QCOMPARE(w->PrimaryPlot().chart->title(), Label(f, i18n::stat::Primary));
+        QVERIFY(w->PrimaryPlot().y->isVisible());
+        QVERIFY(w->HistogramChart()->title().isEmpty());
+    }
+
+    // F7 opens and closes it from the main window; in the window itself F7
+    // and Esc close it.
+    void f7AndEscClose() {
+        TForm1& f = *f_;
+        f.statistics->Shortcut()->trigger();
+        StatisticsWindow* w = f.statistics->Window();
+        QVERIFY(w && w->isVisible());
+        f.statistics->Shortcut()->trigger();
+        QVERIFY(!w->isVisible());
+        for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_F7}) {
+            QTest::mouseClick(f.BStat, Qt::LeftButton);
+            QVERIFY(w->isVisible());
+            QTest::keyClick(w, key);
+            QVERIFY2(!w->isVisible(), qPrintable(QKeySequence(key).toString()));
+        }
     }
 
   private:
