@@ -1,6 +1,7 @@
 #include "app/log_grid.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 #include "app/log_table_model.h"
@@ -55,7 +56,21 @@ void LogGrid::mouseMoveEvent(QMouseEvent* event) {
     QTableView::mouseMoveEvent(event);
 }
 
+void LogGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (!Allowed()) return;
+    QTableView::mouseDoubleClickEvent(event);
+}
+
+void LogGrid::keyPressEvent(QKeyEvent* event) {
+    if (locked_) {
+        event->ignore();  // the window's own keys still work
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
 void LogGrid::mouseReleaseEvent(QMouseEvent* event) {
+    if (locked_) return;
     QTableView::mouseReleaseEvent(event);
     if (!MouseUp) return;
     const QPoint at = event->position().toPoint();

@@ -23,6 +23,12 @@ class LogGrid : public QTableView {
     // Moves the cursor without asking SelectionAllowed (the program moves it).
     void MoveCursor(int row, int column);
 
+    // While locked (a recording run) the user can neither move the cursor nor
+    // click cells, but the grid is drawn and scrolls as usual: a disabled
+    // grid would grey out every cell and its colours.
+    void SetLocked(bool locked) { locked_ = locked; }
+    bool Locked() const { return locked_; }
+
     // Asked before the user moves the cursor; refused moves do nothing.
     std::function<bool()> SelectionAllowed;
     // Mouse released over grid row `row`, column `column` (row 0 is the header).
@@ -32,10 +38,13 @@ class LogGrid : public QTableView {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
 
   private:
-    bool Allowed() const { return !SelectionAllowed || SelectionAllowed(); }
+    bool Allowed() const { return !locked_ && (!SelectionAllowed || SelectionAllowed()); }
 
     LogTableModel* cells_;
+    bool locked_ = false;
 };

@@ -6,10 +6,13 @@
 #include <algorithm>
 #include <limits>
 
+#include "display/contrast.h"
+
 namespace {
 
-const QColor kRejectColour(255, 0, 0);
-const QColor kPassColour(0, 128, 0);
+QColor Colour(display::TRgb c) {
+    return QColor(c.r, c.g, c.b);
+}
 constexpr std::size_t kMaxRowBytes = std::numeric_limits<std::uint16_t>::max();
 
 }  // namespace
@@ -128,9 +131,17 @@ std::optional<QColor> LogTableModel::Background(int row, int column) const {
     const bool red = (column == kRejectColumn && paint.column7 == TFill::Red) ||
                      (column == kRejectColumn + 1 && paint.column8Red) ||
                      (column == kRejectColumn + 2 && paint.column9Red);
-    if (red) return kRejectColour;
-    if (column == kRejectColumn && paint.column7 == TFill::Green) return kPassColour;
+    if (red) return Colour(display::kRejectFill);
+    if (column == kRejectColumn && paint.column7 == TFill::Green) return Colour(display::kPassFill);
     return std::nullopt;
+}
+
+std::optional<QColor> LogTableModel::Foreground(int row, int column) const {
+    const std::optional<QColor> fill = Background(row, column);
+    if (!fill) return std::nullopt;
+    // The text colour that goes with each fill keeps it readable.
+    return *fill == Colour(display::kPassFill) ? Colour(display::kPassText)
+                                               : Colour(display::kRejectText);
 }
 
 int LogTableModel::rowCount(const QModelIndex& parent) const {
@@ -154,6 +165,9 @@ QVariant LogTableModel::data(const QModelIndex& index, int role) const {
     }
     if (role == Qt::BackgroundRole) {
         if (const auto colour = Background(row, index.column())) return *colour;
+    }
+    if (role == Qt::ForegroundRole) {
+        if (const auto colour = Foreground(row, index.column())) return *colour;
     }
     return {};
 }

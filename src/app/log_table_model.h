@@ -72,6 +72,7 @@ class LogTableModel : public QAbstractTableModel {
     static std::string_view CellView(const TRow& row, int column);
     static void Replace(TRow& row, int column, std::string_view text);
     std::optional<QColor> Background(int row, int column) const;
+    std::optional<QColor> Foreground(int row, int column) const;
     void Changed(int row, int firstColumn, int lastColumn);
 
     std::vector<TRow> rows_;

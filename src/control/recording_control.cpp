@@ -53,11 +53,11 @@ void RecordingControl::SP1Click() {
     if (form_.SP1->isChecked()) {
         if (Mode() == Multi) PrepareMultiLog();
         form_.SP1->setText(QString::fromStdString(d1.GetItem(kStopCaption)));
-        form_.SG->setEnabled(false);
+        form_.SG->SetLocked(true);
         form_.SP3->setEnabled(false);
     } else {
         form_.SP1->setText(QString::fromStdString(d1.GetItem(kStartCaption)));
-        form_.SG->setEnabled(true);
+        form_.SG->SetLocked(false);
         form_.SP3->setEnabled(true);
     }
 }
@@ -74,7 +74,7 @@ void RecordingControl::B5Click() {
 
 void RecordingControl::CBox10Click() {
     ReleaseSP1();
-    form_.SG->setEnabled(true);
+    form_.SG->SetLocked(false);
     if (Mode() == Multi) {
         form_.B5->setEnabled(false);
         multiLogPrepared_ = false;

@@ -11,6 +11,7 @@
 #include "app/log_table_model.h"
 #include "app/main.h"
 #include "control/recording_control.h"
+#include "display/contrast.h"
 #include "support/form_fixture.h"
 #include "support/rlcd_frames.h"
 
@@ -28,6 +29,15 @@ QStringList Row(const TForm1& f, int row) {
 QColor Background(const TForm1& f, int row, int column) {
     const LogTableModel& m = f.SG->Cells();
     return m.data(m.index(row - 1, column), Qt::BackgroundRole).value<QColor>();
+}
+
+QColor Foreground(const TForm1& f, int row, int column) {
+    const LogTableModel& m = f.SG->Cells();
+    return m.data(m.index(row - 1, column), Qt::ForegroundRole).value<QColor>();
+}
+
+display::TRgb Rgb(const QColor& c) {
+    return {c.red(), c.green(), c.blue()};
 }
 
 const QColor kRed(255, 0, 0);
@@ -160,6 +170,15 @@ class LogTableTest : public QObject {
             QCOMPARE(Background(f, r, 8), e.c8);
             QCOMPARE(Background(f, r, 9), e.c9);
             for (int c = 0; c < 7; ++c) QCOMPARE(Background(f, r, c), QColor());
+            // Every coloured cell's text is readable on it (WCAG AA); the old
+            // pass cell drew black on the dark green (4.1:1).
+            for (int c = 7; c <= 9; ++c) {
+                const QColor fill = Background(f, r, c);
+                if (!fill.isValid()) continue;
+                const QColor text = Foreground(f, r, c);
+                QVERIFY2(text.isValid(), qPrintable(QString("row %1 column %2").arg(r).arg(c)));
+                QVERIFY(display::ContrastRatio(Rgb(text), Rgb(fill)) >= display::kReadableContrast);
+            }
         }
         QCOMPARE(f.SG->Cells().Cell(1, 8), QString("-80,00"));
         QCOMPARE(f.SG->Cells().Cell(1, 9), QString("100,00"));

@@ -137,12 +137,29 @@ class RecordingTest : public QObject {
         TForm1& f = *w_->form;
         QTest::mouseClick(f.SP1, Qt::LeftButton);
         QCOMPARE(f.SP1->text(), QString("Стоп"));
-        QVERIFY(!f.SG->isEnabled());
+        QVERIFY(f.SG->Locked());
         QVERIFY(!f.SP3->isEnabled());
         QTest::mouseClick(f.SP1, Qt::LeftButton);
         QCOMPARE(f.SP1->text(), QString("Пуск"));
-        QVERIFY(f.SG->isEnabled());
+        QVERIFY(!f.SG->Locked());
         QVERIFY(f.SP3->isEnabled());
+    }
+
+    // While recording the grid is drawn as usual (a disabled grid greys every
+    // cell and its colours) but a click does not move its cursor, though the
+    // log would allow a selection during a run.
+    void gridIsLockedNotGreyedWhileRecording() {
+        TForm1& f = *w_->form;
+        const QModelIndex target = f.SG->model()->index(2, 3);
+        QVERIFY(target.isValid());
+        QTest::mouseClick(f.SP1, Qt::LeftButton);
+        QVERIFY(f.SG->isEnabled());
+        QVERIFY(f.SG->SelectionAllowed());
+        const QModelIndex before = f.SG->currentIndex();
+        QTest::mouseClick(f.SG->viewport(), Qt::LeftButton, {}, f.SG->visualRect(target).center());
+        QCOMPARE(f.SG->currentIndex(), before);
+        QTest::mouseClick(f.SP1, Qt::LeftButton);
+        QVERIFY(!f.SG->Locked());
     }
 
     void multiRunRewritesTheChosenEntrysRow() {
@@ -181,7 +198,7 @@ class RecordingTest : public QObject {
         f.recording->CBox10Click();
         QVERIFY(!f.SP1->isChecked());
         QCOMPARE(f.SP1->text(), QString("Пуск"));
-        QVERIFY(f.SG->isEnabled());
+        QVERIFY(!f.SG->Locked());
         QVERIFY(!f.B5->isEnabled());
         QVERIFY(!f.recording->MultiLogPrepared());
         QCOMPARE(f.SG->Cells().Cell(0, 1), QString("Наименование"));
