@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds (incrementally) and starts the application.
 # ./run.sh --demo starts it with the simulated meter.
 set -euo pipefail

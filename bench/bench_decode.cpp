@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Prints how fast a frame goes from bytes to screen texts: through the core
 // alone, and through the window's whole path (offscreen). No assertions.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Prints how long exporting a 100 000-row log takes, against libxlsxwriter
 // writing the same 100 000 x 10 texts with no conversion of ours, and the
 // peak memory of each. Each run happens in a child process of its own so

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Prints what a journal row costs: building its CSV line, and appending it to
 // the file with the flush to the disk that every row gets. No assertions.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Prints what a log row costs in the window (offscreen) at the top of the grid
 // and at its largest position, and the memory a full grid takes. No assertions.
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Prints what rlc-meter log spends on one frame, from the received chunk to the
 // written line: the chunk's classification, the frame decoder and screens, the
 // tolerance check, the CSV or JSON line and its write. No assertions.

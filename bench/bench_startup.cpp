@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Prints how long the window takes from process start to its first completed
 // paint (offscreen), next to a minimal Qt Widgets window with a few labels
 // built the same way: the median of several runs each, and their ratio, also

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Prints what a logged row costs with the statistics window open, at a short
 // and at a long log: the whole path (frame, grid row, journal line with its
 // flush to disk, figures, redraw of the window) and the statistics' own share

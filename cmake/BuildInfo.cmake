@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The version and the installed data folder reach the programs through one
 # generated header (target rlc_build_info).
 include(GNUInstallDirs)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages this project needs, and nothing when all are there.
 # usage: scripts/deps.sh [--runtime | --package]
 #   --runtime  what building and running the programs needs

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fuzzes one harness of tests/fuzz with libFuzzer for a while.
 #
 #   scripts/fuzz.sh TARGET SECONDS [LIBFUZZER OPTIONS...]

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Writes lang/eng.lng (UTF-16 with its mark) from the UTF-8 source lang/eng.txt,
 # in the window's order. Further sources (say, another branch's eng.lng) may be
 # given; the first file that has a text gives it. Needs a built rlc-meter

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Usage: scripts/package-deb.sh [OUT_DIR]
 # Makes an optimised build without tests and packs it into a .deb (default OUT_DIR: build/package/out).
 set -euo pipefail

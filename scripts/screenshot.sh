@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Usage: scripts/screenshot.sh OUT.png [--stats] [application arguments]
 # Builds the application, starts it on a virtual display and saves a PNG of its window.
 # --stats: a demo run that records for a while (--demo --record --statistics) with the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rlc-meter decode: frames in hex, one per line, to the read-outs a connected
 // window would show after each of them, as one JSON object per frame.
 

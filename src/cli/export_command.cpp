@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rlc-meter export: a journal file (one recorded log) to a workbook laid out
 // like the window's export of that log.
 

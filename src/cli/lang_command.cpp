@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rlc-meter lang-template, lang-check and lang-merge: language files measured
 // against what the window has to translate. They build the window off screen.
 

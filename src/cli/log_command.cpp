@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rlc-meter log: records a meter without a window, one line per accepted frame.
 
 #include <fcntl.h>

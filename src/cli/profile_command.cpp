@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rlc-meter profile: a .hex1 profile as JSON, every stored field of every
 // entry plus the texts of its row in the window's profile view.
 

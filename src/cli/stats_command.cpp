@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rlc-meter stats: the figures of a journal file, as the statistics window
 // shows them, in text or JSON.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "control/lang_client.h"
 
 #include <QAbstractButton>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Colours of the log's verdict cells, and the contrast ratio that keeps their

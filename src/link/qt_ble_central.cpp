@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/qt_ble_central.h"
 
 #include <QBluetoothLocalDevice>

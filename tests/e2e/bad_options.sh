@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Bad option values are refused before anything starts: exit status 2 and a
 # message that names the argument and the forms accepted.
 # usage: bad_options.sh RLC_LOGGER RLC_METER

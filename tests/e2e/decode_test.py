@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """End-to-end check of `rlc-meter decode`: frames file in, JSON lines out.
 
 usage: decode_test.py RLC_METER FRAMES_FILE

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """End-to-end check of `rlc-meter export`: a journal in, a workbook out, read
 back with openpyxl.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The window records from the simulated meter and is killed with SIGKILL:
 every journal line written before the kill is still there, whole."""
 import csv

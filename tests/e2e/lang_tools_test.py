@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """End-to-end check of the language-file commands of rlc-meter.
 
 usage: lang_tools_test.py RLC_METER SOURCE_DIR

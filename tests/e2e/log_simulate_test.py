@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """rlc-meter log against rlc-meter simulate on a pseudo-terminal."""
 import json
 import os

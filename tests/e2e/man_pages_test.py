@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The man pages tell everything the programs' --help lists.
 
 rlc-meter(1) has a section for every subcommand that `rlc-meter --help` names,

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The program refuses to start without lang/eng.lng and says why on stderr.
 set -u
 app=$1

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # One window per settings folder: a second copy on the same folder is refused
 # (a line on stderr, then the message box), even when it runs with another
 # temporary folder as another install would; a copy killed with SIGKILL does

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Help, the version and unknown options are answered before the window toolkit
 # starts: no display is needed, and a toolkit that did start here would abort
 # (no X server), which shows as another exit status.

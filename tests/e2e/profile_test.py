@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """End-to-end check of `rlc-meter profile`: .hex1 files in, JSON out.
 
 usage: profile_test.py RLC_METER WORK_DIR

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # `rlc-meter simulate` started in the background with no input keeps running
 # until it is told to stop, by SIGTERM or SIGINT.
 # usage: simulate_lifetime.sh RLC_METER

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Output that cannot be written is a failure: each command that writes to
 # standard output succeeds into /dev/null and fails into /dev/full, with a line
 # on standard error, so a truncated language file never looks complete.

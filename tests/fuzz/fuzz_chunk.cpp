@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Bytes from the adapter's serial port, one chunk per input, through the chunk
 // classifier and its effects.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text given to `rlc-meter decode`: its lines through the line reader, and the
 // frames read through the screens as the tool shows them.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Measurement frames as the meter streams them, through the decoder and the
 // RLCD, RD and U screens of every model.
 //

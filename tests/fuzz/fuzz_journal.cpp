@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A journal file of any content through the journal reader, and each row it
 // accepts written out and read back again.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Stored lexicon texts with '#13#10' style character-code runs, as a language
 // file or a translator may write them.
 

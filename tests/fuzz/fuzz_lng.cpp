@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A language file of any content through the reader, the translation tables,
 // the check against the template and the lexicons that show its texts.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A .hex1 profile of any content: reading its entries, showing them in the
 // profile view, loading them into the editor, and every entry operation.
 //

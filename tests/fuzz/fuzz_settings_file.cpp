@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A 1.dat of any content: reading its fields, the load plan, and writing each
 // field back into it. The first byte is the model before loading, the rest
 // the file.

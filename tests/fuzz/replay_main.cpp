@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs a harness over every file of its seed corpus, so the ordinary test build
 // replays the corpus without libFuzzer.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a fresh staging folder, as a packager would.
 # usage: install_tree.sh BUILD_DIR DESTDIR PREFIX
 set -euo pipefail

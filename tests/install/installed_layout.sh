@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The installed tree holds every file in its place, needs nothing of the build
 # folder, and both programs answer --version and --help.
 # usage: installed_layout.sh PREFIX_DIR BUILD_DIR APP_ID VERSION

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The desktop entry and the AppStream metadata pass their validators, and the
 # entry starts an installed program with an installed icon.
 # usage: installed_metadata.sh PREFIX_DIR APP_ID

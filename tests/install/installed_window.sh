@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The installed window program, started from a folder with no language files
 # in it, finds its own and shows readings of the simulated meter.
 # usage: installed_window.sh PREFIX_DIR

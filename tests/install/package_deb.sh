@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the .deb from the build folder with CPack and looks inside: the files,
 # the control fields, dependencies that cover every library the programs load,
 # and the packaged window program starting with --demo.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The udev rule lands where udev reads rules for each install prefix, and the
 # package's scripts reload udev's rules only where udev runs.
 # usage: udev_rule.sh BUILD_DIR SOURCE_DIR

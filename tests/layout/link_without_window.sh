@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The link to the meter must stay usable without a window: nothing under
 # src/link may include the window or its subsystems, or Qt Widgets.
 set -euo pipefail
