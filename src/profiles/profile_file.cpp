@@ -27,9 +27,14 @@ void PutShortText(std::uint8_t* at, std::size_t capacity, const std::string& utf
     std::memcpy(at + 1, bytes.data(), bytes.size());
 }
 
+// A length byte past the field would read the bytes behind the text, which
+// are zero padding in files made here: the text ends at the field's end and at
+// its first zero byte, whichever comes first.
 std::string GetShortText(const std::uint8_t* at, std::size_t capacity) {
     const std::size_t length = std::min<std::size_t>(at[0], capacity);
-    return settings::Cp1251ToUtf8(std::string_view(reinterpret_cast<const char*>(at + 1), length));
+    std::string_view text(reinterpret_cast<const char*>(at + 1), length);
+    text = text.substr(0, text.find('\0'));
+    return settings::Cp1251ToUtf8(text);
 }
 
 }  // namespace
@@ -108,6 +113,22 @@ TProfile ReadProfile(std::span<const std::uint8_t> file) {
     for (std::int32_t n = 1; n <= c.count; ++n)
         p.entries.push_back(DecodeEntry(EntryBytes(file, n)));
     return p;
+}
+
+std::optional<TSalvage> Salvage(std::span<const std::uint8_t> file) {
+    const TCount c = ReadCount(file);
+    if (c.damage != TDamage::CountPastEnd || file.size() < kHeaderSize + kEntrySize)
+        return std::nullopt;
+    const auto whole = static_cast<std::int32_t>((file.size() - kHeaderSize) / kEntrySize);
+    return TSalvage{c.count, whole};
+}
+
+Bytes Salvaged(std::span<const std::uint8_t> file) {
+    const std::optional<TSalvage> s = Salvage(file);
+    if (!s) return {};
+    Bytes out(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(EntryOffset(s->whole + 1)));
+    PutInt32(out.data(), s->whole);
+    return out;
 }
 
 std::optional<TProfileEntry> ReadEntry(std::span<const std::uint8_t> file, std::int32_t n) {

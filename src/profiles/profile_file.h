@@ -96,7 +96,8 @@ struct TProfileEntry {
 // Texts longer than their field are cut to the field's capacity in
 // characters; a character Windows-1251 lacks is stored as '?'.
 std::array<std::uint8_t, kEntrySize> EncodeEntry(const TProfileEntry& entry);
-// A length byte above the field's capacity reads as the full capacity.
+// A text ends at its length byte, at its field's capacity and at its first
+// zero byte, whichever comes first.
 TProfileEntry DecodeEntry(std::span<const std::uint8_t, kEntrySize> bytes);
 
 enum class TDamage {
@@ -124,6 +125,21 @@ struct TProfile {
     std::int32_t Count() const { return static_cast<std::int32_t>(entries.size()); }
 };
 TProfile ReadProfile(std::span<const std::uint8_t> file);
+
+// A file whose count names entries past its end may still hold whole entries
+// in front of the cut (a copy that stopped short, say). They may be shown but
+// never edited in that file: it is opened read-only, and a sound copy of them
+// is written only under a name the user chooses.
+struct TSalvage {
+    std::int32_t counted = 0;  // the count in the header
+    std::int32_t whole = 0;    // entries the file holds whole, 1 .. counted - 1
+};
+// None unless the count names entries past the end and at least one is whole.
+std::optional<TSalvage> Salvage(std::span<const std::uint8_t> file);
+// A salvageable file as a sound profile of its whole entries: the header with
+// their count, then the entries; what follows them is dropped. Empty when the
+// file cannot be salvaged.
+Bytes Salvaged(std::span<const std::uint8_t> file);
 
 // Entry n (1-based) of an undamaged file; none outside 1 .. count.
 std::optional<TProfileEntry> ReadEntry(std::span<const std::uint8_t> file, std::int32_t n);

@@ -9,11 +9,11 @@
 #include <string>
 
 #include "fuzz_support.h"
-#include "support/english.h"
 #include "i18n/lexicon.h"
 #include "profiles/profile_editor.h"
 #include "profiles/profile_file.h"
 #include "profiles/profile_view.h"
+#include "support/english.h"
 
 namespace {
 
@@ -76,6 +76,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 profiles::InsertEntry(file, 1, any).error == profiles::TEditError::Damaged &&
                 profiles::DeleteEntry(file, 1).error == profiles::TEditError::Damaged,
             "a damaged file is not edited");
+        // A file cut short still offers its whole entries, as a sound copy.
+        if (const auto salvage = profiles::Salvage(file)) {
+            const profiles::TProfile sound = profiles::ReadProfile(profiles::Salvaged(file));
+            fuzz::Check(count.damage == profiles::TDamage::CountPastEnd,
+                        "only a count past the end");
+            fuzz::Check(sound.Ok() && sound.Count() == salvage->whole && salvage->whole >= 1 &&
+                            salvage->whole < salvage->counted,
+                        "a salvaged file is sound and holds the whole entries");
+            for (const TProfileEntry& e : sound.entries) CheckEntryTexts(e);
+        } else {
+            fuzz::Check(profiles::Salvaged(file).empty(), "nothing salvaged");
+        }
         return 0;
     }
     fuzz::Check(profile.Count() == count.count, "every counted entry is read");

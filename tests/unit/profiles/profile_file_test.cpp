@@ -163,11 +163,58 @@ INSTANTIATE_TEST_SUITE_P(
         CutCase{"CharacterWithoutCodePage", &TEditorState::entryName, "R€✓", "R€?"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(ProfileFile, LengthByteAboveCapacityReadsAsTheWholeField) {
-    auto bytes = EncodeEntry(Entry("AB"));
-    bytes[0] = 200;
-    EXPECT_EQ(DecodeEntry(bytes).name.size(), 10u);
+// A short text as stored: the length byte, then the field's bytes.
+struct ShortTextCase {
+    const char* name;
+    std::size_t offset;  // of the length byte in the entry
+    std::size_t capacity;
+    std::uint8_t length;
+    std::string field;  // the field's bytes, padded with zeros to its capacity
+    std::string text;   // as read, UTF-8
+    std::string TProfileEntry::*member;
+};
+
+void PrintTo(const ShortTextCase& c, std::ostream* os) {
+    *os << c.name;
 }
+
+class ShortTextReading : public ::testing::TestWithParam<ShortTextCase> {};
+
+TEST_P(ShortTextReading, StopsAtTheLengthTheCapacityAndTheFirstZero) {
+    const ShortTextCase& c = GetParam();
+    auto bytes = EncodeEntry(Entry("AB"));
+    std::string field = c.field;
+    field.resize(c.capacity, '\0');
+    bytes[c.offset] = c.length;
+    std::copy(field.begin(), field.end(),
+              bytes.begin() + static_cast<std::ptrdiff_t>(c.offset + 1));
+    const TProfileEntry e = DecodeEntry(bytes);
+    EXPECT_EQ(e.*c.member, c.text);
+    EXPECT_EQ((e.*c.member).find('\0'), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ShortTextReading,
+    ::testing::Values(
+        ShortTextCase{"NameWithinItsLength", off::Name, 10, 2, "ABCD", "AB", &TProfileEntry::name},
+        ShortTextCase{"NameLengthPastTheFieldStopsAtThePadding", off::Name, 10, 200, "AB", "AB",
+                      &TProfileEntry::name},
+        ShortTextCase{"NameLengthElevenOfAFullField", off::Name, 10, 11, "0123456789", "0123456789",
+                      &TProfileEntry::name},
+        ShortTextCase{"ZeroInsideTheLength", off::Name, 10, 5, std::string("AB\0CD", 5), "AB",
+                      &TProfileEntry::name},
+        ShortTextCase{"CyrillicNameFullField", off::Name, 10, 255, "\xCA\xEE\xED\xE4", "Конд",
+                      &TProfileEntry::name},
+        ShortTextCase{"EmptyName", off::Name, 10, 0, "XYZ", "", &TProfileEntry::name},
+        ShortTextCase{"ToleranceLengthPastTheField", off::PrimaryTolerance, 5, 9, "1%", "1%",
+                      &TProfileEntry::primaryTolerance},
+        ShortTextCase{"SecondaryToleranceOff", off::SecondaryTolerance, 5, 77, "OFF", "OFF",
+                      &TProfileEntry::secondaryTolerance},
+        ShortTextCase{"ReferenceLengthPastTheField", off::PrimaryReference, 10, 12, "4,7", "4,7",
+                      &TProfileEntry::primaryReference},
+        ShortTextCase{"SecondaryReferenceFullField", off::SecondaryReference, 10, 10, "1234567890",
+                      "1234567890", &TProfileEntry::secondaryReference}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ProfileEdit, InsertAtTwoOfThreeMovesEntriesUp) {
     const Bytes f = Profile({"e1", "e2", "e3"});
@@ -324,6 +371,57 @@ INSTANTIATE_TEST_SUITE_P(
         DamagedCase{"LargestCount", WithCount(Profile({"a"}), INT32_MAX), TDamage::CountPastEnd},
         DamagedCase{"LastEntryCutShort", CutShort(Profile({"a", "b"})), TDamage::CountPastEnd},
         DamagedCase{"CountOneInHeaderOnly", WithCount(Bytes(100, 0), 1), TDamage::CountPastEnd}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct SalvageCase {
+    const char* name;
+    Bytes file;
+    std::optional<TSalvage> salvage;
+    std::vector<std::string> names;  // of the salvaged profile
+};
+
+void PrintTo(const SalvageCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+Bytes Cut(Bytes f, std::size_t bytes) {
+    f.resize(f.size() - bytes);
+    return f;
+}
+
+class ProfileSalvage : public ::testing::TestWithParam<SalvageCase> {};
+
+TEST_P(ProfileSalvage, WholeEntriesOfAFileCutShort) {
+    const SalvageCase& c = GetParam();
+    const std::optional<TSalvage> s = Salvage(c.file);
+    ASSERT_EQ(s.has_value(), c.salvage.has_value());
+    const Bytes sound = Salvaged(c.file);
+    if (!s) {
+        EXPECT_TRUE(sound.empty());
+        return;
+    }
+    EXPECT_EQ(s->counted, c.salvage->counted);
+    EXPECT_EQ(s->whole, c.salvage->whole);
+    // The salvaged profile is sound: its header (unused bytes kept) and its
+    // whole entries byte for byte, nothing behind them.
+    ASSERT_TRUE(ReadCount(sound).Ok());
+    EXPECT_EQ(Names(sound), c.names);
+    ASSERT_EQ(sound.size(), EntryOffset(s->whole + 1));
+    EXPECT_TRUE(std::equal(sound.begin() + 4, sound.end(), c.file.begin() + 4));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ProfileSalvage,
+    ::testing::Values(
+        SalvageCase{
+            "LastEntryCutShort", CutShort(Profile({"a", "b", "c"})), TSalvage{3, 2}, {"a", "b"}},
+        SalvageCase{"LastEntryCutToOneByte", Cut(Profile({"a", "b"}), 71), TSalvage{2, 1}, {"a"}},
+        SalvageCase{"TwoEntriesMissing", WithCount(Profile({"a"}), 3), TSalvage{3, 1}, {"a"}},
+        SalvageCase{"SoundFile", Profile({"a", "b"}), std::nullopt, {}},
+        SalvageCase{"OnlyEntryCutShort", CutShort(Profile({"a"})), std::nullopt, {}},
+        SalvageCase{"HeaderCutShort", WithCount(Bytes(60, 0), 1), std::nullopt, {}},
+        SalvageCase{"NegativeCount", WithCount(Profile({"a", "b"}), -1), std::nullopt, {}},
+        SalvageCase{"ThreeBytes", {1, 0, 0}, std::nullopt, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ProfileFile, CountZeroWithoutEntriesIsAnEmptyProfile) {
