@@ -96,12 +96,7 @@ class DemoSessionTest : public QObject {
     // person chooses it: a plain number, not the 1E41 of a reactance of zero.
     void resistorShowsASaneLossFactor() {
         TForm1& f = *form_;
-        QTRY_VERIFY_WITH_TIMEOUT(!f.connection->Serial().ProbeRunning(), 3000);
-        f.connection->T3Timer();
-        QTRY_VERIFY_WITH_TIMEOUT(f.B2->isEnabled(), 3000);
-        QTest::mouseClick(f.B2, Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(f.state.MeterConnected, 3000);
-        QTRY_VERIFY_WITH_TIMEOUT(f.L_prim_n->text().contains("Ом"), 5000);
+        QVERIFY(session_->ConnectByClick());
 
         QTest::mouseClick(f.L_Sec_RLC, Qt::LeftButton);
         QListWidget* list = f.ListBox_sec_RLC;
