@@ -117,7 +117,7 @@ void DisplayView::PickersBuilt() {
 }
 
 void DisplayView::ApplyButtons(const display::TSettingsButtons& buttons) {
-    if (buttons.SP1_Enabled) form_.SP1->setEnabled(*buttons.SP1_Enabled);
+    if (buttons.SP1_Enabled) form_.recording->AllowStart(*buttons.SP1_Enabled);
     form_.SP3->setChecked(buttons.SP3_Down);
     form_.SP2->setChecked(buttons.SP2_Down);
     if (buttons.CB1_ItemIndex) form_.CB1->setCurrentIndex(*buttons.CB1_ItemIndex);
@@ -208,8 +208,8 @@ void DisplayView::DecodeMeasurementFrame(std::span<const std::uint8_t> frame) {
         form_.P16->hide();
     ApplyTexts(out.changedTexts);
     ShowPanel(screen.VisiblePanel());
-    // Hold exists only on the RLCD screen.
-    form_.SP3->setEnabled(screen.Sp3Enabled());
+    // Hold exists only on the RLCD screen, and a run keeps it off.
+    form_.SP3->setEnabled(screen.Sp3Enabled() && !form_.SP1->isChecked());
     if (out.rlcd) {
         const display::TRlcScreen& s = out.rlcd->screen;
         // Only the RLC screen shows the verdict.

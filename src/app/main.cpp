@@ -29,6 +29,7 @@
 #include "control/export_control.h"
 #include "control/front_panel.h"
 #include "control/help_control.h"
+#include "control/keyboard_control.h"
 #include "control/language_control.h"
 #include "control/picker_control.h"
 #include "control/profile_control.h"
@@ -126,6 +127,8 @@ TForm1::TForm1(TForm1Ports ports, QWidget* parent)
     ConnectProfileSeam();
     // Takes the design texts of every control built above.
     language = new LanguageControl(*this, ports.languageFolder, this);
+    // Its tooltips come from a lexicon, after the design texts were taken.
+    keyboard = new KeyboardControl(*this, this);
     connect(T33, &QTimer::timeout, this, [this] { view.T33Timer(); });
     connect(&connection->Serial(), &SerialAdapterLink::ProbeUnanswered, this,
             [this](const QString& port) {
@@ -216,6 +219,7 @@ void TForm1::LangManChangeLanguage() {
     JvP8->setText(QString::fromStdString(lexicons.D1.GetItem(0)) + state.ProfileName);
     JvP1->setText(QString::fromStdString(lexicons.D1.GetItem(6)));
     JvP11->setText(QString::fromStdString(lexicons.D1.GetItem(1)));
+    if (keyboard) keyboard->ApplyTexts();
     log->SetLogHeaders();
     help->ApplyTexts();
 }

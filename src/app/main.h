@@ -40,6 +40,7 @@ class ExportControl;
 class StatisticsControl;
 class HelpControl;
 class ReferenceEditor;
+class KeyboardControl;
 
 class QTimer;
 class ConnectionManager;
@@ -121,6 +122,7 @@ class TForm1 : public QMainWindow {
     ExportControl* exportControl;
     StatisticsControl* statistics;
     HelpControl* help;
+    KeyboardControl* keyboard = nullptr;
 
     // Areas.
     QFrame *Panel_top, *Panel3, *Panel6, *Panel1, *Panel5, *Panel4, *P5, *JvPanel5, *JvPanel1,

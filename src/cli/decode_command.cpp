@@ -113,8 +113,7 @@ const std::vector<std::string>& IndicatorControls() {
 // checks, as the log row shows them.
 struct TSorting {
     logcore::TReferenceInput input;
-    double primaryDeviation = 0;
-    double secondaryDeviation = 0;
+    logcore::TDeviations deviations;
 };
 
 std::string SortingJson(const display::TScreenState& screen, const TSorting& sorting,
@@ -122,8 +121,11 @@ std::string SortingJson(const display::TScreenState& screen, const TSorting& sor
     const bool primaryOn = sorting.input.PrimaryOn();
     const bool secondaryOn = sorting.input.SecondaryOn();
     std::string j = ",\"verdict\":" + std::to_string(screen.State().ToleranceVerdict);
-    j += ",\"deviation1\":" + (primaryOn ? JsonNumber(sorting.primaryDeviation) : "null");
-    j += ",\"deviation2\":" + (secondaryOn ? JsonNumber(sorting.secondaryDeviation) : "null");
+    const auto number = [](bool on, const std::optional<double>& v) {
+        return on && v ? JsonNumber(*v) : std::string("null");
+    };
+    j += ",\"deviation1\":" + number(primaryOn, sorting.deviations.primary);
+    j += ",\"deviation2\":" + number(secondaryOn, sorting.deviations.secondary);
 
     logcore::TLogRowInput row;
     row.shown = {screen.Text("L_Prim_RLC").value_or(""), screen.Text("L_prim_n").value_or(""),
@@ -131,8 +133,8 @@ std::string SortingJson(const display::TScreenState& screen, const TSorting& sor
     row.settings = screen.Settings();
     row.memory = screen.Memory();
     row.verdict = screen.State().ToleranceVerdict;
-    row.primaryDeviation = sorting.primaryDeviation;
-    row.secondaryDeviation = sorting.secondaryDeviation;
+    row.primaryDeviation = sorting.deviations.primary;
+    row.secondaryDeviation = sorting.deviations.secondary;
     row.primaryOn = primaryOn;
     row.secondaryOn = secondaryOn;
     row.mode = logcore::TLogMode::Single;
@@ -250,8 +252,7 @@ int RunDecode(const std::vector<std::string>& args) {
         [&sorting](const protocol::TMeterState& state, const protocol::TMeterSettings& settings) {
             const logcore::TToleranceResult r =
                 logcore::CheckTolerance(sorting.input, logcore::MeasuredFrom(state, settings));
-            if (r.primaryDeviation) sorting.primaryDeviation = *r.primaryDeviation;
-            if (r.secondaryDeviation) sorting.secondaryDeviation = *r.secondaryDeviation;
+            sorting.deviations.Take(r, sorting.input);
             return r.verdict;
         });
     screen.Start(static_cast<protocol::TMeterModel>(opt.model));

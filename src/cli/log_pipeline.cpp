@@ -59,8 +59,7 @@ TLogPipeline::TLogPipeline(TLogPipelineConfig config, const i18n::TLexicons& lex
         [this](const protocol::TMeterState& state, const protocol::TMeterSettings& settings) {
             const logcore::TToleranceResult r =
                 logcore::CheckTolerance(config_.reference, logcore::MeasuredFrom(state, settings));
-            if (r.primaryDeviation) primaryDeviation_ = *r.primaryDeviation;
-            if (r.secondaryDeviation) secondaryDeviation_ = *r.secondaryDeviation;
+            deviations_.Take(r, config_.reference);
             return r.verdict;
         });
     screen_.Start(config_.model);
@@ -97,8 +96,8 @@ std::string TLogPipeline::Line(std::span<const std::uint8_t> frame,
     row.settings = screen_.Settings();
     row.memory = screen_.Memory();
     row.verdict = state.ToleranceVerdict;
-    row.primaryDeviation = primaryDeviation_;
-    row.secondaryDeviation = secondaryDeviation_;
+    row.primaryDeviation = deviations_.primary;
+    row.secondaryDeviation = deviations_.secondary;
     row.primaryOn = primaryOn;
     row.secondaryOn = secondaryOn;
     row.mode = logcore::TLogMode::Single;
@@ -117,10 +116,8 @@ std::string TLogPipeline::Line(std::span<const std::uint8_t> frame,
     std::vector<std::string> readouts;
     for (const std::string& c : ReadoutColumns())
         readouts.push_back(ShownOn(c, panel) ? screen_.Text(c).value_or("") : "");
-    const std::optional<double> dev1 =
-        primaryOn ? std::optional<double>(primaryDeviation_) : std::nullopt;
-    const std::optional<double> dev2 =
-        secondaryOn ? std::optional<double>(secondaryDeviation_) : std::nullopt;
+    const std::optional<double> dev1 = primaryOn ? deviations_.primary : std::nullopt;
+    const std::optional<double> dev2 = secondaryOn ? deviations_.secondary : std::nullopt;
 
     if (!json) {
         std::string line = logcore::JournalLine(jr);

@@ -65,8 +65,7 @@ class TLogPipeline {
     TLogPipelineConfig config_;
     const i18n::TLexicons& lexicons_;
     display::TScreenState screen_;
-    double primaryDeviation_ = 0;
-    double secondaryDeviation_ = 0;
+    logcore::TDeviations deviations_;
     long position_ = 1;
 };
 

@@ -14,6 +14,7 @@
 #include "app/program_state.h"
 #include "connection/ble_link.h"
 #include "connection/command_sender.h"
+#include "control/recording_control.h"
 #include "link/ble_central.h"
 
 using namespace i18n::connect;
@@ -189,7 +190,7 @@ void ConnectionManager::T34Timer() {
 
 void ConnectionManager::EnterConnectedState() {
     state_.MeterConnected = true;
-    form_.SP1->setEnabled(true);
+    form_.recording->AllowStart(true);
     EnableTimer(form_.T2);
     form_.T3->stop();
     form_.B2->setText(Item(Disconnect));
@@ -214,7 +215,7 @@ void ConnectionManager::EnterDisconnectedState() {
     form_.SP5->hide();
     state_.MeterConnected = false;
     form_.SB4->setChecked(true);
-    form_.SP1->setEnabled(false);
+    form_.recording->AllowStart(false);
     EnableTimer(form_.T2);
     form_.B2->setText(Item(Connect));
     Log(Disconnected);
@@ -223,6 +224,13 @@ void ConnectionManager::EnterDisconnectedState() {
     form_.Button_Add->setEnabled(true);
     form_.Button_DEL->setEnabled(true);
     form_.BB1->setEnabled(true);
+}
+
+void ConnectionManager::ConnectRequestEnded() {
+    // A request under way shows a blank caption; with it gone a click would
+    // only drop a link that never came up, and auto-connect would never retry.
+    if (form_.B2->text() == " ") form_.B2->setText(Item(Connect));
+    EnableTimer(form_.T2);
 }
 
 void ConnectionManager::DecodeMeasurementFrame(std::span<const std::uint8_t> frame) {

@@ -42,6 +42,7 @@ class ConnectionManager : public QObject, public SerialLinkEvents {
 
     void EnterConnectedState() override;
     void EnterDisconnectedState() override;
+    void ConnectRequestEnded() override;
     void DecodeMeasurementFrame(std::span<const std::uint8_t> frame) override;
 
     // A Bluetooth LE discovery could not start or broke off: direct Bluetooth

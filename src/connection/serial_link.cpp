@@ -11,6 +11,8 @@
 #include "app/enable_timer.h"
 #include "app/main.h"
 #include "app/program_state.h"
+#include "control/recording_control.h"
+#include "link/link_session.h"
 #include "linkcore/chunk.h"
 
 SerialAdapterLink::SerialAdapterLink(TForm1& form, TProgramState& state,
@@ -27,6 +29,19 @@ SerialAdapterLink::SerialAdapterLink(TForm1& form, TProgramState& state,
     connect(port_, &AdapterPort::WriteFailed, this, &SerialAdapterLink::ComPortException);
     connect(port_, &AdapterPort::Error, this, &SerialAdapterLink::ComPortException);
     connect(port_, &AdapterPort::Gone, this, &SerialAdapterLink::AdapterLost);
+    connectWait_.setSingleShot(true);
+    connect(&connectWait_, &QTimer::timeout, this, [this] {
+        if (state_.MeterConnected) return;
+        Log(QString::fromStdString(form_.lexicons.Dkeys.GetItem(i18n::keytext::ConnectUnanswered)));
+        events_.ConnectRequestEnded();
+    });
+}
+
+void SerialAdapterLink::SendConnect() {
+    Write("AT+CONNL");
+    // The same waits as the headless session's: the adapter's first reply
+    // comes at once, the link or its refusal within seconds.
+    connectWait_.start(LinkSession::kConnectReplyMs);
 }
 
 QString SerialAdapterLink::OpenFailureLine(const i18n::TLexicons& lexicons, int error,
@@ -116,8 +131,11 @@ void SerialAdapterLink::HandleSerialInput(const QByteArray& chunk) {
     const TChunkEffects fx = EffectsOf(kind);
     if (fx.clearMeterConnected) state_.MeterConnected = false;
     if (fx.disableConnectButton) form_.B2->setEnabled(false);
-    if (fx.disableRecordButton) form_.SP1->setEnabled(false);
+    if (fx.disableRecordButton) form_.recording->AllowStart(false);
     if (fx.startButtonTimer) EnableTimer(form_.T2);
+    if (kind == TChunkKind::Connecting) connectWait_.start(LinkSession::kConnectingMs);
+    if (fx.connectRequestEnded || fx.enterConnectedState || fx.enterDisconnectedState)
+        connectWait_.stop();
     if (fx.memoPrefix || fx.memoItem) {
         QString line = fx.memoPrefix
                            ? QString::fromUtf8(fx.memoPrefix->data(),
@@ -128,6 +146,9 @@ void SerialAdapterLink::HandleSerialInput(const QByteArray& chunk) {
         Log(line);
     }
     if (fx.clearPortBuffers) ClearBuffers();
+    if (fx.logConnectRefused)
+        Log(QString::fromStdString(form_.lexicons.Dkeys.GetItem(i18n::keytext::ConnectRefused)));
+    if (fx.connectRequestEnded) events_.ConnectRequestEnded();
     if (fx.enterConnectedState) events_.EnterConnectedState();
     if (fx.enterDisconnectedState) events_.EnterDisconnectedState();
     if (fx.decodeFrame) {
@@ -147,6 +168,7 @@ void SerialAdapterLink::ComPortAfterOpen() {
 }
 
 void SerialAdapterLink::ComPortBeforeClose() {
+    connectWait_.stop();
     state_.MeterConnected = false;
     state_.AdapterPortOpen = false;
     // What waits for its turn would go to a port about to close: it fails, and
@@ -157,7 +179,7 @@ void SerialAdapterLink::ComPortBeforeClose() {
     form_.T4->stop();
     form_.T34->stop();
     form_.B2->setEnabled(false);
-    form_.SP1->setEnabled(false);
+    form_.recording->AllowStart(false);
     EnableTimer(form_.T2);
     form_.B2->setText(QString::fromStdString(form_.lexicons.Dlang_connect.GetItem(0)));
     if (!quietClose_) Log(QString::fromStdString(form_.lexicons.Dlang_connect.GetItem(5)));

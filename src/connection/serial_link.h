@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QTimer>
 #include <functional>
 #include <memory>
 #include <span>
@@ -21,6 +22,8 @@ class SerialLinkEvents {
     virtual void EnterConnectedState() = 0;
     virtual void EnterDisconnectedState() = 0;
     virtual void DecodeMeasurementFrame(std::span<const std::uint8_t> frame) = 0;
+    // A connect request ended without a link (refused, or no answer in time).
+    virtual void ConnectRequestEnded() = 0;
 };
 
 // The USB Bluetooth LE adapter as the window shows it: locating and opening
@@ -50,7 +53,9 @@ class SerialAdapterLink : public QObject {
     // The device under the open port is gone (unplugged adapter, closed
     // pseudo-terminal): close without a drop command, disconnect, say so.
     void AdapterLost();
-    void SendConnect() { Write("AT+CONNL"); }
+    // Asks for the radio link; a request that gets no answer in time ends
+    // with a line in the connection log.
+    void SendConnect();
     void SendDrop() { Write("AT"); }
     // Spaced for the adapter as AdapterPort::Write says; `settled` runs once
     // the bytes went out or failed to.
@@ -81,6 +86,7 @@ class SerialAdapterLink : public QObject {
     AdapterPort* port_;
     QString portPath_;         // as the locator reported it
     QString lastOpenFailure_;  // logged already; cleared by a successful open
+    QTimer connectWait_;       // runs while a connect request waits for its answer
     bool deviceGone_ = false;  // set while closing a port whose device vanished
     bool quietClose_ = false;  // the disconnection was logged already
 };

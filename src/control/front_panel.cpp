@@ -6,6 +6,7 @@
 #include "app/main.h"
 #include "connection/command_sender.h"
 #include "connection/connection_manager.h"
+#include "control/recording_control.h"
 #include "protocol/command.h"
 
 FrontPanel::FrontPanel(TForm1& form, QObject* parent) : QObject(parent), form_(form) {
@@ -34,9 +35,9 @@ void FrontPanel::SP3Click() {
     // A held reading must not be recorded; releasing hold gives recording back
     // unless a profile is being edited.
     if (hold)
-        form_.SP1->setEnabled(false);
+        form_.recording->AllowStart(false);
     else if (!form_.SB4->isChecked())
-        form_.SP1->setEnabled(true);
+        form_.recording->AllowStart(true);
     form_.connection->Commands().BuildSettingsCommand();
 }
 

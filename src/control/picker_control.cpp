@@ -112,6 +112,13 @@ void PickerControl::ClosePickers() {
     form_.state.DecodePaused = 0;
 }
 
+bool PickerControl::AnyOpen() const {
+    if (!form_.PickersBuilt()) return false;
+    for (const QListWidget* list : Lists())
+        if (list->isVisibleTo(list->window())) return true;
+    return false;
+}
+
 void PickerControl::Panel_RLCDMouseEnter() {
     ClosePickers();
     rlcdEnterArmed_ = false;

@@ -41,6 +41,8 @@ class PickerControl : public QObject {
     void ListBox_Source_RLCClick();
 
     void ClosePickers();
+    // Whether a picker's list is showing (decoding is paused for it).
+    bool AnyOpen() const;
     // Pointer onto a display screen: closes the pickers and disarms the RLCD
     // screen's own enter action until the frequency list is entered again.
     void Panel_RLCDMouseEnter();

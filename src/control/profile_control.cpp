@@ -420,10 +420,10 @@ void ProfileControl::SB4Click() {
     for (QPushButton* b : {form_.Button_Add, form_.Button_DEL, form_.BB1}) b->setEnabled(editing);
     if (editing) {
         form_.SP3->setEnabled(false);
-        if (form_.SP1->isEnabled()) form_.SP1->setEnabled(false);
+        if (form_.SP1->isEnabled()) form_.recording->AllowStart(false);
     } else {
         form_.SP3->setEnabled(true);
-        if (!form_.SP3->isChecked()) form_.SP1->setEnabled(true);
+        if (!form_.SP3->isChecked()) form_.recording->AllowStart(true);
         form_.connection->Commands().BuildSettingsCommand();
     }
 }

@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "control/recording_control.h"
 
-#include <QApplication>
 #include <QComboBox>
-#include <QEvent>
-#include <QKeyEvent>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTimer>
 
 #include "app/log_grid.h"
 #include "app/log_table.h"
@@ -15,6 +13,7 @@
 #include "app/step_spin_box.h"
 #include "connection/command_sender.h"
 #include "connection/connection_manager.h"
+#include "control/picker_control.h"
 
 namespace {
 
@@ -31,6 +30,13 @@ RecordingControl::RecordingControl(TForm1& form, QObject* parent) : QObject(pare
     // `clicked` and `activated` come from the user only; the frame path moves
     // these controls without running their handlers.
     connect(form_.SP1, &QPushButton::clicked, this, &RecordingControl::SP1Click);
+    // However a run ends (SP1, B5, a mode change, the export), a disable that
+    // waited for it now applies.
+    connect(form_.SP1, &QPushButton::toggled, this, [this](bool down) {
+        if (down || !disableWhenStopped_) return;
+        disableWhenStopped_ = false;
+        form_.SP1->setEnabled(false);
+    });
     connect(form_.B5, &QPushButton::clicked, this, &RecordingControl::B5Click);
     connect(form_.CBox10, &QComboBox::activated, this, &RecordingControl::CBox10Click);
     connect(form_.CB1, &QComboBox::activated, this, &RecordingControl::CB1Click);
@@ -38,7 +44,7 @@ RecordingControl::RecordingControl(TForm1& form, QObject* parent) : QObject(pare
             [this](int steps) { steps > 0 ? SE2TopClick() : SE2BottomClick(); });
     connect(form_.SE2, &QSpinBox::valueChanged, this, &RecordingControl::SE2Change);
     connect(form_.CB1, &DropDownCombo::DroppingDown, this, &RecordingControl::CB1DropDown);
-    qApp->installEventFilter(this);
+    connect(form_.CB1, &DropDownCombo::ClosedUp, this, &RecordingControl::CB1CloseUp);
 }
 
 RecordingControl::TLogMode RecordingControl::Mode() const {
@@ -63,6 +69,11 @@ void RecordingControl::SP1Click() {
     }
 }
 
+void RecordingControl::AllowStart(bool allowed) {
+    disableWhenStopped_ = !allowed && Running();
+    form_.SP1->setEnabled(allowed || Running());
+}
+
 void RecordingControl::ReleaseSP1() {
     form_.SP1->setChecked(false);
     form_.SP1->setText(QString::fromStdString(form_.lexicons.D1.GetItem(kStartCaption)));
@@ -74,6 +85,10 @@ void RecordingControl::B5Click() {
 }
 
 void RecordingControl::CBox10Click() {
+    // Choosing the mode in use again (a click, Return in the open list) must
+    // not empty the log.
+    if (Mode() == appliedMode_) return;
+    appliedMode_ = Mode();
     ReleaseSP1();
     form_.SG->SetLocked(false);
     if (Mode() == Multi) {
@@ -90,6 +105,12 @@ void RecordingControl::CBox10Click() {
 
 void RecordingControl::CB1DropDown() {
     form_.state.DecodePaused = 1;
+}
+
+void RecordingControl::CB1CloseUp() {
+    // A command just sent ends the pause itself; an open picker keeps it.
+    if (form_.Timer_TX->isActive() || (form_.pickers && form_.pickers->AnyOpen())) return;
+    form_.state.DecodePaused = 0;
 }
 
 void RecordingControl::CB1Click() {
@@ -141,16 +162,4 @@ void RecordingControl::PrepareMultiLog() {
 
 void RecordingControl::RlcFrameShown(bool appendLogRow) {
     if (appendLogRow) form_.log->AppendLogRow();
-}
-
-bool RecordingControl::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
-        // A key travels from the focused control up to the window; take it once,
-        // where it starts.
-        auto* w = static_cast<QWidget*>(watched);
-        QWidget* first = QApplication::focusWidget();
-        if (!first || first->window() != &form_) first = &form_;
-        if (w == first && w->window() == &form_) FormKeyDown(static_cast<QKeyEvent*>(event)->key());
-    }
-    return QObject::eventFilter(watched, event);
 }

@@ -3,7 +3,6 @@
 
 #include <QObject>
 
-class QEvent;
 class TForm1;
 
 // When a measurement becomes a log row and where it goes: the recording mode,
@@ -21,11 +20,14 @@ class RecordingControl : public QObject {
     void B5Click();
     void CBox10Click();
     void CB1DropDown();
+    // The interval list closed: without a choice nothing is sent, so nothing
+    // would end the pause its opening started.
+    void CB1CloseUp();
     void CB1Click();
     void SE2TopClick() { SE2ArrowClick(); }
     void SE2BottomClick() { SE2ArrowClick(); }
     void SE2Change();
-    // The window sees every key first; the key goes on to its control.
+    // The space key, wherever the keyboard focus is but a text box.
     void FormKeyDown(int key);
     void PrepareMultiLog();
 
@@ -34,12 +36,13 @@ class RecordingControl : public QObject {
 
     TLogMode Mode() const;
     bool Running() const;
+    // Enables or disables SP1 for starting a run (connected, no hold, no profile
+    // editing). A running SP1 stays enabled so the run can always be stopped; a
+    // disable waits until the run ends.
+    void AllowStart(bool allowed);
     bool MultiLogPrepared() const { return multiLogPrepared_; }
     // The window closes.
     void FormClose() { multiLogPrepared_ = false; }
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void SE2ArrowClick();
@@ -48,4 +51,7 @@ class RecordingControl : public QObject {
 
     TForm1& form_;
     bool multiLogPrepared_ = false;
+    bool disableWhenStopped_ = false;
+    // The mode the log was last laid out for: choosing it again changes nothing.
+    TLogMode appliedMode_ = SinglePart;
 };

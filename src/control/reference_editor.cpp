@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "control/reference_editor.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QLocale>
 #include <QSignalBlocker>
@@ -10,6 +12,7 @@
 
 #include "app/main.h"
 #include "app/step_spin_box.h"
+#include "log/value_prefix.h"
 
 namespace {
 
@@ -38,9 +41,14 @@ ReferenceEditor::ReferenceEditor(TForm1& form, QObject* parent)
     connect(form_.E2, &QLineEdit::textEdited, this, &ReferenceEditor::E2Change);
     connect(form_.E11, &QLineEdit::textEdited, this, &ReferenceEditor::E11Change);
     connect(form_.CBox5->lineEdit(), &QLineEdit::textEdited, this, &ReferenceEditor::CBox5Change);
-    connect(form_.CBox5, &QComboBox::activated, this, &ReferenceEditor::CBox5Change);
+    connect(form_.CBox5, &QComboBox::activated, this, &ReferenceEditor::CBox5Confirmed);
     connect(form_.CBox51->lineEdit(), &QLineEdit::textEdited, this, &ReferenceEditor::CBox51Change);
-    connect(form_.CBox51, &QComboBox::activated, this, &ReferenceEditor::CBox51Change);
+    connect(form_.CBox51, &QComboBox::activated, this, &ReferenceEditor::CBox51Confirmed);
+    // Enter and Tab confirm a typed tolerance.
+    for (QComboBox* box : {form_.CBox5, form_.CBox51}) {
+        box->installEventFilter(this);
+        box->lineEdit()->installEventFilter(this);
+    }
     connect(form_.CBox2, &QComboBox::currentIndexChanged, this,
             &ReferenceEditor::ShowPrimaryUnitBox);
     connect(form_.CBox11, &QComboBox::currentIndexChanged, this,
@@ -59,13 +67,27 @@ void ReferenceEditor::FillToleranceLists() {
     }
 }
 
-void ReferenceEditor::NormalizeNumber(QLineEdit* edit) {
-    const QString old = edit->text();
-    const auto out = logcore::NormalizeNumberText(
-        Utf8(old), CodePointsBefore(old, edit->cursorPosition()), Separator());
-    const QString text = QString::fromStdString(out.text);
-    if (text != old) edit->setText(text);
-    edit->setCursorPosition(Utf16Before(text, out.caret));
+void ReferenceEditor::NormalizeNumber(QLineEdit* edit, QComboBox* unitBox,
+                                      std::span<const int> exponents) {
+    QString old = edit->text();
+    int caret = edit->cursorPosition();
+    // "м" was read as milli and left the box; with the "к" after it, it is micro.
+    if (edit == milliBox_ && old.contains(QStringLiteral("к"))) {
+        old = milliNumber_ + QStringLiteral("мк");
+        caret = static_cast<int>(old.size());
+    }
+    milliBox_ = nullptr;
+    const auto out = logcore::NormalizePrefixedNumber(Utf8(old), CodePointsBefore(old, caret),
+                                                      Separator(), exponents, edit->maxLength());
+    const QString text = QString::fromStdString(out.edited.text);
+    if (text != edit->text()) edit->setText(text);
+    edit->setCursorPosition(Utf16Before(text, out.edited.caret));
+    if (out.unit && unitBox) unitBox->setCurrentIndex(*out.unit);
+    if (out.cyrillicMilli) {
+        milliBox_ = edit;
+        milliNumber_ =
+            QString::fromStdString(logcore::NormalizeNumberText(Utf8(old), 0, Separator()).text);
+    }
 }
 
 void ReferenceEditor::NormalizeTolerance(QComboBox* box) {
@@ -80,21 +102,69 @@ void ReferenceEditor::NormalizeTolerance(QComboBox* box) {
 }
 
 void ReferenceEditor::E2Change() {
-    NormalizeNumber(form_.E2);
+    switch (form_.CBox2->currentIndex()) {
+        case logcore::primary::L:
+            NormalizeNumber(form_.E2, form_.CBox3, logcore::kHenryExponents);
+            break;
+        case logcore::primary::C:
+            NormalizeNumber(form_.E2, form_.CBox4, logcore::kFaradExponents);
+            break;
+        default:
+            NormalizeNumber(form_.E2, form_.CBox1, logcore::kOhmExponents);
+            break;
+    }
 }
 
 void ReferenceEditor::E11Change() {
-    NormalizeNumber(form_.E11);
+    if (form_.CBox11->currentIndex() == logcore::secondary::R)
+        NormalizeNumber(form_.E11, form_.CBox31, logcore::kOhmExponents);
+    else
+        NormalizeNumber(form_.E11, nullptr, logcore::kPlainExponents);
 }
 
 void ReferenceEditor::CBox5Change() {
     NormalizeTolerance(form_.CBox5);
-    form_.SE2->setFocus();
 }
 
 void ReferenceEditor::CBox51Change() {
     NormalizeTolerance(form_.CBox51);
-    form_.CBox2->setFocus();
+}
+
+void ReferenceEditor::CBox5Confirmed() {
+    NormalizeTolerance(form_.CBox5);
+    MoveFocusOn(form_.CBox5, form_.SE2);
+}
+
+void ReferenceEditor::CBox51Confirmed() {
+    NormalizeTolerance(form_.CBox51);
+    MoveFocusOn(form_.CBox51, form_.CBox2);
+}
+
+void ReferenceEditor::MoveFocusOn(QComboBox* box, QWidget* next) {
+    // A typed text that equals an item is also "chosen" when the box loses
+    // the focus; the control the user went to keeps it then.
+    const QWidget* focus = QApplication::focusWidget();
+    if (focus && focus != box && focus != box->lineEdit() && focus->window() == &form_) return;
+    next->setFocus();
+}
+
+bool ReferenceEditor::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress) return QObject::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const bool confirms =
+        (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
+         key->key() == Qt::Key_Tab) &&
+        !(key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier));
+    if (!confirms) return QObject::eventFilter(watched, event);
+    if (watched == form_.CBox5 || watched == form_.CBox5->lineEdit()) {
+        CBox5Confirmed();
+        return true;
+    }
+    if (watched == form_.CBox51 || watched == form_.CBox51->lineEdit()) {
+        CBox51Confirmed();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void ReferenceEditor::ShowPrimaryUnitBox() {
@@ -136,9 +206,9 @@ bool ReferenceEditor::SecondaryOn() const {
 
 std::int32_t ReferenceEditor::CheckTolerance(const protocol::TMeterState& state,
                                              const protocol::TMeterSettings& settings) {
+    const logcore::TReferenceInput in = Input();
     const logcore::TToleranceResult r =
-        logcore::CheckTolerance(Input(), logcore::MeasuredFrom(state, settings));
-    if (r.primaryDeviation) primaryDeviation_ = *r.primaryDeviation;
-    if (r.secondaryDeviation) secondaryDeviation_ = *r.secondaryDeviation;
+        logcore::CheckTolerance(in, logcore::MeasuredFrom(state, settings));
+    deviations_.Take(r, in);
     return r.verdict;
 }

@@ -3,6 +3,8 @@
 
 #include <QObject>
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
 
 #include "log/tolerance.h"
@@ -10,7 +12,9 @@
 #include "protocol/state.h"
 
 class QComboBox;
+class QEvent;
 class QLineEdit;
+class QWidget;
 class TForm1;
 
 // The reference values and tolerances the readings are sorted against: the
@@ -22,11 +26,16 @@ class ReferenceEditor : public QObject {
   public:
     ReferenceEditor(TForm1& form, QObject* parent);
 
-    // Text filters of the value and tolerance boxes, run on each change.
+    // Text filters of the value and tolerance boxes, run on each change. A
+    // unit prefix typed into a value chooses the unit beside it.
     void E2Change();
     void E11Change();
     void CBox5Change();
     void CBox51Change();
+    // A tolerance chosen from the list or confirmed (Enter, Tab): the focus
+    // moves on; typing alone leaves it in the box.
+    void CBox5Confirmed();
+    void CBox51Confirmed();
     // The unit list of the chosen parameter.
     void ShowPrimaryUnitBox();
     void ShowSecondaryUnitBox();
@@ -36,24 +45,32 @@ class ReferenceEditor : public QObject {
     bool PrimaryOn() const;
     bool SecondaryOn() const;
 
-    // Checks one reading; the deviations keep their values where the check did
-    // not compute them. Returns the verdict.
+    // Checks one reading and keeps its deviations (logcore::TDeviations).
+    // Returns the verdict.
     std::int32_t CheckTolerance(const protocol::TMeterState& state,
                                 const protocol::TMeterSettings& settings);
-    double PrimaryDeviation() const { return primaryDeviation_; }
-    double SecondaryDeviation() const { return secondaryDeviation_; }
+    std::optional<double> PrimaryDeviation() const { return deviations_.primary; }
+    std::optional<double> SecondaryDeviation() const { return deviations_.secondary; }
 
     // Lists the tolerance items with the locale's decimal separator; the off
     // entry is each box's item 0 in the current language.
     void FillToleranceLists();
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
-    void NormalizeNumber(QLineEdit* edit);
+    // A value box and the unit list beside it (null: a value without a unit).
+    void NormalizeNumber(QLineEdit* edit, QComboBox* unitBox, std::span<const int> exponents);
     void NormalizeTolerance(QComboBox* box);
+    void MoveFocusOn(QComboBox* box, QWidget* next);
     std::string Separator() const { return separator_; }
 
     TForm1& form_;
     std::string separator_;  // the locale's decimal separator
-    double primaryDeviation_ = 0;
-    double secondaryDeviation_ = 0;
+    logcore::TDeviations deviations_;
+    // The value box whose last edit was a Cyrillic "м", and its number then:
+    // a "к" typed next makes it "мк".
+    QLineEdit* milliBox_ = nullptr;
+    QString milliNumber_;
 };

@@ -234,12 +234,18 @@ TLexicons::TLexicons()
              "Гарантий нет.</p><p><a href='%3'>%3</a></p>",
              "Закрыть"},
             language),
-      Dplot("Form1.Dplot", {"строк пока нет"}, language) {}
+      Dplot("Form1.Dplot", {"строк пока нет"}, language),
+      Dkeys("Form1.Dkeys",
+            {"Начать или остановить запись", "Подключить или отключить прибор",
+             "Записать таблицу в файл EXCEL", "Очистить таблицу",
+             "Прибор не ответил, подключение не состоялось",
+             "Адаптер не ответил на запрос подключения"},
+            language) {}
 
 std::vector<const TDesignedLexicon*> TLexicons::All() const {
     // The engine's own lexicon comes last.
     return {&Dlang_connect, &Dlang3, &Dlang1, &Dlang2, &D1,      &D2,    &D3,    &Dlog,
-            &Dstat,         &Dble,   &Dprof,  &Dlink,  &Dexport, &Dhelp, &Dplot, &Dlng};
+            &Dstat,         &Dble,   &Dprof,  &Dlink,  &Dexport, &Dhelp, &Dplot, &Dkeys, &Dlng};
 }
 
 }  // namespace i18n

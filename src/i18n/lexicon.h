@@ -94,6 +94,7 @@ struct TLexicons {
     TDesignedLexicon Dexport;        // the workbook's number sheet, journal view, notes
     TDesignedLexicon Dhelp;          // help and about texts
     TDesignedLexicon Dplot;          // statistics plots' states
+    TDesignedLexicon Dkeys;          // keyboard hints and how a connect request ended
 
     std::vector<const TDesignedLexicon*> All() const;
 };
@@ -133,6 +134,10 @@ enum : int { Title, AboutTitle, Text, About, Close };
 }  // namespace help
 namespace plot {
 enum : int { NoRowsYet };
+}  // namespace plot
+// Dkeys: a hint is followed by its key in brackets.
+namespace keytext {
+enum : int { StartStopHint, ConnectHint, ExportHint, ClearHint, ConnectRefused, ConnectUnanswered };
 }
 namespace unit {
 enum : int { Hertz, VoltsRms, Volt, Ohm, Henry, Farad, Rms, PeakToPeak, Max, Min };

@@ -73,11 +73,14 @@ TChunkEffects EffectsOf(TChunkKind kind) {
             e.clearMeterConnected = true;
             e.disableRecordButton = true;
             e.startButtonTimer = true;
+            e.connectRequestEnded = true;
+            e.logConnectRefused = true;
             break;
         case TChunkKind::NoConnection:
             e.clearMeterConnected = true;
             e.disableRecordButton = true;
             e.startButtonTimer = true;
+            e.connectRequestEnded = true;
             e.memoPrefix = "NN ";
             e.memoItem = kItemNoConnection;
             break;

@@ -69,6 +69,11 @@ struct TChunkEffects {
     bool enterDisconnectedState = false;
     bool clearPortBuffers = false;
     bool decodeFrame = false;  // hand the 18 bytes to the frame decoder
+    // A connect request ended without a link: B2 gets its connect caption back,
+    // so the next click or auto-connect tries again.
+    bool connectRequestEnded = false;
+    // The refusal says nothing in the connection log by itself: add a line.
+    bool logConnectRefused = false;
 };
 
 TChunkEffects EffectsOf(TChunkKind kind);

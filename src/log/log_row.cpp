@@ -44,8 +44,12 @@ TLogRowCells BuildLogRowCells(const TLogRowInput& in, const i18n::TLexicons& lex
     const std::string mark =
         lexicons.D3.GetItem(in.verdict != protocol::verdict::Pass ? kRejectMark : kPassMark);
     if (in.primaryOn || in.secondaryOn) c[7] = mark;
-    c[8] = in.primaryOn ? DeviationText(in.primaryDeviation, in.decimalSeparator) : "";
-    c[9] = in.secondaryOn ? DeviationText(in.secondaryDeviation, in.decimalSeparator) : "";
+    c[8] = in.primaryOn && in.primaryDeviation
+               ? DeviationText(*in.primaryDeviation, in.decimalSeparator)
+               : "";
+    c[9] = in.secondaryOn && in.secondaryDeviation
+               ? DeviationText(*in.secondaryDeviation, in.decimalSeparator)
+               : "";
     return row;
 }
 

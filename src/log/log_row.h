@@ -34,8 +34,9 @@ struct TLogRowInput {
     protocol::TMeterSettings settings;
     display::TIndicatorMemory memory;  // FrequencyText and LevelText as last shown
     std::int32_t verdict = protocol::verdict::Pass;
-    double primaryDeviation = 0;  // the current values, kept between checks
-    double secondaryDeviation = 0;
+    // The current values (TDeviations); empty: no deviation text.
+    std::optional<double> primaryDeviation;
+    std::optional<double> secondaryDeviation;
     bool primaryOn = false;  // CBox5 differs from its off entry
     bool secondaryOn = false;
     TLogMode mode = TLogMode::Single;

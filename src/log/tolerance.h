@@ -73,6 +73,21 @@ struct TToleranceResult {
 // capacitance, so a 10 nF part measuring 10.52 nF is +5.2 %.
 TToleranceResult CheckTolerance(const TReferenceInput& input, const TMeasured& measured);
 
+// The deviations a log row shows, carried from check to check. A side whose
+// tolerance is off keeps its last value (no row shows it then); a side that is
+// on holds what the last check computed, or nothing when the check could not
+// compute it (an empty or unusable reference), so a row never shows a
+// deviation from an earlier reference or reading.
+struct TDeviations {
+    std::optional<double> primary;
+    std::optional<double> secondary;
+
+    void Take(const TToleranceResult& result, const TReferenceInput& input) {
+        if (input.PrimaryOn()) primary = result.primaryDeviation;
+        if (input.SecondaryOn()) secondary = result.secondaryDeviation;
+    }
+};
+
 // Which deviation cells a verdict marks red.
 constexpr bool MarksPrimaryDeviation(std::int32_t verdict) {
     return verdict == protocol::verdict::PrimaryOut || verdict == protocol::verdict::BothOut;

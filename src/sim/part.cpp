@@ -3,6 +3,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <complex>
 #include <numbers>
 
 namespace sim {
@@ -11,6 +12,11 @@ namespace {
 // Leakage of a capacitor and winding resistance of a bare inductor, ohms.
 constexpr double kOpenOhms = 1e9;
 constexpr double kWireOhms = 0.05;
+// A resistor's leads and body: a little series inductance and a little
+// capacitance across it. A reactance of exactly zero is no reading a meter
+// makes (nor one its frames can carry: D would be R / 0).
+constexpr double kLeadHenries = 10e-9;
+constexpr double kBodyFarads = 0.1e-12;
 
 std::optional<double> ParseValue(std::string_view text) {
     double scale = 1;
@@ -93,8 +99,11 @@ TImpedance SeriesImpedance(const TPart& part, double hz) {
     if (hz <= 0) return {DcResistance(part), 0};
     const double w = 2 * std::numbers::pi * hz;
     switch (part.kind) {
-        case TPartKind::Resistor:
-            return {part.ohms, 0};
+        case TPartKind::Resistor: {
+            using Z = std::complex<double>;
+            const Z z = 1.0 / (1.0 / Z(part.ohms, w * kLeadHenries) + Z(0, w * kBodyFarads));
+            return {z.real(), z.imag()};
+        }
         case TPartKind::Capacitor:
             // Leakage in parallel, seen as a tiny series loss.
             return {1 / (w * w * part.farads * part.farads * kOpenOhms), -1 / (w * part.farads)};

@@ -45,7 +45,8 @@ inline constexpr const char* kPartForms =
     "(SI prefixes p n u m k M G)";
 
 // Series equivalent of the part at `hz` (0: direct current): resistance and
-// signed reactance in ohms. A capacitor blocks direct current.
+// signed reactance in ohms. A capacitor blocks direct current; a resistor
+// carries the small reactance of its leads and body.
 struct TImpedance {
     double r = 0;
     double x = 0;

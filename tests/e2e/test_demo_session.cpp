@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QCheckBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 
@@ -9,6 +11,7 @@
 #include "connection/command_sender.h"
 #include "connection/connection_manager.h"
 #include "connection/serial_link.h"
+#include "control/picker_control.h"
 #include "support/demo_session.h"
 
 // A whole session: the window's real serial code opens a pseudo-terminal served
@@ -87,6 +90,26 @@ class DemoSessionTest : public QObject {
         f.connection->T3Timer();
         QTest::qWait(300);
         QCOMPARE(meter_->ReceivedCommands().mid(afterLoss), (QList<QByteArray>{"AT+CONNL"}));
+    }
+
+    // The demo's resistor, with its loss factor D chosen on the screen as a
+    // person chooses it: a plain number, not the 1E41 of a reactance of zero.
+    void resistorShowsASaneLossFactor() {
+        TForm1& f = *form_;
+        QVERIFY(session_->ConnectByClick());
+
+        QTest::mouseClick(f.L_Sec_RLC, Qt::LeftButton);
+        QListWidget* list = f.ListBox_sec_RLC;
+        QVERIFY(list->isVisible());
+        const QRect d = list->visualItemRect(list->item(3));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, d.center());
+        f.pickers->ClosePickers();
+        QTRY_VERIFY_WITH_TIMEOUT(meter_->Meter().Settings().SecIndex() == 3, 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(f.L_Sec_RLC->text(), QString("D"), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!f.L_sec_n->text().trimmed().isEmpty(), 5000);
+        const QString shown = f.L_sec_n->text();
+        const QRegularExpressionMatch exponent = QRegularExpression("E(\\d+)").match(shown);
+        QVERIFY2(!exponent.hasMatch() || exponent.captured(1).toInt() < 10, qPrintable(shown));
     }
 
   private:

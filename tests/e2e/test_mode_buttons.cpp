@@ -23,13 +23,7 @@ class ModeButtonsTest : public QObject {
         meter_ = session_->meter.get();
         QVERIFY(session_->Show());
 
-        TForm1& f = *form_;
-        QTRY_VERIFY_WITH_TIMEOUT(!f.connection->Serial().ProbeRunning(), 3000);
-        f.connection->T3Timer();
-        QTRY_VERIFY_WITH_TIMEOUT(f.B2->isEnabled(), 3000);
-        QTest::mouseClick(f.B2, Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(f.state.MeterConnected, 3000);
-        QTRY_VERIFY_WITH_TIMEOUT(f.L_prim_n->text().contains("Ом"), 5000);
+        QVERIFY(session_->ConnectByClick());
     }
     void cleanup() { session_.reset(); }
 

@@ -80,6 +80,42 @@ class AnsweringAdapter : public QObject {
     QTimer poll_;
 };
 
+// The adapter's side of a connect request: counts each "AT+CONNL" and answers
+// it with `replies`, 100 ms apart (none: the adapter stays silent).
+class ConnectAnswers : public QObject {
+  public:
+    ConnectAnswers(PtyPort& port, QList<QByteArray> replies)
+        : port_(port), replies_(std::move(replies)) {
+        poll_.setInterval(1);
+        connect(&poll_, &QTimer::timeout, this, [this] {
+            const auto bytes = port_.pty.ReadAvailable();
+            received_.append(reinterpret_cast<const char*>(bytes.data()),
+                             static_cast<qsizetype>(bytes.size()));
+            while (received_.count("AT+CONNL") > requests_) {
+                ++requests_;
+                int at = 100;
+                for (const QByteArray& reply : replies_) {
+                    QTimer::singleShot(at, this, [this, reply] {
+                        port_.pty.Write(
+                            std::span(reinterpret_cast<const std::uint8_t*>(reply.constData()),
+                                      static_cast<std::size_t>(reply.size())));
+                    });
+                    at += 100;
+                }
+            }
+        });
+        poll_.start();
+    }
+    int Requests() const { return requests_; }
+
+  private:
+    PtyPort& port_;
+    QList<QByteArray> replies_;
+    QByteArray received_;
+    int requests_ = 0;
+    QTimer poll_;
+};
+
 }  // namespace
 
 // The window against a pseudo-terminal standing in for the adapter: the test
@@ -197,9 +233,10 @@ class ConnectionTest : public QObject {
     void failedConnectReplies_data() {
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<QString>("logLine");
-        QTest::newRow("CONNE") << QByteArray("OK+CONNE") << QString();
-        QTest::newRow("CONNF") << QByteArray("OK+CONNF") << QString();
-        QTest::newRow("both") << QByteArray("OK+CONNEOK+CONNF") << QString();
+        const QString refused("Прибор не ответил, подключение не состоялось");
+        QTest::newRow("CONNE") << QByteArray("OK+CONNE") << refused;
+        QTest::newRow("CONNF") << QByteArray("OK+CONNF") << refused;
+        QTest::newRow("both") << QByteArray("OK+CONNEOK+CONNF") << refused;
         QTest::newRow("CONNN") << QByteArray("OK+CONNN") << QString("NN Нет подключения");
     }
     void failedConnectReplies() {
@@ -207,15 +244,50 @@ class ConnectionTest : public QObject {
         QFETCH(QString, logLine);
         TForm1& f = *f_;
         f.connection->B2Click();
-        const QString before = LastLogLine(f);
         f.connection->Serial().HandleSerialInput(reply);
         QVERIFY(!f.state.MeterConnected);
         QVERIFY(!f.SP1->isEnabled());
         QVERIFY(f.T2->isActive());
-        QCOMPARE(LastLogLine(f), logLine.isEmpty() ? before : logLine);
-        f.connection->T2Timer();  // the button comes back; the caption is left alone
+        QCOMPARE(LastLogLine(f), logLine);
+        // The request is over: the caption comes back with the button.
+        QCOMPARE(f.B2->text(), QString("Подключить"));
+        f.connection->T2Timer();
         QVERIFY(f.B2->isEnabled());
         QVERIFY(!f.T2->isActive());
+    }
+
+    // However a connect request ends without a link, the log says so, the
+    // button comes back as it was, and the next click or auto-connect asks again.
+    void refusedConnectCanBeTriedAgain_data() {
+        QTest::addColumn<QList<QByteArray>>("replies");
+        QTest::addColumn<QString>("logLine");
+        const QString refused("Прибор не ответил, подключение не состоялось");
+        QTest::newRow("CONNF") << QList<QByteArray>{"OK+CONNL", "OK+CONNF"} << refused;
+        QTest::newRow("CONNE") << QList<QByteArray>{"OK+CONNL", "OK+CONNE"} << refused;
+        QTest::newRow("CONNN") << QList<QByteArray>{"OK+CONNN"} << QString("NN Нет подключения");
+        QTest::newRow("no answer")
+            << QList<QByteArray>{} << QString("Адаптер не ответил на запрос подключения");
+    }
+    void refusedConnectCanBeTriedAgain() {
+        QFETCH(QList<QByteArray>, replies);
+        QFETCH(QString, logLine);
+        TForm1& f = *f_;
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        ConnectAnswers adapter(*port_, replies);
+        auto said = [&f, &logLine] { return f.Memo1->toPlainText().split('\n').count(logLine); };
+        QTRY_VERIFY(f.B2->isEnabled());
+        for (int attempt = 1; attempt <= 2; ++attempt) {
+            QTest::mouseClick(f.B2, Qt::LeftButton);
+            QTRY_COMPARE_WITH_TIMEOUT(adapter.Requests(), attempt, 2000);
+            QTRY_COMPARE_WITH_TIMEOUT(said(), attempt, 6000);
+            QCOMPARE(f.B2->text(), QString("Подключить"));
+            QVERIFY(!f.state.MeterConnected);
+            QTRY_VERIFY_WITH_TIMEOUT(f.B2->isEnabled(), 4000);
+        }
+        QTest::mouseClick(f.CheckBox_connect_auto, Qt::LeftButton);
+        f.connection->T3Timer();
+        QTRY_VERIFY_WITH_TIMEOUT(adapter.Requests() >= 3, 2000);
     }
 
     void autoConnectTriesOnEveryWatchTick() {

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -6,6 +7,8 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "app/log_grid.h"
+#include "app/log_table_model.h"
 #include "app/main.h"
 #include "control/reference_editor.h"
 #include "support/form_fixture.h"
@@ -70,18 +73,171 @@ class ReferenceEditorTest : public QObject {
         QCOMPARE(f_->E2->cursorPosition(), 2);
     }
 
-    void typedToleranceGetsPercentAndFocusMovesOn() {
-        f_->CBox5->setFocus();
-        f_->CBox5->lineEdit()->clear();
-        QTest::keyClicks(f_->CBox5->lineEdit(), "5");
-        QCOMPARE(f_->CBox5->currentText(), QString("5%"));
-        QCOMPARE(QApplication::focusWidget(), f_->SE2);
+    // A typed tolerance stays in its box while it is typed ("0,5" would be
+    // cut to "0%" after its first key otherwise); confirming it moves on.
+    void typedToleranceStaysUntilConfirmed_data() {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("confirm");
+        QTest::addColumn<QString>("next");
+        for (const char* box : {"CBox5", "CBox51"}) {
+            const QString next = QString(box) == "CBox5" ? "SE2" : "CBox2";
+            QTest::addRow("%s Return", box) << box << "Return" << next;
+            QTest::addRow("%s Enter", box) << box << "Enter" << next;
+            QTest::addRow("%s Tab", box) << box << "Tab" << next;
+            QTest::addRow("%s click elsewhere", box) << box << "click"
+                                                     << "E11";
+        }
+    }
+    void typedToleranceStaysUntilConfirmed() {
+        QFETCH(QString, box);
+        QFETCH(QString, confirm);
+        QFETCH(QString, next);
+        auto* combo = f_->findChild<QComboBox*>(box);
+        QTest::mouseClick(combo->lineEdit(), Qt::LeftButton);
+        combo->lineEdit()->selectAll();
+        for (const char* key : {"0", ",", "5"}) {
+            QTest::keyClicks(QApplication::focusWidget(), key);
+            QVERIFY2(QApplication::focusWidget() == combo ||
+                         QApplication::focusWidget() == combo->lineEdit(),
+                     "the focus left while typing");
+        }
+        QCOMPARE(combo->currentText(), QString("0,5%"));
+        if (confirm == "Return") QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        if (confirm == "Enter") QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
+        if (confirm == "Tab") QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        if (confirm == "click") QTest::mouseClick(f_->E11, Qt::LeftButton);
+        QCOMPARE(combo->currentText(), QString("0,5%"));
+        QWidget* expected = f_->findChild<QWidget*>(next);
+        QWidget* focus = QApplication::focusWidget();
+        QVERIFY2(focus == expected || expected->isAncestorOf(focus),
+                 qPrintable(focus ? focus->objectName() : QString("nothing")));
+    }
 
-        f_->CBox51->setFocus();
-        f_->CBox51->lineEdit()->clear();
-        QTest::keyClicks(f_->CBox51->lineEdit(), "1");
-        QCOMPARE(f_->CBox51->currentText(), QString("1%"));
-        QCOMPARE(QApplication::focusWidget(), f_->CBox2);
+    // Chosen from the list, a tolerance moves the focus on at once.
+    void chosenToleranceMovesTheFocusOn() {
+        for (auto [box, next] : {std::pair<QComboBox*, QWidget*>{f_->CBox5, f_->SE2},
+                                 std::pair<QComboBox*, QWidget*>{f_->CBox51, f_->CBox2}}) {
+            QTest::mouseClick(box->lineEdit(), Qt::LeftButton);
+            box->showPopup();
+            QAbstractItemView* view = box->view();
+            QTest::qWait(QApplication::doubleClickInterval() + 100);
+            const QRect item = view->visualRect(view->model()->index(3, 0));
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, item.center());
+            QTRY_VERIFY(!view->isVisible());
+            QCOMPARE(box->currentText(), QString("0,5%"));
+            QWidget* focus = QApplication::focusWidget();
+            QVERIFY(focus == next || next->isAncestorOf(focus));
+        }
+    }
+
+    // A unit prefix typed into a value ("1k") chooses the unit beside it and
+    // the box keeps the number; where the list lacks the unit the number is
+    // written in the nearest one.
+    void typedPrefixChoosesTheUnit_data() {
+        QTest::addColumn<bool>("primary");
+        QTest::addColumn<int>("parameter");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("unitBox");
+        QTest::addColumn<QString>("unit");
+        QTest::newRow("1k R") << true << 0 << "1k"
+                              << "1"
+                              << "CBox1"
+                              << "кОм";
+        QTest::newRow("4,7M R") << true << 0 << "4,7M"
+                                << "4,7"
+                                << "CBox1"
+                                << "МОм";
+        QTest::newRow("1G R") << true << 0 << "1G"
+                              << "1000"
+                              << "CBox1"
+                              << "МОм";
+        QTest::newRow("10мк L") << true << 1 << "10мк"
+                                << "10"
+                                << "CBox3"
+                                << "мкГн";
+        QTest::newRow("22m L") << true << 1 << "22m"
+                               << "22"
+                               << "CBox3"
+                               << "мГн";
+        QTest::newRow("100n C") << true << 2 << "100n"
+                                << "100"
+                                << "CBox4"
+                                << "нФ";
+        QTest::newRow("2,2п C") << true << 2 << "2,2п"
+                                << "2,2"
+                                << "CBox4"
+                                << "рФ";
+        QTest::newRow("1к secondary R") << false << 0 << "1к"
+                                        << "1"
+                                        << "CBox31"
+                                        << "кОм";
+        QTest::newRow("1k Q") << false << 1 << "1k"
+                              << "1000"
+                              << ""
+                              << "";
+    }
+    void typedPrefixChoosesTheUnit() {
+        QFETCH(bool, primary);
+        QFETCH(int, parameter);
+        QFETCH(QString, typed);
+        QFETCH(QString, value);
+        QFETCH(QString, unitBox);
+        QFETCH(QString, unit);
+        (primary ? f_->CBox2 : f_->CBox11)->setCurrentIndex(parameter);
+        QLineEdit* edit = primary ? f_->E2 : f_->E11;
+        QTest::mouseClick(edit, Qt::LeftButton);
+        edit->selectAll();
+        for (const QChar ch : typed) {
+            QTest::sendKeyEvent(QTest::Press, edit, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+            QTest::sendKeyEvent(QTest::Release, edit, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+        }
+        QCOMPARE(edit->text(), value);
+        if (!unitBox.isEmpty()) QCOMPARE(f_->findChild<QComboBox*>(unitBox)->currentText(), unit);
+    }
+
+    // "1k" against a 1 kΩ part passes, where the dropped letter made it 1 Ω.
+    void kiloReferenceSortsAKiloOhmPart() {
+        f_->CBox5->setCurrentIndex(4);  // 1%
+        emit f_->CBox5->activated(4);
+        QTest::mouseClick(f_->E2, Qt::LeftButton);
+        f_->E2->selectAll();
+        QTest::keyClicks(f_->E2, "1k");
+        f_->SB4->setChecked(false);
+        FeedRlcd(*f_, {.rs = 1004.0f});
+        QCOMPARE(f_->screen.State().ToleranceVerdict, 0);
+    }
+
+    // A row written after the reference was emptied shows the reject mark and
+    // no deviation, not the one left from the earlier reference.
+    void emptiedReferenceLeavesNoOldDeviationInTheRow() {
+        TForm1& f = *f_;
+        f.state.MeterConnected = true;
+        f.SB4->setChecked(false);
+        f.CBox5->setCurrentIndex(5);  // 2%
+        emit f.CBox5->activated(5);
+        FeedRlcd(f, {.rs = 1000.0f});  // against 10000 Ом: -90 %
+        auto spaceFromTheUnitList = [&f] {
+            QTest::mouseClick(f.CBox1, Qt::LeftButton);
+            if (QWidget* popup = QApplication::activePopupWidget())
+                QTest::keyClick(popup, Qt::Key_Escape);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        };
+        spaceFromTheUnitList();
+        const LogTableModel& cells = f.SG->Cells();
+        QCOMPARE(cells.Cell(1, 7), QString("+"));
+        QCOMPARE(cells.Cell(1, 8), QString("-90,00"));
+
+        QTest::mouseClick(f.E2, Qt::LeftButton);
+        f.E2->selectAll();
+        QTest::keyClick(f.E2, Qt::Key_Backspace);
+        QCOMPARE(f.E2->text(), QString());
+        FeedRlcd(f, {.rs = 1000.0f});
+        QCOMPARE(f.screen.State().ToleranceVerdict, 20);
+        spaceFromTheUnitList();
+        QCOMPARE(cells.Cell(2, 0), QString("2"));
+        QCOMPARE(cells.Cell(2, 7), QString("+"));
+        QCOMPARE(cells.Cell(2, 8), QString());
     }
 
     void chosenOffAndLimitEntriesStayAsChosen_data() {

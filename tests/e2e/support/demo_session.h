@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QLabel>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
 #include "app/demo_meter.h"
 #include "app/main.h"
+#include "connection/connection_manager.h"
+#include "connection/serial_link.h"
 #include "sim/part.h"
 
 // The window with its real serial code on a pseudo-terminal served by the
@@ -31,6 +35,19 @@ struct DemoSession {
     bool Show() {
         form->show();
         return QTest::qWaitForWindowExposed(form.get());
+    }
+    // Connects as a person does once the start-up probe is over: the watch
+    // takes the port over, then a click on the connect button. True once the
+    // RLC screen shows a reading.
+    bool ConnectByClick() {
+        TForm1& f = *form;
+        if (!QTest::qWaitFor([&f] { return !f.connection->Serial().ProbeRunning(); }, 3000))
+            return false;
+        f.connection->T3Timer();
+        if (!QTest::qWaitFor([&f] { return f.B2->isEnabled(); }, 3000)) return false;
+        QTest::mouseClick(f.B2, Qt::LeftButton);
+        return QTest::qWaitFor([&f] { return f.state.MeterConnected; }, 3000) &&
+               QTest::qWaitFor([&f] { return f.L_prim_n->text().contains("Ом"); }, 5000);
     }
     // The window goes first: closing its port sends the drop command to the meter.
     ~DemoSession() { form.reset(); }

@@ -86,7 +86,9 @@ TEST(ChunkEffects, ConnectingDisablesBothButtonsAndLogs) {
     EXPECT_FALSE(e.clearPortBuffers);
 }
 
-TEST(ChunkEffects, FailedRepliesRestartTheButtonTimerAndOnlyNnLogs) {
+// A refused connect ends the request: the button gets its caption back and
+// each refusal leaves one line in the connection log.
+TEST(ChunkEffects, FailedRepliesEndTheRequestAndEachSaysSo) {
     const TChunkEffects failed = EffectsOf(TChunkKind::ConnectFailed);
     const TChunkEffects none = EffectsOf(TChunkKind::NoConnection);
     for (const TChunkEffects& e : {failed, none}) {
@@ -95,10 +97,16 @@ TEST(ChunkEffects, FailedRepliesRestartTheButtonTimerAndOnlyNnLogs) {
         EXPECT_TRUE(e.disableRecordButton);
         EXPECT_TRUE(e.startButtonTimer);
         EXPECT_FALSE(e.enterConnectedState);
+        EXPECT_TRUE(e.connectRequestEnded);
     }
     EXPECT_FALSE(failed.memoPrefix);
+    EXPECT_TRUE(failed.logConnectRefused);
     EXPECT_EQ(none.memoPrefix, "NN ");
     EXPECT_EQ(none.memoItem, kItemNoConnection);
+    EXPECT_FALSE(none.logConnectRefused);
+    for (TChunkKind k : {TChunkKind::Connecting, TChunkKind::Connected, TChunkKind::Lost,
+                         TChunkKind::AdapterOk, TChunkKind::Frame})
+        EXPECT_FALSE(EffectsOf(k).connectRequestEnded) << static_cast<int>(k);
 }
 
 TEST(ChunkEffects, OnlyUnrecognisedChunksFlushTheBuffers) {

@@ -83,6 +83,15 @@ INSTANTIATE_TEST_SUITE_P(
                               }),
                               Cells{"1", "10.12.26 14:03:05", "L  15,915 мГн", "D 1,0000", "S",
                                     "1кГц", "1.0Вскз", "+", "2,00", ""}},
+                      // A reference that could not be used gives no deviation to show.
+                      RowCase{"InvalidInputWithoutDeviations", Changed([](TLogRowInput& in) {
+                                  in.primaryOn = in.secondaryOn = true;
+                                  in.verdict = protocol::verdict::InvalidInput;
+                                  in.primaryDeviation.reset();
+                                  in.secondaryDeviation.reset();
+                              }),
+                              Cells{"1", "10.12.26 14:03:05", "L  15,915 мГн", "D 1,0000", "S",
+                                    "1кГц", "1.0Вскз", "+", "", ""}},
                       RowCase{"MultiBothOffKeepsNameAndMark", Changed([](TLogRowInput& in) {
                                   in.mode = TLogMode::Multi;
                                   in.position = 3;

@@ -213,6 +213,44 @@ INSTANTIATE_TEST_SUITE_P(
                   {}}),
     [](const ::testing::TestParamInfo<CheckCase>& info) { return std::string(info.param.name); });
 
+// What a row shows after each check, as the editor changes between readings:
+// a deviation always belongs to the reading and reference of its row.
+TEST(Deviations, AnUnusableReferenceLeavesNoEarlierValueBehind) {
+    const TMeasured part{101000, 1, 101000, 1, 1000, true};
+    TDeviations d;
+    TReferenceInput in = PrimaryR("100", 1, "2%");
+    in.CBox51 = "5%";
+    in.CBox11 = secondary::R;
+    in.E11 = "100";
+    in.CBox31 = 1;
+    d.Take(CheckTolerance(in, part), in);
+    EXPECT_NEAR(d.primary.value_or(kNaN), 1.0, 1e-9);
+    EXPECT_NEAR(d.secondary.value_or(kNaN), 1.0, 1e-9);
+
+    in.E2 = "";  // emptied: invalid input, and no deviation on either side
+    TToleranceResult r = CheckTolerance(in, part);
+    d.Take(r, in);
+    EXPECT_EQ(r.verdict, InvalidInput);
+    EXPECT_FALSE(d.primary);
+    EXPECT_FALSE(d.secondary);
+
+    in.E2 = "100";
+    in.E11 = "0";  // a zero reference cannot be divided by
+    r = CheckTolerance(in, part);
+    d.Take(r, in);
+    EXPECT_EQ(r.verdict, InvalidInput);
+    EXPECT_NEAR(d.primary.value_or(kNaN), 1.0, 1e-9);
+    EXPECT_FALSE(d.secondary);
+
+    // A side switched off keeps its last value; nothing shows it then.
+    in.E11 = "100";
+    d.Take(CheckTolerance(in, part), in);
+    in.CBox51 = kOff;
+    d.Take(CheckTolerance(in, {200000, 1, 200000, 1, 1000, true}), in);
+    EXPECT_NEAR(d.secondary.value_or(kNaN), 1.0, 1e-9);
+    EXPECT_NEAR(d.primary.value_or(kNaN), 100.0, 1e-9);
+}
+
 TEST(ToleranceCheck, PointLocaleReadsPointNumbers) {
     TReferenceInput in = PrimaryR("99.5", 0, "0.5%");
     in.decimalSeparator = ".";

@@ -219,14 +219,55 @@ TEST_P(SimPartReading, RlcdFrameCarriesSeriesValuesAndAutoChoices) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Parts, SimPartReading,
-                         ::testing::Values(PartCase{"R=1k", 1000, 0, 1, 4, 1},
-                                           PartCase{"R=100k", 1e5, 0, 1, 4, 0},
+                         ::testing::Values(PartCase{"R=1k", 1000, -0.005655, 1, 4, 1},
+                                           PartCase{"R=100k", 1e5, -62.83, 1, 4, 0},
                                            PartCase{"C=100n", 2.533e-5, -159.155, 2, 3, 1},
                                            PartCase{"L=10m", 0.05, 628.319, 3, 2, 1},
                                            PartCase{"RC=100,1u", 100, -15.9155, 2, 3, 1},
                                            PartCase{"RL=2,1m", 2, 62.8319, 3, 2, 1}),
                          [](const auto& info) {
                              return testing_support::ParamName(info.param.text);
+                         });
+
+// A resistor's reactance is small but never zero at any test frequency: a
+// zero cannot travel in a frame, and its loss factor D = R / X would read
+// about 1E41 on the screen.
+struct ResistorCase {
+    const char* part;
+    int freqIndex;  // 100 Hz .. 100 kHz
+};
+
+class SimResistor : public LinkedMeter, public ::testing::WithParamInterface<ResistorCase> {};
+
+TEST_P(SimResistor, ShowsASmallReactanceAndASaneLossFactor) {
+    const ResistorCase& c = GetParam();
+    TSimConfig config = Exact();
+    config.part = *ParsePart(c.part);
+    Link(config);
+    protocol::TMeterSettings s = meter->Settings();
+    s.FreqAuto() = 0;
+    s.FreqIndex() = static_cast<std::uint8_t>(c.freqIndex);
+    Send(protocol::EncodeSettingsCommand(s, false));
+    const auto f = NextFrame();
+    const double r = protocol::DecodeSingle(f, 0);
+    const double x = protocol::DecodeSingle(f, 4);
+    // The body's capacitance shows a little at 100 kHz on a megohm, as on a real part.
+    EXPECT_NEAR(r, config.part.ohms, config.part.ohms * 1e-2);
+    EXPECT_GT(std::abs(x), 1e-9 * r);
+    EXPECT_LT(std::abs(x), 0.1 * r);  // still read as a resistor
+    EXPECT_LT(r / std::abs(x), 1e9);
+    EXPECT_EQ(Reported(f).PrimIndex(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Parts, SimResistor,
+                         ::testing::Values(ResistorCase{"R=1", 1}, ResistorCase{"R=1", 5},
+                                           ResistorCase{"R=1k", 1}, ResistorCase{"R=1k", 3},
+                                           ResistorCase{"R=1k", 5}, ResistorCase{"R=1M", 1},
+                                           ResistorCase{"R=1M", 5}),
+                         [](const auto& info) {
+                             return testing_support::ParamName(
+                                 std::string(info.param.part) + "_at_" +
+                                 std::to_string(info.param.freqIndex));
                          });
 
 TEST_F(LinkedMeter, NoiseStaysSmallAndVaries) {
