@@ -53,3 +53,20 @@ std::optional<QString> SettingsStore::Write(const settings::TFieldPatch& patch) 
     return files::SaveWholeFile(FilePath(), QByteArray(reinterpret_cast<const char*>(record.data()),
                                                        static_cast<qsizetype>(record.size())));
 }
+
+QString SettingsStore::NamesPath() const {
+    return folder_ + "/" + settings::kNamesFileName;
+}
+
+settings::TNamesFile SettingsStore::ReadNames() const {
+    QFile f(NamesPath());
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    constexpr qint64 kFarBeyondAnyNames = 64 * 1024;
+    return settings::ReadNamesFile(f.read(kFarBeyondAnyNames).toStdString());
+}
+
+bool SettingsStore::WriteNames(const settings::TNamesFile& names) const {
+    const QByteArray bytes = QByteArray::fromStdString(settings::WriteNamesFile(names));
+    QSaveFile f(NamesPath());
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.commit();
+}

@@ -94,6 +94,7 @@ struct TLexicons {
     TDesignedLexicon Dexport;        // the workbook's number sheet, journal view, notes
     TDesignedLexicon Dhelp;          // help and about texts
     TDesignedLexicon Dplot;          // statistics plots' states
+    TDesignedLexicon Dprof_names;    // profile paths 1.dat cannot hold, read-only profiles
 
     std::vector<const TDesignedLexicon*> All() const;
 };
@@ -159,6 +160,9 @@ enum : int {
     ErrorTitle,
     CountLabel
 };
+}
+namespace profnames {
+enum : int { PathKeptBeside, ReadOnly, Of, SaveToEdit, NotWritten };
 }
 namespace logtext {
 enum : int {
