@@ -415,7 +415,7 @@ class LanguageTest : public QObject {
         cut.name = "Cut";
         cut.lexicons = {{"Form1.D1", false, {{0, "first"}}}};
         const std::string whole = i18n::WriteLanguageFile(cut, true);
-        WriteBytes(dir.filePath("cut.lng"), whole.substr(0, whole.find("0\t\"first") + 4));
+        WriteBytes(dir.filePath("z_cut.lng"), whole.substr(0, whole.find("0\t\"first") + 4));
         QTemporaryDir settings;
         auto f = Start(settings.path(), dir.path());
         QCOMPARE(f->LangCombo1->itemText(2), QString("Cut"));
@@ -426,7 +426,7 @@ class LanguageTest : public QObject {
         QCOMPARE(QFile(settings.filePath("1.dat")).size(), 0);  // nothing stored
         QVERIFY(!QFile::exists(settings.filePath("names.txt")));
         f->settingsController->LoadSettings();
-        QCOMPARE(f->Memo1->toPlainText().count("cut.lng"), 1);
+        QCOMPARE(f->Memo1->toPlainText().count("z_cut.lng"), 1);
         QVERIFY(!f->T3->isActive());
 
         // A good choice after it is stored as usual.

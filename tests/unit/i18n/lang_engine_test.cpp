@@ -148,11 +148,11 @@ TEST_F(LanguageFolder, FileCutOffLoadsWhatCameBeforeWithoutBecomingCurrent) {
 TEST_F(LanguageFolder, ShippedEnglishComesFirstWhateverElseIsThere) {
     WriteLanguage("deutsch.lng", "Deutsch", "de", {{0, "Profil"}});
     WriteLanguage("a_english.lng", "English", "en", {{0, "Other"}});
-    WriteLanguage("ENG.lng", "English", "en", {{0, "Profile"}});
+    WriteLanguage("eng.lng", "English", "en", {{0, "Profile"}});
     TLangManEngine e;
     e.ListLanguages(dir_);
     EXPECT_EQ(Names(e), (std::vector<std::string>{"Русский", "English", "Deutsch"}));
-    EXPECT_EQ(e.Languages()[1].file.filename(), "ENG.lng");
+    EXPECT_EQ(e.Languages()[1].file.filename(), "eng.lng");
     ASSERT_TRUE(e.SetLanguage("English"));
     EXPECT_EQ(*e.Tables().lexicons.Find("Form1.D1", 0), "Profile");
 }
