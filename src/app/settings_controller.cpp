@@ -67,7 +67,8 @@ void SettingsController::SaveLanguageIndex() {
     const settings::TNamesFile before = names;
     names.languageIndex = stored > 1 ? std::optional<std::int32_t>(stored) : std::nullopt;
     names.language = stored > 1 ? name : std::string();
-    if (names != before && !store_.WriteNames(names)) ReportNotSaved();
+    if (names == before) return;
+    if (const std::optional<QString> why = store_.WriteNames(names)) ReportNotSaved(*why);
 }
 
 // A path 1.dat cannot hold as it is (outside its code page, or too long) is
@@ -80,7 +81,7 @@ void SettingsController::SaveLastProfilePath(const QString& path) {
     settings::TNamesFile names = store_.ReadNames();
     if (names.profilePath != (fits ? std::string() : utf8)) {
         names.profilePath = fits ? std::string() : utf8;
-        if (!store_.WriteNames(names)) ReportNotSaved();
+        if (const std::optional<QString> why = store_.WriteNames(names)) ReportNotSaved(*why);
     }
     if (!fits)
         form_.Memo1->appendPlainText(QString::fromStdString(form_.lexicons.Dprof_names.GetItem(

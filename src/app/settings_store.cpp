@@ -65,8 +65,7 @@ settings::TNamesFile SettingsStore::ReadNames() const {
     return settings::ReadNamesFile(f.read(kFarBeyondAnyNames).toStdString());
 }
 
-bool SettingsStore::WriteNames(const settings::TNamesFile& names) const {
-    const QByteArray bytes = QByteArray::fromStdString(settings::WriteNamesFile(names));
-    QSaveFile f(NamesPath());
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.commit();
+std::optional<QString> SettingsStore::WriteNames(const settings::TNamesFile& names) const {
+    return files::SaveWholeFile(NamesPath(),
+                                QByteArray::fromStdString(settings::WriteNamesFile(names)));
 }

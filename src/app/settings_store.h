@@ -32,8 +32,8 @@ class SettingsStore {
     // names.txt beside 1.dat (see settings/names_file.h): empty when missing.
     QString NamesPath() const;
     settings::TNamesFile ReadNames() const;
-    // Replaces the whole file at once; false when it could not be written.
-    bool WriteNames(const settings::TNamesFile& names) const;
+    // Replaces the whole file at once; why not, when it could not be written.
+    std::optional<QString> WriteNames(const settings::TNamesFile& names) const;
 
   private:
     QString folder_;
