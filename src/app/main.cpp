@@ -171,11 +171,15 @@ void TForm1::FormCreate() {
     connection->Ble().SetEnabled(true);
     Memo1->appendPlainText(QSysInfo::prettyProductName() + " " + QSysInfo::kernelVersion());
     screen.State().Model = protocol::TMeterModel::Ks15;
-    if (settingsController->LoadSettings()) {
+    const bool reopened = settingsController->LoadSettings();
+    if (reopened) {
         SB3->setEnabled(true);
         SB4->setEnabled(true);
     }
     view.Start();  // defaults, indicators and pickers
+    // The defaults replaced the meter settings of the entry the editor shows;
+    // "Запись" must not store them as that entry's.
+    if (reopened) profileControl->ReloadShownEntry();
     JvP1->setText(QString::fromStdString(lexicons.D1.GetItem(6)));
     JvP11->setText(QString::fromStdString(lexicons.D1.GetItem(1)));
     CBox10->setCurrentIndex(0);

@@ -18,6 +18,7 @@
 #include "app/program_state.h"
 #include "settings/codepage.h"
 #include "settings/load_settings.h"
+#include "settings/names_file.h"
 
 SettingsController::SettingsController(TForm1& form, TProgramState& state, SettingsStore store,
                                        Hooks hooks, QObject* parent)
@@ -55,12 +56,37 @@ void SettingsController::SaveAutoConnect() {
     Store(settings::AutoConnectPatch(form_.CheckBox_connect_auto->isChecked()));
 }
 
+// 1.dat keeps 0 for Russian and 1 for English; another language is named
+// beside it, so files added to the language folder later cannot move it.
 void SettingsController::SaveLanguageIndex() {
-    Store(settings::LanguageIndexPatch(form_.LangCombo1->currentIndex()));
+    const int chosen = form_.LangCombo1->currentIndex();
+    const std::string name = form_.LangCombo1->itemText(chosen).toStdString();
+    const std::int32_t stored = settings::StoredLanguageIndex(name, chosen);
+    Store(settings::LanguageIndexPatch(stored));
+    settings::TNamesFile names = store_.ReadNames();
+    const settings::TNamesFile before = names;
+    names.languageIndex = stored > 1 ? std::optional<std::int32_t>(stored) : std::nullopt;
+    names.language = stored > 1 ? name : std::string();
+    if (names == before) return;
+    if (const std::optional<QString> why = store_.WriteNames(names)) ReportNotSaved(*why);
 }
 
+// A path 1.dat cannot hold as it is (outside its code page, or too long) is
+// stored there as none and kept whole beside it, so it is never read back as
+// another path and the profile still opens at the next start.
 void SettingsController::SaveLastProfilePath(const QString& path) {
-    Store(settings::LastProfilePathPatch(path.toStdString()));
+    const std::string utf8 = path.toStdString();
+    const bool fits = settings::PathFitsSettingsFile(utf8);
+    Store(settings::LastProfilePathPatch(fits ? utf8 : std::string()));
+    settings::TNamesFile names = store_.ReadNames();
+    if (names.profilePath != (fits ? std::string() : utf8)) {
+        names.profilePath = fits ? std::string() : utf8;
+        if (const std::optional<QString> why = store_.WriteNames(names)) ReportNotSaved(*why);
+    }
+    if (!fits)
+        form_.Memo1->appendPlainText(QString::fromStdString(form_.lexicons.Dprof_names.GetItem(
+                                         i18n::profnames::PathKeptBeside)) +
+                                     QDir::toNativeSeparators(store_.NamesPath()));
     SaveModel();
 }
 
@@ -106,16 +132,18 @@ bool SettingsController::LoadSettings() {
             RBClick(*plan.modelButton);
         }
     }
-    QString language = QString::fromStdString(plan.defaultLanguage);
-    if (plan.languageIndex >= 0 && plan.languageIndex < form_.LangCombo1->count()) {
-        form_.LangCombo1->setCurrentIndex(plan.languageIndex);
-        // The index names the chooser's entry: 1 is English while eng.lng is the
-        // only file; with more files each keeps its own choice across the reload
-        // that every profile change runs.
-        if (plan.languageIndex > 0) language = form_.LangCombo1->itemText(plan.languageIndex);
-    }
+    const settings::TNamesFile names = store_.ReadNames();
+    std::vector<std::string> listed;
+    for (int i = 0; i < form_.LangCombo1->count(); ++i)
+        listed.push_back(form_.LangCombo1->itemText(i).toStdString());
+    const QString language =
+        QString::fromStdString(settings::RestoredLanguage(plan.languageIndex, names, listed));
+    if (const int entry = form_.LangCombo1->findText(language, Qt::MatchExactly); entry >= 0)
+        form_.LangCombo1->setCurrentIndex(entry);
     if (hooks_.SetDefaultLanguage) hooks_.SetDefaultLanguage(language);
 
-    if (!plan.profilePath) return false;
-    return hooks_.OpenProfile && hooks_.OpenProfile(QString::fromStdString(*plan.profilePath));
+    std::optional<std::string> path = plan.profilePath;
+    if (!path && !names.profilePath.empty()) path = names.profilePath;
+    if (!path) return false;
+    return hooks_.OpenProfile && hooks_.OpenProfile(QString::fromStdString(*path));
 }

@@ -53,3 +53,19 @@ std::optional<QString> SettingsStore::Write(const settings::TFieldPatch& patch) 
     return files::SaveWholeFile(FilePath(), QByteArray(reinterpret_cast<const char*>(record.data()),
                                                        static_cast<qsizetype>(record.size())));
 }
+
+QString SettingsStore::NamesPath() const {
+    return folder_ + "/" + settings::kNamesFileName;
+}
+
+settings::TNamesFile SettingsStore::ReadNames() const {
+    QFile f(NamesPath());
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    constexpr qint64 kFarBeyondAnyNames = 64 * 1024;
+    return settings::ReadNamesFile(f.read(kFarBeyondAnyNames).toStdString());
+}
+
+std::optional<QString> SettingsStore::WriteNames(const settings::TNamesFile& names) const {
+    return files::SaveWholeFile(NamesPath(),
+                                QByteArray::fromStdString(settings::WriteNamesFile(names)));
+}

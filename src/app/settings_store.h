@@ -5,6 +5,7 @@
 #include <QString>
 #include <optional>
 
+#include "settings/names_file.h"
 #include "settings/settings_file.h"
 
 // 1.dat on disk. Writers change one field and store the whole record at once;
@@ -27,6 +28,12 @@ class SettingsStore {
     // The reason when the file is missing or cannot be written whole; the old
     // file is kept as it was then.
     std::optional<QString> Write(const settings::TFieldPatch& patch) const;
+
+    // names.txt beside 1.dat (see settings/names_file.h): empty when missing.
+    QString NamesPath() const;
+    settings::TNamesFile ReadNames() const;
+    // Replaces the whole file at once; why not, when it could not be written.
+    std::optional<QString> WriteNames(const settings::TNamesFile& names) const;
 
   private:
     QString folder_;

@@ -104,6 +104,8 @@ int RunLangCheck(const std::vector<std::string>& args) {
         i18n::CheckLanguage(*read, WindowTemplate(), Superiors(path, read->file));
     for (const auto* list : {&report.unreadable, &report.lacking, &report.obsolete})
         for (const std::string& message : *list) std::cout << path << ": " << message << "\n";
+    for (const std::string& message : report.warnings)
+        std::cout << path << ": warning: " << message << "\n";
     if (report.Clean()) {
         std::cout << path << ": complete, " << read->file.name << "\n";
         return 0;

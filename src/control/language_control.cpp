@@ -70,17 +70,32 @@ void LanguageControl::StoreComboSelections() {
     const auto combos = StoredCombos();
     for (std::size_t i = 0; i < combos.size(); ++i) {
         QComboBox* c = combos[i];
-        savedIndex_[i] = c->currentIndex();
-        // Text typed into an editable box is no item: keep it as typed.
-        const bool typed = c->isEditable() && c->currentText() != c->itemText(c->currentIndex());
-        savedText_[i] = typed ? std::optional<QString>(c->currentText()) : std::nullopt;
+        // An editable box keeps its meaning, not its text: a text that is one
+        // of its items (a tolerance box's off item, say, put there by loading
+        // a profile entry) is that item, whose text the new language changes;
+        // any other text was typed and stays as typed.
+        int index = c->currentIndex();
+        std::optional<QString> typed;
+        if (c->isEditable() && c->currentText() != c->itemText(index)) {
+            const int item = c->findText(c->currentText(), Qt::MatchExactly);
+            if (item >= 0)
+                index = item;
+            else
+                typed = c->currentText();
+        }
+        savedIndex_[i] = index;
+        savedText_[i] = typed;
     }
 }
 
 void LanguageControl::RestoreComboSelections() {
     const auto combos = StoredCombos();
     for (std::size_t slot : {8, 9, 10, 11, 7, 6, 5, 4, 3, 2, 1, 0}) {
-        combos[slot]->setCurrentIndex(savedIndex_[slot]);
-        if (savedText_[slot]) combos[slot]->setEditText(*savedText_[slot]);
+        QComboBox* c = combos[slot];
+        c->setCurrentIndex(savedIndex_[slot]);
+        if (savedText_[slot])
+            c->setEditText(*savedText_[slot]);
+        else if (c->isEditable())
+            c->setEditText(c->itemText(savedIndex_[slot]));
     }
 }

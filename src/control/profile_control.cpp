@@ -118,6 +118,9 @@ QString ProfileControl::ChooseFile(bool save) {
     dialog.setObjectName(save ? "SaveDialog1" : "OpenDialog1");
     dialog.setNameFilter("*.hex1");
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    // A name typed without the extension still names the file that would be
+    // replaced, so the dialog asks first. Opening adds nothing to the name.
+    if (save) dialog.setDefaultSuffix(QString(kExtension).mid(1));
     // Opening a name that does not exist creates that profile.
     dialog.setFileMode(QFileDialog::AnyFile);
     if (dialog.exec() != QDialog::Accepted) return {};
@@ -162,11 +165,26 @@ std::optional<QByteArray> ProfileControl::ReadOpenProfile() {
     std::optional<QByteArray> bytes = ReadProfileFile(path);
     if (!bytes) return std::nullopt;
     const profiles::TCount count = profiles::ReadCount(Bytes(*bytes));
-    if (!count.Ok()) {
-        Log(Text(i18n::proftext::Damaged) + path + ": " + DamageText(count.damage));
+    if (count.Ok()) return bytes;
+    if (profiles::Salvage(Bytes(*bytes))) return ToQByteArray(profiles::Salvaged(Bytes(*bytes)));
+    Log(Text(i18n::proftext::Damaged) + path + ": " + DamageText(count.damage));
+    return std::nullopt;
+}
+
+// Other damage is left to the edit itself, which refuses it and says why.
+std::optional<QByteArray> ProfileControl::ReadOpenProfileToEdit() {
+    if (form_.state.ProfilePath.isEmpty()) {
+        Log(Text(i18n::proftext::NoProfile));
         return std::nullopt;
     }
-    return bytes;
+    const std::optional<QByteArray> file = ReadProfileFile(form_.state.ProfilePath);
+    if (!file) return std::nullopt;
+    if (profiles::Salvage(Bytes(*file))) {
+        Log(Q(form_.lexicons.Dprof_names.GetItem(i18n::profnames::NotWritten)) +
+            form_.state.ProfilePath);
+        return std::nullopt;
+    }
+    return file;
 }
 
 bool ProfileControl::SaveWhole(const QString& path, const QByteArray& bytes) {
@@ -191,34 +209,67 @@ bool ProfileControl::OpenProfile(const QString& path) {
     if (!QFileInfo(path).isFile()) return false;
     const std::optional<QByteArray> bytes = ReadProfileFile(path);
     if (!bytes) return false;
-    // A damaged profile is not opened at all: its entries cannot be trusted.
+    // A damaged profile is not opened, unless it was only cut short: then its
+    // whole entries are shown, and the file is never written.
     const profiles::TCount count = profiles::ReadCount(Bytes(*bytes));
-    if (!count.Ok()) {
+    const std::optional<profiles::TSalvage> salvage = profiles::Salvage(Bytes(*bytes));
+    if (!count.Ok() && !salvage) {
         Log(Text(i18n::proftext::Damaged) + path + ": " + DamageText(count.damage));
         return false;
+    }
+    const bool another = path != form_.state.ProfilePath;
+    if (salvage && another) {
+        const i18n::TDesignedLexicon& t = form_.lexicons.Dprof_names;
+        Log(Text(i18n::proftext::Damaged) + path + ": " + DamageText(count.damage));
+        Log(Q(t.GetItem(i18n::profnames::ReadOnly)) + QString::number(salvage->whole) +
+            Q(t.GetItem(i18n::profnames::Of)) + QString::number(salvage->counted) +
+            Q(t.GetItem(i18n::profnames::SaveToEdit)));
     }
     form_.state.ProfilePath = path;
     const QString name = Q(settings::ProfileNameFromPath(path.toStdString()));
     form_.state.ProfileName = " " + name;
     form_.JvP8->setText(Q(form_.lexicons.D1.GetItem(kProfileCaption)) + " " + name);
-    CountChanged(count.count);
-    if (!Multi()) FillEntryNames();
+    CountChanged(salvage ? salvage->whole : count.count);
+    // Whatever shows the entries follows the profile in either mode; the
+    // multi mode reopens the same profile before every run, and only another
+    // profile loads its first entry there.
+    if (!Multi() || another)
+        FillEntryNames();
+    else
+        RefreshEntryNames();
     return true;
 }
 
-void ProfileControl::FillEntryNames() {
+std::optional<int> ProfileControl::RefreshEntryNames() {
     const std::optional<QByteArray> bytes = ReadOpenProfile();
-    if (!bytes) return;
+    if (!bytes) return std::nullopt;
     const profiles::TProfile profile = profiles::ReadProfile(Bytes(*bytes));
     // The file may have changed since it was opened: its own count wins.
     if (profile.Count() != form_.state.ProfileCount) CountChanged(profile.Count());
+    const QSignalBlocker block(form_.CBox6);
+    const QString shown = form_.CBox6->currentText();
+    const int index = form_.CBox6->currentIndex();
+    form_.CBox6->clear();
+    for (const profiles::TProfileEntry& e : profile.entries) form_.CBox6->addItem(Q(e.name));
+    if (index >= 0 && index < profile.Count()) form_.CBox6->setCurrentIndex(index);
+    form_.CBox6->setEditText(shown);
+    return profile.Count();
+}
+
+void ProfileControl::ReloadShownEntry() {
+    const int n = form_.SE2->value();
+    if (!Multi() && n >= 1 && n <= form_.state.ProfileCount) LoadProfileEntry(n);
+}
+
+void ProfileControl::FillEntryNames() {
+    const std::optional<int> count = RefreshEntryNames();
+    if (!count || *count == 0) return;
     {
         const QSignalBlocker block(form_.CBox6);
-        form_.CBox6->clear();
-        for (const profiles::TProfileEntry& e : profile.entries) form_.CBox6->addItem(Q(e.name));
-        if (profile.Count() > 0) form_.CBox6->setCurrentIndex(0);
+        form_.CBox6->setCurrentIndex(0);
     }
-    if (profile.Count() > 0) LoadProfileEntry(1);
+    form_.SE2->setValue(1);
+    LoadProfileEntry(1);
 }
 
 void ProfileControl::LoadProfileEntry(int n) {
@@ -257,7 +308,7 @@ void ProfileControl::LoadProfileEntry(int n) {
 }
 
 bool ProfileControl::WriteProfileEntry(int n) {
-    const std::optional<QByteArray> bytes = ReadOpenProfile();
+    const std::optional<QByteArray> bytes = ReadOpenProfileToEdit();
     if (!bytes) return false;
     const profiles::TEdit edit =
         profiles::StoreEntry(Bytes(*bytes), n, profiles::EntryFromEditor(EditorState()));
@@ -309,7 +360,7 @@ void ProfileControl::BB1Click() {
 
 void ProfileControl::Button_AddClick() {
     const int n = form_.SE2->value();
-    const std::optional<QByteArray> bytes = ReadOpenProfile();
+    const std::optional<QByteArray> bytes = ReadOpenProfileToEdit();
     if (!bytes) return;
     const profiles::TEdit edit =
         profiles::InsertEntry(Bytes(*bytes), n, profiles::EntryFromEditor(EditorState()));
@@ -320,7 +371,7 @@ void ProfileControl::Button_AddClick() {
 
 void ProfileControl::Button_DELClick() {
     const int n = form_.SE2->value();
-    const std::optional<QByteArray> bytes = ReadOpenProfile();
+    const std::optional<QByteArray> bytes = ReadOpenProfileToEdit();
     if (!bytes) return;
     const profiles::TEdit edit = profiles::DeleteEntry(Bytes(*bytes), n);
     if (!ApplyEdit(edit, n) || !SaveWhole(form_.state.ProfilePath, ToQByteArray(edit.file))) return;
@@ -341,8 +392,10 @@ void ProfileControl::CBox6Click(int index) {
     if (Multi() && !form_.recording->Running()) form_.log->SelectGridCell(n, 1);
 }
 
+// Opening the list only rereads the names: the entry in the editor, and the
+// number in SE2 that names it, stay until an entry is chosen.
 void ProfileControl::CBox6DropDown() {
-    FillEntryNames();
+    RefreshEntryNames();
 }
 
 void ProfileControl::SB1Click() {
@@ -356,14 +409,21 @@ void ProfileControl::SB1Click() {
         Message(Q(form_.lexicons.D1.GetItem(kFailed)));
         return;
     }
-    form_.state.ProfilePath = path;
-    CountChanged(1);
     Message(Q(form_.lexicons.D1.GetItem(kCreated)));
+    UseProfile(path);
+}
+
+void ProfileControl::UseProfile(const QString& path) {
     form_.settingsController->SaveLastProfilePath(path);
-    if (form_.settingsController->LoadSettings()) {
+    bool open = form_.settingsController->LoadSettings();
+    // Settings that could not be stored reopen the profile remembered before:
+    // the chosen one is what the window shows and edits all the same.
+    if (form_.state.ProfilePath != path) open = OpenProfile(path);
+    if (open) {
         form_.SB3->setEnabled(true);
         form_.SB4->setEnabled(true);
     }
+    if (open && Multi()) ShowProfileInGrid(0);
 }
 
 void ProfileControl::SB2Click() {
@@ -383,35 +443,27 @@ void ProfileControl::SB2Click() {
     const std::optional<QByteArray> bytes = ReadProfileFile(path);
     const profiles::TCount count = bytes ? profiles::ReadCount(Bytes(*bytes))
                                          : profiles::TCount{0, profiles::TDamage::ShortFile};
-    if (!bytes || !count.Ok()) {
+    if (!bytes || (!count.Ok() && !profiles::Salvage(Bytes(*bytes)))) {
         if (bytes) Log(Text(i18n::proftext::Damaged) + path + ": " + DamageText(count.damage));
         Message(Q(form_.lexicons.D1.GetItem(kFailed)));
         return;
     }
-    form_.state.ProfilePath = path;
-    CountChanged(count.count);
-    form_.settingsController->SaveLastProfilePath(path);
-    if (form_.settingsController->LoadSettings()) {
-        form_.SB3->setEnabled(true);
-        form_.SB4->setEnabled(true);
-    }
-    if (Multi()) ShowProfileInGrid(0);
+    UseProfile(path);
 }
 
 void ProfileControl::SB3Click() {
     const QString chosen = ChooseFile(true);
     if (chosen.isEmpty() || !QFileInfo(form_.state.ProfilePath).isFile()) return;
-    const std::optional<QByteArray> bytes = ReadProfileFile(form_.state.ProfilePath);
+    std::optional<QByteArray> bytes = ReadProfileFile(form_.state.ProfilePath);
+    // A profile cut short is saved as a sound one holding its whole entries.
+    if (bytes && profiles::Salvage(Bytes(*bytes)))
+        bytes = ToQByteArray(profiles::Salvaged(Bytes(*bytes)));
     const QString path = WithExtension(chosen);
     if (!bytes || !SaveWhole(path, *bytes)) {
         Message(Q(form_.lexicons.D1.GetItem(kFailed)));
         return;
     }
-    form_.settingsController->SaveLastProfilePath(path);
-    if (form_.settingsController->LoadSettings()) {
-        form_.SB3->setEnabled(true);
-        form_.SB4->setEnabled(true);
-    }
+    UseProfile(path);
 }
 
 void ProfileControl::SB4Click() {

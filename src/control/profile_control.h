@@ -36,7 +36,13 @@ class ProfileControl : public QObject {
     // False (with the reason in the connection log) when nothing was written.
     bool WriteProfileEntry(int n);
     void LoadProfileEntry(int n);
+    // CBox6's list: the names of the open profile, with entry 1 chosen and
+    // loaded; RefreshEntryNames only rereads the names (its entry count, or
+    // none when the profile cannot be read).
     void FillEntryNames();
+    std::optional<int> RefreshEntryNames();
+    // Loads the entry SE2 names again, in the single-part mode.
+    void ReloadShownEntry();
     void ShowProfileInGrid(int first);
 
     void BB1Click();
@@ -58,9 +64,15 @@ class ProfileControl : public QObject {
   private:
     profiles::TEditorState EditorState() const;
     std::optional<QByteArray> ReadProfileFile(const QString& path);
-    // The open profile's bytes; none (and a line in the connection log) when
-    // there is no open profile or it cannot be read or is damaged.
+    // The open profile's bytes to read; none (and a line in the connection
+    // log) when there is no open profile or it cannot be read or is damaged.
+    // A profile cut short reads as its whole entries.
     std::optional<QByteArray> ReadOpenProfile();
+    // The open profile's bytes to change: none for a profile cut short too.
+    std::optional<QByteArray> ReadOpenProfileToEdit();
+    // Remembers `path` and makes it the open profile, whatever the settings
+    // file could store.
+    void UseProfile(const QString& path);
     bool SaveWhole(const QString& path, const QByteArray& bytes);
     // The result of an entry operation: written and applied, or why not.
     bool ApplyEdit(const profiles::TEdit& edit, int n);

@@ -76,7 +76,11 @@ TCheckReport CheckLanguage(const TReadResult& read, const TLanguageFile& tmpl,
         return report;
     }
     if (!read.complete)
-        report.unreadable.push_back("the file ends before the %SMART_STRINGS mark: it is cut off");
+        report.unreadable.push_back(
+            "the file is cut off: it ends inside a line or before the %LEXICON_STRINGS mark");
+    else if (!read.endMark)
+        report.warnings.push_back(
+            "no closing %SMART_STRINGS line: the file is read to its end, as it is now");
 
     auto fileProps = Properties(read.file);
     auto fileItems = Items(read.file);

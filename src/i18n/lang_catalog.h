@@ -24,10 +24,12 @@ TLanguageFile MakeTemplate(const std::vector<TDesignProperty>& properties,
 // Problems of a language file measured against a template: what it lacks,
 // what it holds that the template has not, and lines it cannot read. Each
 // message is one line, ready to print.
+// Warnings name what the window reads all the same; they leave a file clean.
 struct TCheckReport {
     std::vector<std::string> lacking;
     std::vector<std::string> obsolete;
     std::vector<std::string> unreadable;
+    std::vector<std::string> warnings;
     bool Clean() const { return lacking.empty() && obsolete.empty() && unreadable.empty(); }
 };
 

@@ -57,7 +57,15 @@ void TLangManEngine::ListLanguages(const std::filesystem::path& folder) {
          it.increment(ec)) {
         if (Lower(it->path().extension().string()) == kExtension) files.push_back(it->path());
     }
-    std::sort(files.begin(), files.end());
+    // The shipped English file comes first, so entry 1 is English whatever
+    // other files lie beside it (the settings file relies on that), and a
+    // second file calling itself English cannot hide it.
+    std::sort(files.begin(), files.end(), [](const auto& a, const auto& b) {
+        const bool aShipped = Lower(a.filename().string()) == kShippedEnglish;
+        const bool bShipped = Lower(b.filename().string()) == kShippedEnglish;
+        if (aShipped != bShipped) return aShipped;
+        return a < b;
+    });
     for (const auto& path : files) {
         const auto bytes = ReadFileBytes(path);
         if (!bytes) continue;
@@ -110,14 +118,16 @@ bool TLangManEngine::Load(int index, TTranslationTables& tables, std::vector<int
 bool TLangManEngine::SetLanguage(const std::string& name) {
     const std::optional<int> index = Find(name);
     if (!index || *index == current_) return false;
-    bool go = true;
-    if (hooks_.ChangeLangQuery) hooks_.ChangeLangQuery(go);
-    if (!go) return false;
+    // Loaded before the window is asked: a language that cannot be read must
+    // not be remembered or drop the meter's link.
     TTranslationTables tables;
     if (!Load(*index, tables)) {
         if (hooks_.LoadFailed) hooks_.LoadFailed(languages_[static_cast<std::size_t>(*index)]);
         return false;
     }
+    bool go = true;
+    if (hooks_.ChangeLangQuery) hooks_.ChangeLangQuery(go);
+    if (!go) return false;
     tables_ = std::move(tables);
     current_ = *index;
     if (hooks_.Apply) hooks_.Apply();

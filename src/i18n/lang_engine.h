@@ -43,6 +43,7 @@ class TLangManEngine {
     static constexpr const char* kDesignName = "Русский";
     static constexpr const char* kDesignCode = "ru - Russian";
     static constexpr const char* kExtension = ".lng";
+    static constexpr const char* kShippedEnglish = "eng.lng";
 
     struct Hooks {
         // Before a change; clearing the flag refuses it.
@@ -58,7 +59,8 @@ class TLangManEngine {
     void SetHooks(Hooks hooks) { hooks_ = std::move(hooks); }
 
     // The design language, then one entry per language file of `folder`
-    // (sorted by file name, extension compared without case); files without
+    // (eng.lng first, then sorted by file name; that name and the extension
+    // are compared without case); files without
     // the signature or a name, and later files of a name already listed, are
     // left out. A missing folder lists the design language alone.
     void ListLanguages(const std::filesystem::path& folder);
@@ -73,6 +75,8 @@ class TLangManEngine {
     // A language change to `name`. Nothing happens (no query) when the name is
     // the current one or not listed; false then, and when refused or when its
     // file cannot be read completely (the current language and its texts stay).
+    // The file is read before the query, so a file that fails is never asked
+    // about.
     bool SetLanguage(const std::string& name);
 
     // Reads entry `index` with its superior languages into `tables`; false when

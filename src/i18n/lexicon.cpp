@@ -240,12 +240,18 @@ TLexicons::TLexicons()
              "Записать таблицу в файл EXCEL", "Очистить таблицу",
              "Прибор не ответил, подключение не состоялось",
              "Адаптер не ответил на запрос подключения"},
-            language) {}
+            language),
+      Dprof_names("Form1.Dprof_names",
+                  {"Путь профиля не помещается в 1.dat, он запомнен в файле ",
+                   "Профиль открыт только для чтения, целых записей: ", " из ",
+                   "; чтобы изменять его, сохраните его под новым именем",
+                   "Профиль открыт только для чтения, изменение не записано: "},
+                  language) {}
 
 std::vector<const TDesignedLexicon*> TLexicons::All() const {
     // The engine's own lexicon comes last.
-    return {&Dlang_connect, &Dlang3, &Dlang1, &Dlang2, &D1,      &D2,    &D3,    &Dlog,
-            &Dstat,         &Dble,   &Dprof,  &Dlink,  &Dexport, &Dhelp, &Dplot, &Dkeys, &Dlng};
+    return {&Dlang_connect, &Dlang3, &Dlang1, &Dlang2,  &D1,    &D2,    &D3,          &Dlog, &Dstat,
+            &Dble,          &Dprof,  &Dlink,  &Dexport, &Dhelp, &Dplot, &Dkeys, &Dprof_names, &Dlng};
 }
 
 }  // namespace i18n

@@ -95,6 +95,7 @@ struct TLexicons {
     TDesignedLexicon Dhelp;          // help and about texts
     TDesignedLexicon Dplot;          // statistics plots' states
     TDesignedLexicon Dkeys;          // keyboard hints and how a connect request ended
+    TDesignedLexicon Dprof_names;    // profile paths 1.dat cannot hold, read-only profiles
 
     std::vector<const TDesignedLexicon*> All() const;
 };
@@ -164,6 +165,9 @@ enum : int {
     ErrorTitle,
     CountLabel
 };
+}
+namespace profnames {
+enum : int { PathKeptBeside, ReadOnly, Of, SaveToEdit, NotWritten };
 }
 namespace logtext {
 enum : int {

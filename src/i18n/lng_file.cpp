@@ -424,7 +424,13 @@ TReadResult ReadLanguageFile(std::string_view bytes) {
     }
     if (!flagOk)
         r.bad.push_back({static_cast<int>(i) + 1, "the flag picture is not hexadecimal", {}});
-    r.complete = smartStrings && !cutOff;
+    r.endMark = smartStrings;
+    // Without the closing mark the file is read to its end, as long as it did
+    // not stop inside the control lines or inside its last line (a last line
+    // without its line end that cannot be read).
+    const bool lastLineCut = !text.empty() && text.back() != '\n' && !r.bad.empty() &&
+                             r.bad.back().line == static_cast<int>(lines.size());
+    r.complete = !cutOff && (smartStrings || (lexiconsStarted && !lastLineCut));
     return r;
 }
 

@@ -100,7 +100,11 @@ struct TBadLine {
 
 struct TReadResult {
     bool isLanguageFile = false;  // the first line is the signature
-    bool complete = false;        // read to the end of the lexicon section without a break
+    // Read to the end of the lexicon section without a break: up to the
+    // %SMART_STRINGS mark, or without it to the end of a file that stops after
+    // a readable line (not inside the control lines or inside a line).
+    bool complete = false;
+    bool endMark = false;  // the %SMART_STRINGS mark was there
     TLanguageFile file;
     std::vector<TBadLine> bad;
 };

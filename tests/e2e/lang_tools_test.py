@@ -74,6 +74,19 @@ def main(tool, source):
         check("caption of Button99 in Form1, which the window no longer has" in out,
               f"the obsolete control is named: {out}")
 
+        # Without the closing %SMART_STRINGS line the file is read to its end:
+        # a warning, and still a complete file.
+        unmarked = [line for line in read_lines(open(shipped, "rb").read())
+                    if line and line != "0\t%SMART_STRINGS"]
+        unmarked_path = os.path.join(tmp, "unmarked.lng")
+        with open(unmarked_path, "wb") as f:
+            f.write(utf16(unmarked))
+        r = run(tool, ["lang-check", unmarked_path])
+        out = r.stdout.decode()
+        check(r.returncode == 0, f"a file without the end mark passes: {out}")
+        check(f"{unmarked_path}: warning: " in out and "%SMART_STRINGS" in out,
+              f"the missing mark is a warning: {out}")
+
         check(run(tool, ["lang-check", os.path.join(tmp, "none.lng")]).returncode == 2,
               "a missing file is a usage error")
         check(run(tool, ["lang-check"]).returncode == 2, "no file")

@@ -24,7 +24,10 @@
 #include "app/settings_controller.h"
 #include "control/language_control.h"
 #include "control/qt_translations.h"
+#include "control/profile_control.h"
+#include "control/reference_editor.h"
 #include "i18n/lang_engine.h"
+#include "profiles/profile_file.h"
 #include "support/form_fixture.h"
 
 namespace {
@@ -69,6 +72,27 @@ bool Visible(TForm1& f, const i18n::TPropertyKey& key) {
 }
 
 const QRegularExpression kCyrillic("[\\x{0400}-\\x{04FF}]");
+
+void WriteBytes(const QString& path, const std::string& bytes) {
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly)) file.write(bytes.data(), qint64(bytes.size()));
+}
+
+// A language file naming itself `name`, translating D1 item 6 (JvP1's caption).
+void WriteLanguage(const QString& path, const std::string& name, const std::string& jvp1) {
+    i18n::TLanguageFile f;
+    f.name = name;
+    f.lexicons = {{"Form1.D1", false, {{6, jvp1}}}};
+    WriteBytes(path, i18n::WriteLanguageFile(f));
+}
+
+// A window on its own settings and language folders.
+std::unique_ptr<TForm1> Start(const QString& settings, const QString& languages) {
+    TForm1Ports ports;
+    ports.settingsFolder = settings;
+    ports.languageFolder = languages;
+    return std::make_unique<TForm1>(std::move(ports));
+}
 
 }  // namespace
 
@@ -380,6 +404,111 @@ class LanguageTest : public QObject {
         QCOMPARE(f.LangCombo1->currentIndex(), 0);
         QVERIFY(f.Memo1->toPlainText().contains("cut.lng"));
         QCOMPARE(QString::fromStdString(f.lexicons.D1.GetItem(0)), QString("Профиль"));
+    }
+
+    // A listed language whose file fails is not remembered and does not drop
+    // the link; the settings reload of every profile change does not retry it.
+    void languageThatFailsIsNotRemembered() {
+        QTemporaryDir dir;
+        QVERIFY(QFile::copy(ShippedLangFolder() + "/eng.lng", dir.filePath("eng.lng")));
+        i18n::TLanguageFile cut;
+        cut.name = "Cut";
+        cut.lexicons = {{"Form1.D1", false, {{0, "first"}}}};
+        const std::string whole = i18n::WriteLanguageFile(cut, true);
+        WriteBytes(dir.filePath("z_cut.lng"), whole.substr(0, whole.find("0\t\"first") + 4));
+        QTemporaryDir settings;
+        auto f = Start(settings.path(), dir.path());
+        QCOMPARE(f->LangCombo1->itemText(2), QString("Cut"));
+        f->T3->stop();
+        Pick(*f, 2);
+        QCOMPARE(f->language->Engine().CurrentIndex(), 0);
+        QVERIFY(!f->T3->isActive());                            // no "AT": the link stays
+        QCOMPARE(QFile(settings.filePath("1.dat")).size(), 0);  // nothing stored
+        QVERIFY(!QFile::exists(settings.filePath("names.txt")));
+        f->settingsController->LoadSettings();
+        QCOMPARE(f->Memo1->toPlainText().count("z_cut.lng"), 1);
+        QVERIFY(!f->T3->isActive());
+
+        // A good choice after it is stored as usual.
+        Pick(*f, 1);
+        QCOMPARE(f->language->Engine().Current().name, std::string("English"));
+        QCOMPARE(QFile(settings.filePath("1.dat")).size(), 206);
+        f = Start(settings.path(), dir.path());
+        QCOMPARE(f->language->Engine().Current().name, std::string("English"));
+    }
+
+    // 1 in the settings file is English whatever other files are added; any
+    // other language is remembered by its name.
+    void startsInEnglishWithDeutschBesideEngAndKeepsOtherChoicesByName() {
+        QTemporaryDir dir;
+        QVERIFY(QFile::copy(ShippedLangFolder() + "/eng.lng", dir.filePath("eng.lng")));
+        QTemporaryDir settings;
+        auto f = Start(settings.path(), dir.path());
+        Pick(*f, 1);
+        QCOMPARE(f->JvP1->text(), QString("Reference data"));
+
+        // A file named before eng.lng: the start is still in English.
+        WriteLanguage(dir.filePath("deutsch.lng"), "Deutsch", "Referenzdaten");
+        f = Start(settings.path(), dir.path());
+        QCOMPARE(f->language->Engine().Current().name, std::string("English"));
+        QCOMPARE(f->LangCombo1->currentText(), QString("English"));
+        QCOMPARE(f->JvP1->text(), QString("Reference data"));
+
+        // Another file calling itself English does not hide the shipped one.
+        WriteLanguage(dir.filePath("a_english.lng"), "English", "Other English");
+        f = Start(settings.path(), dir.path());
+        QCOMPARE(f->LangCombo1->count(), 3);
+        QCOMPARE(f->JvP1->text(), QString("Reference data"));
+
+        Pick(*f, f->LangCombo1->findText("Deutsch"));
+        QCOMPARE(f->JvP1->text(), QString("Referenzdaten"));
+        WriteLanguage(dir.filePath("afrikaans.lng"), "Afrikaans", "Verwysingsdata");
+        f = Start(settings.path(), dir.path());
+        QCOMPARE(f->LangCombo1->currentText(), QString("Deutsch"));
+        QCOMPARE(f->JvP1->text(), QString("Referenzdaten"));
+        f->settingsController->LoadSettings();  // as after a profile change
+        QCOMPARE(f->language->Engine().Current().name, std::string("Deutsch"));
+
+        QVERIFY(QFile::remove(dir.filePath("deutsch.lng")));
+        f = Start(settings.path(), dir.path());
+        QCOMPARE(f->language->Engine().CurrentIndex(), 0);
+    }
+
+    // A tolerance box set by loading a profile entry keeps its meaning, not
+    // its text, across a switch: off stays off, a typed value stays typed.
+    void toleranceFromAnEntryKeepsItsMeaning_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<bool>("off");
+        QTest::newRow("off") << "OFF" << true;
+        QTest::newRow("typed value") << "1,5%" << false;
+    }
+    void toleranceFromAnEntryKeepsItsMeaning() {
+        QFETCH(QString, stored);
+        QFETCH(bool, off);
+        TForm1& f = *f_;
+        profiles::TProfileEntry e;
+        e.name = "R1";
+        e.primaryTolerance = stored.toStdString();
+        e.secondaryTolerance = stored.toStdString();
+        e.primaryReference = "100";
+        e.secondaryReference = "10";
+        const profiles::Bytes bytes = profiles::NewProfile(e);
+        const QString path = fixture_->settingsDir.filePath("a.hex1");
+        WriteBytes(path, std::string(bytes.begin(), bytes.end()));
+        f.CBox5->setCurrentIndex(3);
+        f.CBox51->setCurrentIndex(2);
+        QVERIFY(f.profileControl->OpenProfile(path));
+        QCOMPARE(f.reference->PrimaryOn(), !off);
+
+        for (int language : {1, 0}) {
+            Pick(f, language);
+            for (QComboBox* box : {f.CBox5, f.CBox51}) {
+                QCOMPARE(box->currentText(), off ? box->itemText(0) : stored);
+                QVERIFY(box->currentText() != box->itemText(0) || off);
+            }
+            QCOMPARE(f.reference->PrimaryOn(), !off);
+            QCOMPARE(f.reference->SecondaryOn(), !off);
+        }
     }
 
   private:

@@ -9,6 +9,7 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProcess>
 #include <QPushButton>
 #include <QSpinBox>
@@ -78,6 +79,14 @@ QByteArray ProfileBytes(const std::vector<std::string>& names) {
 QByteArray ReadAll(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+profiles::TProfileEntry EntryOf(const QString& path, int n) {
+    const QByteArray b = ReadAll(path);
+    return profiles::ReadEntry(std::span(reinterpret_cast<const std::uint8_t*>(b.constData()),
+                                         static_cast<std::size_t>(b.size())),
+                               n)
+        .value_or(profiles::TProfileEntry{});
 }
 
 std::vector<std::string> Names(const QString& path) {
@@ -220,7 +229,7 @@ class ProfilesTest : public QObject {
     void openADamagedProfileRefusesItAndSaysWhy() {
         TForm1& f = *w_->form;
         QByteArray bytes = ProfileBytes({"R1"});
-        bytes[0] = 2;  // two entries counted, one stored
+        bytes[3] = char(0x80);  // a negative count: no entry can be trusted
         const QString path = Write("bad.hex1", bytes);
         AnswerDialog(path);
         QTest::mouseClick(f.SB2, Qt::LeftButton);
@@ -276,9 +285,186 @@ class ProfilesTest : public QObject {
                 list->viewport()->height());
         QCOMPARE(f.state.ProfileCount, 3);
         QCOMPARE(f.SE2->maximum(), 4);
-        QCOMPARE(f.CBox6->currentText(), QString("X1"));
-        QCOMPARE(f.SE1->value(), 5);  // entry 1 loaded again
+        // Only the names: the editor keeps the entry it showed.
+        QCOMPARE(f.CBox6->currentText(), QString("R1"));
+        QCOMPARE(f.SE1->value(), 77);
         f.CBox6->hidePopup();
+    }
+
+    // Opening the list and closing it with Esc chooses nothing, so "Запись"
+    // stores the editor over the entry it came from.
+    void cancelledEntryListLeavesTheChosenEntry() {
+        TForm1& f = *w_->form;
+        const QString path = Write("a.hex1", ProfileBytes({"R1", "C2", "L3"}));
+        Open(path);
+        f.CBox6->setCurrentIndex(1);
+        emit f.CBox6->activated(1);
+        QCOMPARE(f.SE2->value(), 2);
+        f.CBox6->showPopup();
+        QTRY_VERIFY(f.CBox6->view()->isVisible());
+        QTest::keyClick(f.CBox6->view(), Qt::Key_Escape);
+        QTRY_VERIFY(!f.CBox6->view()->isVisible());
+        QCOMPARE(f.SE2->value(), 2);
+        QCOMPARE(f.CBox6->currentText(), QString("C2"));
+        QVERIFY(f.BB1->isEnabled());
+        QTest::mouseClick(f.BB1, Qt::LeftButton);
+        QCOMPARE(Names(path), (std::vector<std::string>{"R1", "C2", "L3"}));
+        QCOMPARE(int(EntryOf(path, 2).settings[protocol::rec::Rate]), 2);  // C2's own
+    }
+
+    // Start-up resets the meter settings after the remembered profile loaded
+    // its first entry; the entry shown keeps its own, so "Запись" right after
+    // start changes nothing.
+    void recordingRightAfterStartKeepsTheEntry() {
+        const QString path = Write("a.hex1", ProfileBytes({"R1", "C2"}));
+        w_->form->settingsController->SaveLastProfilePath(path);
+        TForm1Ports ports;
+        ports.settingsFolder = dir_;
+        ports.languageFolder = qEnvironmentVariable("RLC_SOURCE_DIR") + "/lang";
+        TForm1 f(std::move(ports));
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        QCOMPARE(f.state.ProfilePath, path);
+        QCOMPARE(f.SE2->value(), 1);
+        QCOMPARE(f.CBox6->currentText(), QString("R1"));
+        const protocol::TMeterSettings own = protocol::SettingsFromProfile(Entry("R1", 1).settings);
+        QCOMPARE(f.screen.Settings().bytes, own.bytes);
+        QVERIFY(f.BB1->isEnabled());
+        QTest::mouseClick(f.BB1, Qt::LeftButton);
+        QCOMPARE(EntryOf(path, 1).settings, own.bytes);
+        QCOMPARE(Names(path), (std::vector<std::string>{"R1", "C2"}));
+    }
+
+    // A profile opened while the multi mode is chosen shows its own names in
+    // the chooser and in the rows the run writes.
+    void profileOpenedInMultiModeNamesTheRows() {
+        TForm1& f = *w_->form;
+        f.CBox10->setCurrentIndex(1);
+        f.recording->CBox10Click();
+        Open(Write("a.hex1", ProfileBytes({"Alpha", "Beta", "Gamma"})));
+        QCOMPARE(f.CBox6->count(), 3);
+        QCOMPARE(f.CBox6->itemText(2), QString("Gamma"));
+        QCOMPARE(f.SE2->value(), 1);
+        QCOMPARE(f.CBox6->currentText(), QString("Alpha"));
+        w_->Connect();
+        f.SE2->setValue(2);
+        f.SP1->setEnabled(true);
+        QTest::mouseClick(f.SP1, Qt::LeftButton);
+        FeedRlcd(f, {.rs = 1500});
+        const QStringList names{"Alpha", "Beta", "Gamma"};
+        for (int row = 1; row <= 3; ++row) QCOMPARE(f.SG->Cells().Cell(row, 1), names[row - 1]);
+        QVERIFY(!f.SG->Cells().Cell(2, 2).isEmpty());
+
+        // Another profile, opened in the same mode.
+        QTest::mouseClick(f.SP1, Qt::LeftButton);
+        Open(Write("b.hex1", ProfileBytes({"One", "Two"})));
+        QCOMPARE(f.CBox6->count(), 2);
+        QCOMPARE(f.SG->Cells().Cell(2, 1), QString("Two"));
+    }
+
+    // The save dialog knows the extension, so a name typed without it still
+    // asks before an existing profile is replaced.
+    void replacingAProfileTypedWithoutTheExtensionAsks_data() {
+        QTest::addColumn<bool>("saveAs");
+        QTest::newRow("Создать") << false;
+        QTest::newRow("Сохранить как") << true;
+    }
+    void replacingAProfileTypedWithoutTheExtensionAsks() {
+        QFETCH(bool, saveAs);
+        TForm1& f = *w_->form;
+        if (saveAs) Open(Write("other.hex1", ProfileBytes({"x", "y"})));
+        const QString existing = Write("parts.hex1", ProfileBytes({"keep"}));
+        const QByteArray before = ReadAll(existing);
+        bool asked = false;
+        QTimer::singleShot(0, [&] {
+            QPointer<QFileDialog> dialog =
+                qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->selectFile(dir_ + "/parts");
+            QTimer::singleShot(0, [&, dialog] {
+                if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                    asked = true;
+                    box->button(QMessageBox::No)->click();
+                }
+                QTimer::singleShot(0, [dialog] {
+                    if (dialog) dialog->reject();
+                });
+            });
+            static_cast<QDialog*>(dialog.data())->accept();
+        });
+        QTest::mouseClick(saveAs ? f.SB3 : f.SB1, Qt::LeftButton);
+        QVERIFY(asked);
+        QCOMPARE(ReadAll(existing), before);
+        TakeMessage(f);
+    }
+
+    // 1.dat cannot hold this path: it is kept beside, and what the window
+    // shows, edits and reopens is that profile.
+    void profilePathOutsideTheCodePageIsKeptBeside() {
+        TForm1& f = *w_->form;
+        QVERIFY(QDir(dir_).mkpath("Prüf"));
+        const QString path = Write("Prüf/pp.hex1", ProfileBytes({"A1", "B2"}));
+        Open(path);
+        QCOMPARE(f.JvP8->text(), QString("Профиль pp"));
+        QCOMPARE(f.CBox6->count(), 2);
+        QCOMPARE(f.CBox6->itemText(1), QString("B2"));
+        QVERIFY(f.Memo1->toPlainText().contains("names.txt"));
+        QVERIFY(f.SB3->isEnabled());
+        // No path in 1.dat rather than a wrong one.
+        QCOMPARE(ReadAll(dir_ + "/1.dat").left(4), QByteArray(4, '\0'));
+
+        TForm1Ports ports;
+        ports.settingsFolder = dir_;
+        TForm1 again(std::move(ports));
+        QCOMPARE(again.state.ProfilePath, path);
+        QCOMPARE(again.CBox6->itemText(1), QString("B2"));
+
+        // A path 1.dat holds takes its place again.
+        const QString plain = Write("plain.hex1", ProfileBytes({"P1"}));
+        Open(plain);
+        TForm1Ports ports2;
+        ports2.settingsFolder = dir_;
+        TForm1 third(std::move(ports2));
+        QCOMPARE(third.state.ProfilePath, plain);
+    }
+
+    // A profile whose last entry is cut short opens with its whole entries,
+    // read-only; saved under a name it becomes a sound profile.
+    void profileCutShortOpensReadOnly() {
+        TForm1& f = *w_->form;
+        QByteArray bytes = ProfileBytes({"R1", "C2", "L3"});
+        bytes.chop(10);
+        const QString path = Write("cut.hex1", bytes);
+        Open(path);
+        QCOMPARE(f.state.ProfileCount, 2);
+        QCOMPARE(f.CBox6->count(), 2);
+        QCOMPARE(f.CBox6->itemText(1), QString("C2"));
+        QCOMPARE(f.SE1->value(), 5);  // entry 1 loaded
+        QVERIFY(f.Memo1->toPlainText().contains("только для чтения, целых записей: 2 из 3"));
+
+        f.SB4->setChecked(true);
+        f.SE2->setValue(2);
+        for (QPushButton* b : {f.BB1, f.Button_Add, f.Button_DEL}) {
+            QVERIFY(b->isEnabled());
+            QTest::mouseClick(b, Qt::LeftButton);
+            QCOMPARE(ReadAll(path), bytes);
+        }
+        f.SE2->setValue(3);  // the free slot
+        QTest::mouseClick(f.BB1, Qt::LeftButton);
+        QCOMPARE(ReadAll(path), bytes);
+        QVERIFY(f.Memo1->toPlainText().contains("изменение не записано: " + path));
+
+        AnswerDialog(dir_ + "/fixed");
+        QTest::mouseClick(f.SB3, Qt::LeftButton);
+        const QString fixed = dir_ + "/fixed.hex1";
+        QCOMPARE(f.state.ProfilePath, fixed);
+        QCOMPARE(ReadAll(fixed).size(), 100 + 2 * 72);
+        QCOMPARE(Names(fixed), (std::vector<std::string>{"R1", "C2"}));
+        QCOMPARE(ReadAll(path), bytes);
+        f.SE2->setValue(3);
+        f.CBox6->setEditText("new");
+        QTest::mouseClick(f.BB1, Qt::LeftButton);
+        QCOMPARE(Names(fixed), (std::vector<std::string>{"R1", "C2", "new"}));
     }
 
     void entryLoadSendsNothingWhileEditing() {

@@ -96,6 +96,26 @@ TEST(LanguageCheck, FilesThatAreNotLanguagesOrCutOffAreUnreadable) {
     EXPECT_TRUE(Mentions(CheckLanguage(cut, tmpl).unreadable, "cut off"));
 }
 
+TEST(LanguageCheck, MissingEndMarkIsOnlyAWarning) {
+    TLexicons lexicons;
+    const TLanguageFile tmpl = MakeTemplate(kWindow, lexicons);
+    std::string whole = WriteLanguageFile(CompleteEnglish(lexicons), true);
+    const TCheckReport marked = CheckLanguage(ReadLanguageFile(whole), tmpl);
+    EXPECT_TRUE(marked.Clean());
+    EXPECT_TRUE(marked.warnings.empty());
+
+    whole.erase(whole.find("0\t%SMART_STRINGS"));
+    const TCheckReport unmarked = CheckLanguage(ReadLanguageFile(whole), tmpl);
+    EXPECT_TRUE(unmarked.Clean());
+    EXPECT_TRUE(Mentions(unmarked.warnings, "%SMART_STRINGS"));
+
+    // Cut inside the last item instead: no longer complete.
+    const TCheckReport cut =
+        CheckLanguage(ReadLanguageFile(whole.substr(0, whole.size() - 6)), tmpl);
+    EXPECT_FALSE(cut.Clean());
+    EXPECT_TRUE(Mentions(cut.unreadable, "cut off"));
+}
+
 TEST(LanguageMerge, FirstSourceWinsAndGapsAreNamed) {
     TLexicons lexicons;
     const TLanguageFile tmpl = MakeTemplate(kWindow, lexicons);

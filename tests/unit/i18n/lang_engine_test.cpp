@@ -92,12 +92,22 @@ TEST_F(LanguageFolder, LanguagesNamingEachOtherAsSuperiorLoadOnce) {
 
 TEST_F(LanguageFolder, ChangeRaisesQueryAppliesAndReports) {
     WriteLanguage("en.lng", "English", "en", {{0, "Profile"}});
+    TLanguageFile cut;
+    cut.name = "Cut";
+    cut.lexicons = {{"Form1.D1", false, {{0, "first"}}}};
+    const std::string whole = WriteLanguageFile(cut, true);
+    Write("cut.lng", whole.substr(0, whole.find("0\t\"first") + 4));
     TLangManEngine e;
     e.ListLanguages(dir_);
     std::vector<std::string> events;
     e.SetHooks({[&](bool&) { events.push_back("query"); }, [&] { events.push_back("apply"); },
                 [&] { events.push_back("changed"); },
                 [&](const TLanguageEntry&) { events.push_back("failed"); }});
+    // The window is asked (and remembers the choice) only once the file has loaded.
+    EXPECT_FALSE(e.SetLanguage("Cut"));
+    EXPECT_EQ(events, std::vector<std::string>{"failed"});
+    EXPECT_EQ(e.CurrentIndex(), 0);
+    events.clear();
     EXPECT_TRUE(e.SetLanguage("English"));
     EXPECT_EQ(events, (std::vector<std::string>{"query", "apply", "changed"}));
     EXPECT_EQ(e.Current().name, "English");
@@ -125,7 +135,7 @@ TEST_F(LanguageFolder, FileCutOffLoadsWhatCameBeforeWithoutBecomingCurrent) {
     cut.name = "Cut";
     cut.lexicons = {{"Form1.D1", false, {{0, "first"}, {1, "second"}}}};
     const std::string whole = WriteLanguageFile(cut, true);
-    Write("cut.lng", whole.substr(0, whole.find("1\t\"second")));
+    Write("cut.lng", whole.substr(0, whole.find("1\t\"second") + 5));  // inside the line
     TLangManEngine e;
     e.ListLanguages(dir_);
     ASSERT_TRUE(e.SetLanguage("English"));
@@ -141,6 +151,20 @@ TEST_F(LanguageFolder, FileCutOffLoadsWhatCameBeforeWithoutBecomingCurrent) {
     EXPECT_FALSE(e.Load(*e.Find("Cut"), partial));
     EXPECT_EQ(*partial.lexicons.Find("Form1.D1", 0), "first");
     EXPECT_EQ(partial.lexicons.Find("Form1.D1", 1), nullptr);
+}
+
+// Entry 1 is what the settings file calls English: the shipped file keeps
+// that place, and a second file naming itself English cannot take it.
+TEST_F(LanguageFolder, ShippedEnglishComesFirstWhateverElseIsThere) {
+    WriteLanguage("deutsch.lng", "Deutsch", "de", {{0, "Profil"}});
+    WriteLanguage("a_english.lng", "English", "en", {{0, "Other"}});
+    WriteLanguage("eng.lng", "English", "en", {{0, "Profile"}});
+    TLangManEngine e;
+    e.ListLanguages(dir_);
+    EXPECT_EQ(Names(e), (std::vector<std::string>{"Русский", "English", "Deutsch"}));
+    EXPECT_EQ(e.Languages()[1].file.filename(), "eng.lng");
+    ASSERT_TRUE(e.SetLanguage("English"));
+    EXPECT_EQ(*e.Tables().lexicons.Find("Form1.D1", 0), "Profile");
 }
 
 TEST_F(LanguageFolder, NotTranslatedPropertyKeepsTheDesignText) {

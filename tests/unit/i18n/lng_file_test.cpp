@@ -155,7 +155,10 @@ INSTANTIATE_TEST_SUITE_P(
     Sequences, BrokenUtf8,
     ::testing::Values(
         BrokenUtf8Case{"Valid", "a\xD0\x96\xF0\x9F\x98\x80", "a\xD0\x96\xF0\x9F\x98\x80"},
-        BrokenUtf8Case{"StrayContinuation", "a\x80" "b", "a\uFFFDb"},
+        BrokenUtf8Case{"StrayContinuation",
+                       "a\x80"
+                       "b",
+                       "a\uFFFDb"},
         BrokenUtf8Case{"CutShort", "a\xD0", "a\uFFFD"},
         BrokenUtf8Case{"Overlong", "\xC0\xAF", "\uFFFD\uFFFD"},
         BrokenUtf8Case{"OverlongThreeBytes", "\xE0\x80\xAF", "\uFFFD\uFFFD\uFFFD"},
@@ -175,7 +178,8 @@ TEST(LanguageFileReading, ControlCharactersInATextBecomeCodeRuns) {
 }
 
 TEST(LanguageFileReading, FileCutOffKeepsWhatCameBefore) {
-    const std::string cut = kSample.substr(0, kSample.find("0\t%LEXICON_NAME=Form1.Other"));
+    // Cut inside the line that starts the second block.
+    const std::string cut = kSample.substr(0, kSample.find("0\t%LEXICON_NAME=Form1.Other") + 5);
     const TReadResult r = ReadLanguageFile(cut);
     EXPECT_TRUE(r.isLanguageFile);
     EXPECT_FALSE(r.complete);
@@ -187,6 +191,58 @@ TEST(LanguageFileReading, FileCutOffKeepsWhatCameBefore) {
     const std::string utf16 = Utf16(kSample, false);
     EXPECT_FALSE(ReadLanguageFile(utf16.substr(0, utf16.size() - 1)).complete);
 }
+
+// The closing mark is not needed: the file is read to its end. A file that
+// stops inside a line, or before its lexicons begin, is cut off.
+struct EndCase {
+    const char* name;
+    std::string file;
+    bool complete;
+    bool endMark;
+    std::size_t items;  // lexicon items read
+};
+
+void PrintTo(const EndCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+std::string Without(std::string text, std::string_view part) {
+    return text.erase(text.find(part), part.size());
+}
+
+std::string CutAfter(const std::string& text, std::string_view part, std::size_t keep) {
+    return text.substr(0, text.find(part) + keep);
+}
+
+class LanguageFileEnd : public ::testing::TestWithParam<EndCase> {};
+
+TEST_P(LanguageFileEnd, CompleteUnlessCutOff) {
+    const EndCase& c = GetParam();
+    const TReadResult r = ReadLanguageFile(c.file);
+    EXPECT_EQ(r.complete, c.complete);
+    EXPECT_EQ(r.endMark, c.endMark);
+    std::size_t items = 0;
+    for (const TLexiconBlock& b : r.file.lexicons) items += b.items.size();
+    EXPECT_EQ(items, c.items);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LanguageFileEnd,
+    ::testing::Values(
+        EndCase{"WithTheMark", kSample, true, true, 3},
+        EndCase{"WithoutTheMark", Without(kSample, "0\t%SMART_STRINGS\r\n"), true, false, 3},
+        EndCase{"WithoutTheMarkAsUtf16", Utf16(Without(kSample, "0\t%SMART_STRINGS\r\n"), false),
+                true, false, 3},
+        EndCase{"WithoutTheMarkOrTheLastLineEnd", Without(kSample, "\r\n0\t%SMART_STRINGS\r\n"),
+                true, false, 3},
+        EndCase{"CutAfterAWholeItemLine", CutAfter(kSample, "0\t\"Сообщение", 0), true, false, 2},
+        EndCase{"CutInsideAnItem", CutAfter(kSample, "0\t\"Сообщение", 6), false, false, 2},
+        EndCase{"CutInsideTheMark", CutAfter(kSample, "0\t%SMART_STRINGS", 8), false, false, 3},
+        EndCase{"CutAmongTheControlLines", CutAfter(kSample, "0\t%LEXICON_STRINGS", 0), false,
+                false, 0},
+        EndCase{"Utf16EndingInsideACharacter",
+                Utf16(kSample, false).substr(0, Utf16(kSample, false).size() - 1), false, true, 3}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LanguageFileReading, UnreadableLinesAreNamedWithTheirNumbers) {
     const std::string file = Lines({
