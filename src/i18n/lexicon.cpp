@@ -234,12 +234,18 @@ TLexicons::TLexicons()
              "Гарантий нет.</p><p><a href='%3'>%3</a></p>",
              "Закрыть"},
             language),
-      Dplot("Form1.Dplot", {"строк пока нет"}, language) {}
+      Dplot("Form1.Dplot", {"строк пока нет"}, language),
+
+      Djournal("Form1.Djournal",
+               {"файл пуст, это не журнал", "в файле нет ни одного конца строки, это не журнал",
+                "строка длиннее 1 МБ, это не строка журнала"},
+               language) {}
 
 std::vector<const TDesignedLexicon*> TLexicons::All() const {
     // The engine's own lexicon comes last.
-    return {&Dlang_connect, &Dlang3, &Dlang1, &Dlang2, &D1,      &D2,    &D3,    &Dlog,
-            &Dstat,         &Dble,   &Dprof,  &Dlink,  &Dexport, &Dhelp, &Dplot, &Dlng};
+    return {&Dlang_connect, &Dlang3, &Dlang1, &Dlang2,  &D1,    &D2,    &D3,       &Dlog,
+            &Dstat,         &Dble,   &Dprof,  &Dlink,   &Dexport, &Dhelp, &Dplot, &Djournal,
+            &Dlng};
 }
 
 }  // namespace i18n

@@ -94,6 +94,7 @@ struct TLexicons {
     TDesignedLexicon Dexport;        // the workbook's number sheet, journal view, notes
     TDesignedLexicon Dhelp;          // help and about texts
     TDesignedLexicon Dplot;          // statistics plots' states
+    TDesignedLexicon Djournal;       // journal files that cannot be read as such
 
     std::vector<const TDesignedLexicon*> All() const;
 };
@@ -177,6 +178,11 @@ enum : int {
     CannotRead,
     FileRemoved
 };
+}
+
+// Djournal: what makes a file no journal, or a line no journal line.
+namespace journaltext {
+enum : int { Empty, NoLineBreak, TooLong };
 }
 
 namespace stat {

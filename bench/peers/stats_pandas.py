@@ -1,0 +1,11 @@
+#!/usr/bin/env python3
+"""What a user would script instead of `rlc-meter stats` with pandas.
+usage: stats_pandas.py JOURNAL.csv"""
+import sys
+
+import pandas
+
+frame = pandas.read_csv(sys.argv[1], sep=";", encoding="utf-8-sig",
+                        usecols=["verdict", "primary", "secondary"])
+print(frame["verdict"].value_counts())
+print(frame[["primary", "secondary"]].agg(["count", "mean", "std", "min", "max"]))
