@@ -382,11 +382,11 @@ std::string JournalProblemText(const TJournalProblem& p, const i18n::TLexicons& 
             what = d.GetItem(IncompleteLastLine);
             break;
         case K::Empty:
-            return lexicons.Djournal.GetItem(journaltext::Empty);
+            return lexicons.Djournal.GetItem(i18n::journaltext::Empty);
         case K::NoLineBreak:
-            return lexicons.Djournal.GetItem(journaltext::NoLineBreak);
+            return lexicons.Djournal.GetItem(i18n::journaltext::NoLineBreak);
         case K::TooLong:
-            what = lexicons.Djournal.GetItem(journaltext::TooLong);
+            what = lexicons.Djournal.GetItem(i18n::journaltext::TooLong);
             break;
     }
     return d.GetItem(Line) + std::to_string(p.line) + ": " + what;

@@ -171,6 +171,11 @@ TJournalReader::TSplit TJournalReader::SplitNext(TRecord& record) {
             const std::size_t lineEnd = static_cast<const char*>(nl) - b;
             std::size_t contentEnd = lineEnd;
             if (contentEnd > start && b[contentEnd - 1] == '\r') --contentEnd;
+            if (lineEnd - start > kMaxJournalLine) {
+                begin_ = lineEnd + 1;
+                ++line_;
+                return TSplit::TooLong;
+            }
             if (!std::memchr(b + start, '"', contentEnd - start)) {
                 std::size_t from = start;
                 for (;;) {
@@ -250,7 +255,7 @@ TJournalReader::TSplit TJournalReader::SplitNext(TRecord& record) {
                     return TSplit::TooLong;
                 }
                 begin_ = end_;
-                if (!Fill()) return failed_ ? TSplit::Failed : TSplit::TooLong;
+                if (!Fill()) return failed_ ? TSplit::Failed : TSplit::Incomplete;
             }
         }
         if (atEnd_) {
