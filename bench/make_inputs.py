@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Makes the inputs the tool benchmarks read: a journal of ROWS rows as the
 window writes it, or a file of frame lines as `rlc-meter decode` reads it.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Measures `rlc-meter stats`, `export` and `decode` against what a user would
 # script instead (Python's csv and statistics, pandas, Gnumeric's ssconvert,
 # openpyxl), runs in turns, and prints each median, peak memory and ratio.

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """What a user would script instead of `rlc-meter export` with openpyxl in its
 write-only mode: the journal's ten grid cells a row, numbers as numbers.
 usage: export_openpyxl.py JOURNAL.csv OUT.xlsx"""

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Runs `rlc-meter stats`, `export` and `decode` against what a user would
 script instead, in turns, and prints the median time, the peak memory and the
 ratios. Called by bench/peers.sh, which installs the peers first.

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """What a user would script instead of `rlc-meter stats`: the standard csv and
 statistics modules over a journal. usage: stats_csv.py JOURNAL.csv"""
 import csv

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """What a user would script instead of `rlc-meter stats` with pandas.
 usage: stats_pandas.py JOURNAL.csv"""
 import sys

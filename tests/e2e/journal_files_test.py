@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """`rlc-meter stats` and `export` on journal files of every kind: the figures
 and the workbook of known journals, memory that does not grow with the rows,
 files that are no journal, inputs and targets that are no
