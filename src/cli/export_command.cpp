@@ -10,11 +10,13 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/input_file.h"
 #include "cli/options.h"
 #include "export/journal_grid.h"
 #include "export/xlsx_writer.h"
 #include "i18n/lexicon.h"
 #include "log/journal.h"
+#include "log/journal_reader.h"
 
 namespace cli {
 namespace {
@@ -71,20 +73,34 @@ std::string SystemDecimal() {
     return decimal;
 }
 
-std::vector<exporter::TJournalGridRow> GridRows(const logcore::TJournalContents& journal) {
-    std::vector<exporter::TJournalGridRow> rows;
-    rows.reserve(journal.rows.size());
-    for (const logcore::TJournalRow& j : journal.rows) {
-        exporter::TJournalGridRow row;
-        row.multi = j.mode == logcore::TLogMode::Multi;
-        row.position = j.position < 1 || j.position > exporter::kMaxPosition
-                           ? 0
-                           : static_cast<std::int32_t>(j.position);
-        for (std::size_t c = 0; c < row.cells.size(); ++c) row.cells[c] = j.cells[c];
-        row.measured = exporter::MeasuredFromJournal(j);
-        rows.push_back(std::move(row));
+// The first pass: every problem said once, and where each grid row's last
+// journal row starts. False when the file is no journal at all.
+bool IndexJournal(logcore::TJournalReader& reader, const std::string& journalPath,
+                  const i18n::TLexicons& lexicons, exporter::TJournalGridIndex& index,
+                  int& status) {
+    using K = logcore::TJournalProblem::TKind;
+    bool journal = true;
+    for (logcore::TJournalReader::TStep step;
+         (step = reader.Next()) != logcore::TJournalReader::TStep::End;) {
+        if (step == logcore::TJournalReader::TStep::Row) {
+            const logcore::TJournalRowView& row = reader.Row();
+            index.Add(row.mode == logcore::TLogMode::Multi, row.position, row.offset);
+            continue;
+        }
+        const logcore::TJournalProblem& p = reader.Problem();
+        std::cerr << "rlc-meter export: " << journalPath << ": "
+                  << logcore::JournalProblemText(p, lexicons) << "\n";
+        // A last line cut off by a crash is expected and only reported; any
+        // other problem makes the exit status 1, though the readable rows are
+        // exported.
+        if (p.kind == K::CannotRead) {
+            status = 2;
+            return false;
+        }
+        if (p.kind != K::IncompleteLastLine) status = 1;
+        journal = journal && !logcore::NotAJournal(p);
     }
-    return rows;
+    return journal;
 }
 
 }  // namespace
@@ -106,35 +122,53 @@ int RunExport(const std::vector<std::string>& args) {
             return 2;
         }
     }
-    const logcore::TJournalContents journal = logcore::ReadJournalFile(journalPath);
-    // A last line cut off by a crash is expected and only reported; any other
-    // problem makes the exit status 1, though the readable rows are exported.
-    bool problems = false;
-    for (const logcore::TJournalProblem& p : journal.problems) {
-        std::cerr << "rlc-meter export: " << journalPath << ": "
-                  << logcore::JournalProblemText(p, lexicons) << "\n";
-        if (p.kind == logcore::TJournalProblem::TKind::CannotRead) return 2;
-        if (p.kind != logcore::TJournalProblem::TKind::IncompleteLastLine) problems = true;
+    TInputFile input;
+    if (!input.Open(journalPath, error)) {
+        std::cerr << "rlc-meter export: " << error << "\n";
+        return 2;
     }
-    const exporter::TJournalGrid grid = exporter::GridFromJournal(GridRows(journal), lexicons);
-    if (grid.skipped)
-        std::cerr << "rlc-meter export: " << journalPath << ": " << grid.skipped
+    logcore::TJournalReader reader(logcore::FileSource(input.Fd()));
+    exporter::TJournalGridIndex index;
+    int status = 0;
+    // A file that is no journal gets no workbook: an empty one would pass for
+    // an export of an empty log.
+    if (!IndexJournal(reader, journalPath, lexicons, index, status)) return status ? status : 1;
+    if (index.Skipped())
+        std::cerr << "rlc-meter export: " << journalPath << ": " << index.Skipped()
                   << " rows with a position outside 1.." << exporter::kMaxPosition << " left out\n";
 
     const exporter::TSheetOptions sheet =
         exporter::SheetOptions(lexicons, opt.decimal ? *opt.decimal : SystemDecimal());
+    const exporter::TGridRow header = exporter::GridHeader(index.Multi(), lexicons);
+    bool reread = true;
     const bool ok = exporter::WriteWorkbook(
-        outPath, sheet, static_cast<int>(grid.rows.size()),
-        [&](int r, exporter::TExportRow& row) {
-            row.cells = grid.rows[static_cast<std::size_t>(r)];
-            row.measured = grid.measured[static_cast<std::size_t>(r)];
+        outPath, sheet, index.LastPosition() + 1,
+        [&](int r, exporter::TExportRow& out) {
+            if (r == 0) {
+                out.cells = header;
+                return;
+            }
+            const auto offset = index.At(r);
+            if (!offset) return;
+            if (!reader.ReadRowAt(*offset, 0)) {
+                reread = false;
+                return;
+            }
+            const logcore::TJournalRowView& row = reader.Row();
+            for (std::size_t c = 0; c < out.cells.size(); ++c) out.cells[c].assign(row.cells[c]);
+            out.measured = exporter::MeasuredFromJournal(row);
         },
         error);
     if (!ok) {
         std::cerr << "rlc-meter export: cannot write " << outPath << ": " << error << "\n";
         return 1;
     }
-    return problems ? 1 : 0;
+    if (!reread) {
+        std::cerr << "rlc-meter export: " << journalPath
+                  << " changed while it was exported; rows of it may be missing\n";
+        return 1;
+    }
+    return status;
 }
 
 }  // namespace cli

@@ -3,13 +3,12 @@
 // entry plus the texts of its row in the window's profile view.
 
 #include <charconv>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/input_file.h"
 #include "cli/options.h"
 #include "i18n/lexicon.h"
 #include "profiles/profile_file.h"
@@ -112,13 +111,11 @@ int RunProfile(const std::vector<std::string>& args) {
         std::cerr << "rlc-meter profile: " << error << "\n" << kUsage;
         return 2;
     }
-    std::ifstream in(opt.file, std::ios::binary);
-    if (!in) {
-        std::cerr << "rlc-meter profile: cannot open " << opt.file << "\n";
+    std::vector<std::uint8_t> bytes;
+    if (!ReadInputFile(opt.file, bytes, error)) {
+        std::cerr << "rlc-meter profile: " << error << "\n";
         return 2;
     }
-    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in),
-                                          std::istreambuf_iterator<char>()};
     const profiles::TProfile profile = profiles::ReadProfile(bytes);
     if (!profile.Ok()) {
         std::cerr << "rlc-meter profile: " << opt.file

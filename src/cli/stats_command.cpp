@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/input_file.h"
 #include "cli/options.h"
 #include "i18n/lexicon.h"
 #include "log/journal.h"
+#include "log/journal_reader.h"
 #include "log/stat_report.h"
 #include "log/statistics.h"
 
@@ -100,21 +102,45 @@ int RunStats(const std::vector<std::string>& args) {
         return 2;
     }
 
-    const logcore::TJournalContents contents = logcore::ReadJournalFile(opt.file);
-    bool bad = false;
-    for (const logcore::TJournalProblem& problem : contents.problems) {
-        std::fprintf(stderr, "%s: %s\n", opt.file.c_str(),
-                     logcore::JournalProblemText(problem, lexicons).c_str());
-        // A line cut off by a crash is expected; the rows before it are whole.
-        bad = bad || problem.kind != logcore::TJournalProblem::TKind::IncompleteLastLine;
-        if (problem.kind == logcore::TJournalProblem::TKind::CannotRead) return 2;
+    TInputFile input;
+    if (!input.Open(opt.file, error)) {
+        std::fprintf(stderr, "rlc-meter stats: %s\n", error.c_str());
+        return 2;
     }
-
+    // Row by row: the figures are running sums, so no row is kept.
     const auto primaryBand = logcore::PrimaryBand(reference);
     const auto secondaryBand = logcore::SecondaryBand(reference);
     logcore::TStatistics statistics;
-    for (const logcore::TJournalRow& row : contents.rows)
-        statistics.Add(logcore::StatRowFromJournal(row, primaryBand, secondaryBand));
+    logcore::TStatRow stat;
+    stat.primaryBand = primaryBand;
+    stat.secondaryBand = secondaryBand;
+    logcore::TJournalReader reader(logcore::FileSource(input.Fd()));
+    bool bad = false;
+    bool journal = true;
+    for (logcore::TJournalReader::TStep step; (step = reader.Next()) !=
+                                              logcore::TJournalReader::TStep::End;) {
+        if (step == logcore::TJournalReader::TStep::Row) {
+            const logcore::TJournalRowView& row = reader.Row();
+            stat.mode = row.mode;
+            stat.entry = row.position;
+            if (row.mode == logcore::TLogMode::Multi) stat.name.assign(row.name);
+            stat.verdict = row.verdict;
+            stat.primary = row.primary;
+            stat.secondary = row.secondary;
+            statistics.Add(stat);
+            continue;
+        }
+        const logcore::TJournalProblem& problem = reader.Problem();
+        std::fprintf(stderr, "%s: %s\n", opt.file.c_str(),
+                     logcore::JournalProblemText(problem, lexicons).c_str());
+        if (problem.kind == logcore::TJournalProblem::TKind::CannotRead) return 2;
+        // A line cut off by a crash is expected; the rows before it are whole.
+        bad = bad || problem.kind != logcore::TJournalProblem::TKind::IncompleteLastLine;
+        journal = journal && !logcore::NotAJournal(problem);
+    }
+    // Figures of a file that is no journal would read as an empty log.
+    if (!journal) return 1;
+
     const std::string out = opt.json ? logcore::StatisticsJson(statistics)
                                      : logcore::StatisticsText(statistics, lexicons, opt.decimal);
     std::fputs(out.c_str(), stdout);

@@ -3,41 +3,46 @@
 
 #include <cstdint>
 #include <optional>
-#include <span>
-#include <string>
 #include <vector>
 
 #include "export/sheet_cells.h"
-#include "export/si_sheet.h"
 #include "i18n/lexicon.h"
 
 // The log table rebuilt from a journal: what the grid held when the journal's
 // last row was written, so a run recorded before a crash can still be
-// exported in the same layout.
+// exported in the same layout. The journal is read twice instead of being
+// held: a first pass notes where each position's last row starts, the
+// export then reads those rows in the grid's order.
 namespace exporter {
 
-struct TJournalGridRow {
-    bool multi = false;
-    std::int32_t position = 0;
-    TGridRow cells;
-    std::optional<TMeasured> measured;  // the numbers behind the row
+// Positions a sheet can hold below its header row. The window's grid stops at
+// the start-position spinner's 100 000; `rlc-meter log` counts on past it.
+inline constexpr std::int32_t kMaxPosition = 1048575;
+
+class TJournalGridIndex {
+  public:
+    // A readable journal row for `position`, starting at byte `offset`. Each
+    // position's last row wins, as a rewrite in the grid does.
+    void Add(bool multi, long position, long long offset);
+
+    // The journal's mode, the first row's.
+    bool Multi() const { return multi_.value_or(false); }
+    // The sheet ends with the highest position; positions never written are
+    // empty rows.
+    std::int32_t LastPosition() const { return static_cast<std::int32_t>(offsets_.size()) - 1; }
+    // Where the row of a position starts; nothing for an empty row.
+    std::optional<long long> At(std::int32_t position) const;
+    // Journal rows whose position is out of range.
+    long Skipped() const { return skipped_; }
+
+  private:
+    std::optional<bool> multi_;
+    std::vector<long long> offsets_{-1};  // by position; -1 none
+    long skipped_ = 0;
 };
 
-// Positions the grid can hold (the start-position spinner's range).
-inline constexpr std::int32_t kMaxPosition = 100000;
-
-struct TJournalGrid {
-    std::vector<TGridRow> rows;  // row 0 the headers
-    // The numbers behind each row, parallel to `rows`.
-    std::vector<std::optional<TMeasured>> measured;
-    int skipped = 0;  // journal rows whose position is out of range
-};
-
-// Each position's last row wins, as a rewrite in the grid does; positions
-// that were never written are empty rows. The sheet ends with the highest
-// position. Headers are the measurement headers of the journal's mode (the
-// first row's), in the language of `lexicons`.
-TJournalGrid GridFromJournal(std::span<const TJournalGridRow> journal,
-                             const i18n::TLexicons& lexicons);
+// The header row: the measurement headers of the mode, in the language of
+// `lexicons`.
+TGridRow GridHeader(bool multi, const i18n::TLexicons& lexicons);
 
 }  // namespace exporter

@@ -37,7 +37,10 @@ TCell Time(const logcore::TLocalTime& t) {
 
 }  // namespace
 
-TMeasured MeasuredFromJournal(const logcore::TJournalRow& row) {
+namespace {
+
+template <typename Row>
+TMeasured Measured(const Row& row) {
     TMeasured m;
     m.time = row.time;
     m.mode = row.mode;
@@ -50,6 +53,16 @@ TMeasured MeasuredFromJournal(const logcore::TJournalRow& row) {
     m.secondary = row.secondary;
     m.verdict = row.verdict;
     return m;
+}
+
+}  // namespace
+
+TMeasured MeasuredFromJournal(const logcore::TJournalRow& row) {
+    return Measured(row);
+}
+
+TMeasured MeasuredFromJournal(const logcore::TJournalRowView& row) {
+    return Measured(row);
 }
 
 TSiHeaders SiHeaders(const i18n::TLexicons& lexicons) {

@@ -11,6 +11,7 @@
 #include "export/sheet_cells.h"
 #include "i18n/lexicon.h"
 #include "log/journal.h"
+#include "log/journal_reader.h"
 #include "log/local_time.h"
 
 // The workbook's second sheet: one row per measured log row, in plain numbers
@@ -36,6 +37,7 @@ struct TMeasured {
 };
 
 TMeasured MeasuredFromJournal(const logcore::TJournalRow& row);
+TMeasured MeasuredFromJournal(const logcore::TJournalRowView& row);
 
 enum TSiColumn : int {
     kSiPosition,

@@ -9,6 +9,9 @@
 #include <cstring>
 #include <vector>
 
+#include "export/export_target.h"
+#include "export/stderr_capture.h"
+
 namespace exporter {
 namespace {
 
@@ -78,6 +81,7 @@ struct TXlsxWriter::TImpl {
         // A writer dropped without Finish still releases the workbook; its
         // unfinished file goes again.
         if (workbook) {
+            TStderrCapture quiet;
             workbook_close(workbook);
             std::remove(partPath.c_str());
         }
@@ -113,14 +117,19 @@ std::unique_ptr<TXlsxWriter> TXlsxWriter::Start(const std::string& path,
                                                 const TSheetOptions& options, std::string& error) {
     auto impl = std::make_unique<TImpl>();
     impl->options = options;
-    impl->path = path;
-    impl->partPath = path + ".part";
+    // Through a symbolic link to its file; never over a folder or a device.
+    if (!ResolveExportTarget(path, impl->path, error)) return nullptr;
+    impl->partPath = impl->path + ".part";
+    if (!ClearStalePart(impl->partPath, error)) return nullptr;
     lxw_workbook_options opt{};
     opt.constant_memory = LXW_TRUE;
     errno = 0;
+    TStderrCapture library;
     impl->workbook = workbook_new_opt(impl->partPath.c_str(), &opt);
     if (!impl->workbook) {
         error = errno ? std::strerror(errno) : "cannot start a workbook";
+        const std::string said = library.Finish();
+        if (!said.empty()) error += " (" + said + ")";
         return nullptr;
     }
     impl->grid.sheet = workbook_add_worksheet(impl->workbook, nullptr);
@@ -131,6 +140,8 @@ std::unique_ptr<TXlsxWriter> TXlsxWriter::Start(const std::string& path,
         workbook_add_worksheet(impl->workbook, nameUsable ? name.c_str() : nullptr);
     if (!impl->grid.sheet || !impl->numbers.sheet) {
         error = "cannot add a worksheet";
+        const std::string said = library.Finish();
+        if (!said.empty()) error += " (" + said + ")";
         return nullptr;
     }
     impl->grid.widest.assign(kSheetColumns, 0);
@@ -184,12 +195,15 @@ bool TXlsxWriter::Finish(std::string& error) {
     }
     w.workbook = nullptr;
     errno = 0;
+    TStderrCapture library;
     const lxw_error e = workbook_close(workbook);
     const int closeErrno = errno;
+    const std::string said = library.Finish();
     const lxw_error first = w.firstError != LXW_NO_ERROR ? w.firstError : e;
     if (first != LXW_NO_ERROR) {
         error = lxw_strerror(first);
         if (closeErrno) error += std::string(": ") + std::strerror(closeErrno);
+        if (!said.empty()) error += " (" + said + ")";
         std::remove(w.partPath.c_str());
         return false;
     }

@@ -246,12 +246,16 @@ TLexicons::TLexicons()
                    "Профиль открыт только для чтения, целых записей: ", " из ",
                    "; чтобы изменять его, сохраните его под новым именем",
                    "Профиль открыт только для чтения, изменение не записано: "},
-                  language) {}
+                  language),
+      Djournal("Form1.Djournal",
+               {"файл пуст, это не журнал", "в файле нет ни одного конца строки, это не журнал",
+                "строка длиннее 1 МБ, это не строка журнала"},
+               language) {}
 
 std::vector<const TDesignedLexicon*> TLexicons::All() const {
     // The engine's own lexicon comes last.
     return {&Dlang_connect, &Dlang3, &Dlang1, &Dlang2,  &D1,    &D2,    &D3,          &Dlog, &Dstat,
-            &Dble,          &Dprof,  &Dlink,  &Dexport, &Dhelp, &Dplot, &Dkeys, &Dprof_names, &Dlng};
+            &Dble,          &Dprof,  &Dlink,  &Dexport, &Dhelp, &Dplot, &Dkeys, &Dprof_names, &Djournal, &Dlng};
 }
 
 }  // namespace i18n

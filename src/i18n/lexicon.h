@@ -96,6 +96,7 @@ struct TLexicons {
     TDesignedLexicon Dplot;          // statistics plots' states
     TDesignedLexicon Dkeys;          // keyboard hints and how a connect request ended
     TDesignedLexicon Dprof_names;    // profile paths 1.dat cannot hold, read-only profiles
+    TDesignedLexicon Djournal;       // journal files that cannot be read as such
 
     std::vector<const TDesignedLexicon*> All() const;
 };
@@ -186,6 +187,11 @@ enum : int {
     CannotRead,
     FileRemoved
 };
+}
+
+// Djournal: what makes a file no journal, or a line no journal line.
+namespace journaltext {
+enum : int { Empty, NoLineBreak, TooLong };
 }
 
 namespace stat {

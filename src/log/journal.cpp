@@ -4,12 +4,9 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <fstream>
-#include <iterator>
-#include <map>
 #include <system_error>
 
-#include "log/utf8.h"
+#include "log/journal_reader.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -47,6 +44,9 @@ void CutTo(int fd, long long size) {
 void CloseFile(int fd) {
     _close(fd);
 }
+int OpenForReading(const std::filesystem::path& path) {
+    return _wopen(path.c_str(), _O_RDONLY | _O_BINARY);
+}
 void FlushFolder(const std::filesystem::path&) {}
 // An open file cannot be deleted here.
 bool Unlinked(int) {
@@ -74,6 +74,9 @@ void CutTo(int fd, long long size) {
 }
 void CloseFile(int fd) {
     ::close(fd);
+}
+int OpenForReading(const std::filesystem::path& path) {
+    return ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
 }
 // A new file's name must survive a power cut too.
 void FlushFolder(const std::filesystem::path& folder) {
@@ -265,78 +268,6 @@ std::optional<TJournalFailure> TJournalWriter::Append(const TJournalRow& row) {
 
 namespace {
 
-struct TRecord {
-    long line = 0;
-    std::vector<std::string> fields;
-};
-
-// Splits CSV bytes into records. A record that does not end with a line break
-// (or ends inside quotes) is incomplete and reported.
-std::vector<TRecord> SplitRecords(std::string_view bytes,
-                                  std::optional<TJournalProblem>& incomplete) {
-    std::vector<TRecord> records;
-    std::size_t pos = 0;
-    long line = 1;
-    const std::size_t n = bytes.size();
-    while (pos < n) {
-        TRecord rec;
-        rec.line = line;
-        std::string field;
-        bool inQuotes = false;
-        bool terminated = false;
-        while (pos < n) {
-            const char c = bytes[pos];
-            if (inQuotes) {
-                if (c == '"') {
-                    if (pos + 1 < n && bytes[pos + 1] == '"') {
-                        field += '"';
-                        pos += 2;
-                    } else {
-                        inQuotes = false;
-                        ++pos;
-                    }
-                } else {
-                    if (c == '\n') ++line;
-                    field += c;
-                    ++pos;
-                }
-            } else if (c == ';') {
-                rec.fields.push_back(std::move(field));
-                field.clear();
-                ++pos;
-            } else if (c == '\n' || (c == '\r' && pos + 1 < n && bytes[pos + 1] == '\n')) {
-                pos += c == '\r' ? 2 : 1;
-                ++line;
-                terminated = true;
-                break;
-            } else if (c == '"' && field.empty()) {
-                inQuotes = true;
-                ++pos;
-            } else {
-                field += c;
-                ++pos;
-            }
-        }
-        if (!terminated) {
-            incomplete = TJournalProblem{rec.line, TJournalProblem::TKind::IncompleteLastLine, ""};
-            break;
-        }
-        rec.fields.push_back(std::move(field));
-        const bool blank = rec.fields.size() == 1 && rec.fields[0].empty();
-        if (!blank) records.push_back(std::move(rec));
-    }
-    return records;
-}
-
-std::optional<double> ParseDouble(const std::string& text) {
-    double v = 0;
-    const char* first = text.data();
-    const char* last = first + text.size();
-    auto [end, ec] = std::from_chars(first, last, v);
-    if (ec != std::errc{} || end != last || text.empty()) return std::nullopt;
-    return v;
-}
-
 template <typename Int>
 std::optional<Int> ParseInteger(std::string_view text) {
     Int v = 0;
@@ -345,10 +276,21 @@ std::optional<Int> ParseInteger(std::string_view text) {
     return v;
 }
 
-constexpr std::array<std::string_view, 22> kColumns{
-    "time", "mode", "position",     "name",    "col0",      "col1",   "col2", "col3",
-    "col4", "col5", "col6",         "col7",    "col8",      "col9",   "Rs",   "Xs",
-    "Rp",   "Xp",   "frequency_hz", "primary", "secondary", "verdict"};
+TJournalContents ReadAll(TJournalReader& reader) {
+    TJournalContents out;
+    for (;;) {
+        switch (reader.Next()) {
+            case TJournalReader::TStep::Row:
+                out.rows.push_back(reader.Row().ToRow());
+                break;
+            case TJournalReader::TStep::Problem:
+                out.problems.push_back(reader.Problem());
+                break;
+            case TJournalReader::TStep::End:
+                return out;
+        }
+    }
+}
 
 }  // namespace
 
@@ -395,116 +337,22 @@ std::optional<TLocalTime> ParseIsoTime(std::string_view s) {
     return t;
 }
 
-namespace {
-
-void ReadRecords(const std::vector<TRecord>& records, TJournalContents& out) {
-    if (records.empty()) return;
-
-    // Columns by name, so extra or reordered columns do no harm.
-    const TRecord& header = records.front();
-    std::map<std::string_view, std::size_t> index;
-    for (std::size_t i = 0; i < header.fields.size(); ++i) index.emplace(header.fields[i], i);
-    std::array<std::size_t, kColumns.size()> at{};
-    std::vector<TJournalProblem> missing;
-    for (std::size_t c = 0; c < kColumns.size(); ++c) {
-        auto it = index.find(kColumns[c]);
-        if (it == index.end())
-            missing.push_back(
-                {header.line, TJournalProblem::TKind::MissingColumn, std::string(kColumns[c])});
-        else
-            at[c] = it->second;
-    }
-    if (missing.size() == kColumns.size()) {
-        out.problems.push_back({header.line, TJournalProblem::TKind::NotAHeader, ""});
-        return;
-    }
-    if (!missing.empty()) {
-        out.problems.insert(out.problems.end(), missing.begin(), missing.end());
-        return;
-    }
-
-    for (std::size_t r = 1; r < records.size(); ++r) {
-        const TRecord& rec = records[r];
-        auto problem = [&](TJournalProblem::TKind kind, std::string detail = {}) {
-            out.problems.push_back({rec.line, kind, std::move(detail)});
-        };
-        if (rec.fields.size() != header.fields.size()) {
-            problem(TJournalProblem::TKind::FieldCount);
-            continue;
-        }
-        bool utf8 = true;
-        for (const std::string& f : rec.fields) utf8 = utf8 && IsValidUtf8(f);
-        if (!utf8) {
-            problem(TJournalProblem::TKind::NotUtf8);
-            continue;
-        }
-        auto field = [&](std::size_t c) -> const std::string& { return rec.fields[at[c]]; };
-        std::optional<std::string_view> bad;
-        TJournalRow row;
-        if (auto t = ParseIsoTime(field(0)))
-            row.time = *t;
-        else
-            bad = kColumns[0];
-        if (field(1) == "single")
-            row.mode = TLogMode::Single;
-        else if (field(1) == "multi")
-            row.mode = TLogMode::Multi;
-        else if (!bad)
-            bad = kColumns[1];
-        if (auto p = ParseInteger<long>(field(2)))
-            row.position = *p;
-        else if (!bad)
-            bad = kColumns[2];
-        row.name = field(3);
-        for (std::size_t c = 0; c < kLogColumns; ++c) row.cells[c] = field(4 + c);
-        double* numbers[] = {&row.Rs, &row.Xs, &row.Rp, &row.Xp, &row.frequencyHz};
-        for (std::size_t k = 0; k < 5; ++k) {
-            if (auto v = ParseDouble(field(14 + k)))
-                *numbers[k] = *v;
-            else if (!bad)
-                bad = kColumns[14 + k];
-        }
-        std::optional<double>* optionals[] = {&row.primary, &row.secondary};
-        for (std::size_t k = 0; k < 2; ++k) {
-            const std::string& text = field(19 + k);
-            if (text.empty()) continue;
-            if (auto v = ParseDouble(text))
-                *optionals[k] = *v;
-            else if (!bad)
-                bad = kColumns[19 + k];
-        }
-        if (auto v = ParseInteger<std::int32_t>(field(21)))
-            row.verdict = *v;
-        else if (!bad)
-            bad = kColumns[21];
-        if (bad) {
-            problem(TJournalProblem::TKind::BadValue, std::string(*bad));
-            continue;
-        }
-        out.rows.push_back(std::move(row));
-    }
-}
-
-}  // namespace
-
 TJournalContents ReadJournal(std::string_view bytes) {
-    TJournalContents out;
-    if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom) bytes.remove_prefix(kUtf8Bom.size());
-    std::optional<TJournalProblem> incomplete;
-    ReadRecords(SplitRecords(bytes, incomplete), out);
-    if (incomplete) out.problems.push_back(*incomplete);
-    return out;
+    TJournalReader reader(MemorySource(bytes));
+    return ReadAll(reader);
 }
 
 TJournalContents ReadJournalFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    const int fd = OpenForReading(path);
+    if (fd < 0) {
         TJournalContents out;
         out.problems.push_back({0, TJournalProblem::TKind::CannotRead, PathText(path)});
         return out;
     }
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    return ReadJournal(bytes);
+    TJournalReader reader(FileSource(fd));
+    TJournalContents out = ReadAll(reader);
+    CloseFile(fd);
+    return out;
 }
 
 std::string JournalProblemText(const TJournalProblem& p, const i18n::TLexicons& lexicons) {
@@ -532,6 +380,13 @@ std::string JournalProblemText(const TJournalProblem& p, const i18n::TLexicons& 
             break;
         case K::IncompleteLastLine:
             what = d.GetItem(IncompleteLastLine);
+            break;
+        case K::Empty:
+            return lexicons.Djournal.GetItem(i18n::journaltext::Empty);
+        case K::NoLineBreak:
+            return lexicons.Djournal.GetItem(i18n::journaltext::NoLineBreak);
+        case K::TooLong:
+            what = lexicons.Djournal.GetItem(i18n::journaltext::TooLong);
             break;
     }
     return d.GetItem(Line) + std::to_string(p.line) + ": " + what;

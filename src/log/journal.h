@@ -25,7 +25,9 @@
 //   mode          single | multi
 //   position      grid position (single) or profile entry number (multi)
 //   name          the profile entry's name in multi mode, empty in single
-//   col0..col9    the ten cells of the grid row as shown after the append
+//   grid_position .. grid_secondary_deviation
+//                 the ten cells of the grid row as shown after the append
+//                 (files written before they had names call them col0..col9)
 //   Rs Xs Rp Xp   ohms, shortest round-trip C-locale numbers (nan, inf as such)
 //   frequency_hz  test frequency
 //   primary       shown primary value in SI units, empty when there is none
@@ -36,7 +38,8 @@
 namespace logcore {
 
 inline constexpr std::string_view kJournalHeader =
-    "time;mode;position;name;col0;col1;col2;col3;col4;col5;col6;col7;col8;col9;"
+    "time;mode;position;name;grid_position;grid_time;grid_primary;grid_secondary;grid_circuit;"
+    "grid_frequency;grid_level;grid_reject;grid_primary_deviation;grid_secondary_deviation;"
     "Rs;Xs;Rp;Xp;frequency_hz;primary;secondary;verdict";
 inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
@@ -133,7 +136,10 @@ struct TJournalProblem {
         FieldCount,
         BadValue,
         NotUtf8,
-        IncompleteLastLine
+        IncompleteLastLine,
+        Empty,        // no bytes at all
+        NoLineBreak,  // not even the header line is whole
+        TooLong       // a line too long to be a journal's
     };
     long line = 0;
     TKind kind = TKind::BadValue;
@@ -149,7 +155,8 @@ struct TJournalContents {
 
 // Reads any bytes: a missing byte-order mark, columns in another order and
 // unknown extra columns are fine; a line that cannot be read is skipped and
-// reported; a last line without CR LF is incomplete and skipped.
+// reported; a last line without CR LF is incomplete and skipped. Holds every
+// row: for a file of any size use TJournalReader (log/journal_reader.h).
 TJournalContents ReadJournal(std::string_view bytes);
 TJournalContents ReadJournalFile(const std::filesystem::path& path);
 

@@ -46,8 +46,16 @@ std::vector<std::string_view> SplitCharacters(std::string_view text) {
 namespace logcore {
 
 bool IsValidUtf8(std::string_view text) {
-    for (std::string_view c : SplitCharacters(text))
-        if (c.size() == 1 && static_cast<unsigned char>(c[0]) >= 0x80) return false;
+    // Runs for every field of every journal line: no list of characters.
+    for (std::size_t at = 0; at < text.size();) {
+        if (static_cast<unsigned char>(text[at]) < 0x80) {
+            ++at;
+            continue;
+        }
+        const std::size_t n = SequenceLength(text, at);
+        if (n == 1) return false;
+        at += n;
+    }
     return true;
 }
 

@@ -11,7 +11,9 @@ import sys
 import tempfile
 import time
 
-HEADER = ("time;mode;position;name;col0;col1;col2;col3;col4;col5;col6;col7;col8;col9;"
+HEADER = ("time;mode;position;name;grid_position;grid_time;grid_primary;grid_secondary;"
+          "grid_circuit;grid_frequency;grid_level;grid_reject;grid_primary_deviation;"
+          "grid_secondary_deviation;"
           "Rs;Xs;Rp;Xp;frequency_hz;primary;secondary;verdict")
 
 

@@ -95,38 +95,33 @@ TEST(SheetCell, TimeStampFields) {
 }
 
 TEST(JournalGrid, RowsLandAtTheirPositionsAndTheLastWriteWins) {
+    TJournalGridIndex g;
+    g.Add(false, 40, 100);
+    g.Add(false, 41, 200);
+    g.Add(false, 40, 300);
+    g.Add(false, 0, 400);
+    g.Add(false, kMaxPosition + 1, 500);
+    EXPECT_EQ(g.LastPosition(), 41);
+    EXPECT_EQ(g.At(40), 300);
+    EXPECT_EQ(g.At(41), 200);
+    EXPECT_EQ(g.At(39), std::nullopt);
+    EXPECT_EQ(g.At(42), std::nullopt);
+    EXPECT_EQ(g.Skipped(), 2);
+    EXPECT_FALSE(g.Multi());
     i18n::TLexicons lex;
-    std::vector<TJournalGridRow> journal(4);
-    TMeasured first, second;
-    first.Rs = 1;
-    second.Rs = 2;
-    journal[0] = {false, 40, {"40", "t1"}, first};
-    journal[1] = {false, 41, {"41", "t2"}, first};
-    journal[2] = {false, 40, {"40", "t3"}, second};
-    journal[3] = {false, 0, {"0"}, first};
-    const TJournalGrid g = GridFromJournal(journal, lex);
-    ASSERT_EQ(g.rows.size(), 42u);
-    EXPECT_EQ(g.rows[0][0], "Позиция");
-    EXPECT_EQ(g.rows[0][1], "Время");
-    EXPECT_EQ(g.rows[40][1], "t3");
-    EXPECT_EQ(g.rows[41][1], "t2");
-    EXPECT_EQ(g.rows[39], TGridRow{});
-    ASSERT_EQ(g.measured.size(), g.rows.size());
-    EXPECT_EQ(g.measured[40], second);
-    EXPECT_EQ(g.measured[41], first);
-    EXPECT_FALSE(g.measured[39]);
-    EXPECT_FALSE(g.measured[0]);
-    EXPECT_EQ(g.skipped, 1);
+    EXPECT_EQ(GridHeader(false, lex)[0], "Позиция");
+    EXPECT_EQ(GridHeader(false, lex)[1], "Время");
 }
 
 TEST(JournalGrid, MultiJournalHasTheNameHeaderAndAnEmptyJournalOnlyHeaders) {
+    TJournalGridIndex g;
+    g.Add(true, 2, 0);
+    g.Add(false, 3, 10);
+    EXPECT_TRUE(g.Multi());
     i18n::TLexicons lex;
-    const std::vector<TJournalGridRow> journal{{true, 2, {"2", "Резистор"}, TMeasured{}}};
-    const TJournalGrid g = GridFromJournal(journal, lex);
-    ASSERT_EQ(g.rows.size(), 3u);
-    EXPECT_EQ(g.rows[0][1], "Наименование");
-    EXPECT_EQ(g.rows[0][2], "Основной");
-    EXPECT_EQ(GridFromJournal({}, lex).rows.size(), 1u);
+    EXPECT_EQ(GridHeader(true, lex)[1], "Наименование");
+    EXPECT_EQ(GridHeader(true, lex)[2], "Основной");
+    EXPECT_EQ(TJournalGridIndex{}.LastPosition(), 0);
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "log/journal.h"
+#include "log/journal_reader.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -382,8 +385,87 @@ TEST(JournalReader, HeaderProblems) {
     const TJournalContents c = ReadJournal(noVerdict + Line(SingleRow(1)));
     EXPECT_TRUE(c.rows.empty());
     EXPECT_EQ(c.problems, (std::vector<TJournalProblem>{{1, K::MissingColumn, "verdict"}}));
-    EXPECT_TRUE(ReadJournal("").problems.empty());
-    EXPECT_TRUE(ReadJournal(kUtf8Bom).rows.empty());
+}
+
+// What is no journal at all says so, and nothing of it is read as rows.
+TEST(JournalReader, NoJournalAtAll) {
+    struct Case {
+        std::string bytes;
+        TJournalProblem problem;
+    };
+    const std::string noBreak(3 << 20, 'x');
+    const std::string longHeader = std::string(kMaxJournalLine + 10, 'y') + "\r\n" + Line(SingleRow(1));
+    for (const Case& c : std::vector<Case>{
+             {"", {0, K::Empty, ""}},
+             {std::string(kUtf8Bom), {0, K::Empty, ""}},
+             {"\r\n\r\n", {0, K::Empty, ""}},
+             {Header().substr(0, 40), {0, K::NoLineBreak, ""}},
+             {noBreak, {0, K::NoLineBreak, ""}},
+             {longHeader, {1, K::NotAHeader, ""}},
+             {std::string("\x89PNG\r\n\x1a\n\0\0", 10), {1, K::NotAHeader, ""}}}) {
+        const TJournalContents got = ReadJournal(c.bytes);
+        EXPECT_TRUE(got.rows.empty());
+        ASSERT_EQ(got.problems.size(), 1u) << c.bytes.substr(0, 20);
+        EXPECT_EQ(got.problems[0], c.problem) << c.bytes.substr(0, 20);
+        EXPECT_TRUE(NotAJournal(got.problems[0]));
+    }
+}
+
+// A line too long to be a journal's is skipped as one line; the rows around
+// it are read.
+TEST(JournalReader, OverlongLineIsSkipped) {
+    const std::string bytes = Header() + Line(SingleRow(1)) + std::string(kMaxJournalLine + 5, ';') +
+                              "\r\n" + Line(SingleRow(2));
+    const TJournalContents got = ReadJournal(bytes);
+    ASSERT_EQ(got.rows.size(), 2u);
+    EXPECT_EQ(got.rows[1], SingleRow(2));
+    EXPECT_EQ(got.problems, (std::vector<TJournalProblem>{{3, K::TooLong, ""}}));
+}
+
+// Journals written before the grid's cells had names call them col0..col9.
+TEST(JournalReader, OlderColumnNamesAreRead) {
+    std::string older = Header();
+    const char* names[] = {"grid_position", "grid_time", "grid_primary_deviation",
+                           "grid_secondary_deviation", "grid_primary", "grid_secondary",
+                           "grid_circuit", "grid_frequency", "grid_level", "grid_reject"};
+    const char* cols[] = {"col0", "col1", "col8", "col9", "col2", "col3", "col4", "col5", "col6", "col7"};
+    for (std::size_t i = 0; i < 10; ++i) older = Replaced(older, names[i], cols[i]);
+    ASSERT_EQ(older.find("grid_"), std::string::npos);
+    const TJournalContents got = ReadJournal(older + Line(SingleRow(1)) + Line(MultiRow()));
+    EXPECT_TRUE(got.problems.empty());
+    ASSERT_EQ(got.rows.size(), 2u);
+    EXPECT_EQ(got.rows[0], SingleRow(1));
+    EXPECT_EQ(got.rows[1], MultiRow());
+}
+
+// Rows read one by one over a small source give the rows of the whole text,
+// however the bytes come in; a row can be read again at its offset.
+TEST(JournalReader, ChunkedSourceAndRereadingAtAnOffset) {
+    std::string bytes = std::string(kUtf8Bom) + Header();
+    for (int i = 1; i <= 3000; ++i) bytes += Line(i % 3 ? SingleRow(i) : MultiRow());
+    const TJournalContents whole = ReadJournal(bytes);
+    ASSERT_EQ(whole.rows.size(), 3000u);
+    // A source that hands out a few bytes at a time splits lines and quotes anywhere.
+    TJournalReader reader([&](char* into, std::size_t size, long long offset) -> long long {
+        const std::size_t at = static_cast<std::size_t>(offset);
+        if (at >= bytes.size()) return 0;
+        const std::size_t n = std::min({size, bytes.size() - at, std::size_t{7}});
+        std::memcpy(into, bytes.data() + at, n);
+        return static_cast<long long>(n);
+    });
+    std::vector<long long> offsets;
+    std::size_t n = 0;
+    for (TJournalReader::TStep step; (step = reader.Next()) != TJournalReader::TStep::End;) {
+        ASSERT_EQ(step, TJournalReader::TStep::Row) << reader.Problem().line;
+        ASSERT_LT(n, whole.rows.size());
+        EXPECT_EQ(reader.Row().ToRow(), whole.rows[n++]);
+        offsets.push_back(reader.Row().offset);
+    }
+    EXPECT_EQ(n, whole.rows.size());
+    for (std::size_t i : {std::size_t{2999}, std::size_t{2}, std::size_t{0}, std::size_t{1500}}) {
+        ASSERT_TRUE(reader.ReadRowAt(offsets[i], 0));
+        EXPECT_EQ(reader.Row().ToRow(), whole.rows[i]);
+    }
 }
 
 TEST(JournalReader, ProblemTexts) {
