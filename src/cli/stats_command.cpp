@@ -114,11 +114,15 @@ int RunStats(const std::vector<std::string>& args) {
     logcore::TStatRow stat;
     stat.primaryBand = primaryBand;
     stat.secondaryBand = secondaryBand;
+    // The journal does not say what was measured; a reference does, for units.
+    if (opt.primary.ref) stat.primaryParameter = logcore::RecordParameter(reference.CBox2, true);
+    if (opt.secondary.ref)
+        stat.secondaryParameter = logcore::RecordParameter(reference.CBox11, false);
     logcore::TJournalReader reader(logcore::FileSource(input.Fd()));
     bool bad = false;
     bool journal = true;
-    for (logcore::TJournalReader::TStep step; (step = reader.Next()) !=
-                                              logcore::TJournalReader::TStep::End;) {
+    for (logcore::TJournalReader::TStep step;
+         (step = reader.Next()) != logcore::TJournalReader::TStep::End;) {
         if (step == logcore::TJournalReader::TStep::Row) {
             const logcore::TJournalRowView& row = reader.Row();
             stat.mode = row.mode;

@@ -58,9 +58,11 @@ void StatisticsControl::BStatClick() {
 }
 
 void StatisticsControl::RowAppended(const logcore::TJournalRow& row) {
-    const logcore::TShownBands bands =
-        logcore::BandsForShown(form_.reference->Input(), form_.screen.Settings());
-    const logcore::TStatRow stat = logcore::StatRowFromJournal(row, bands.primary, bands.secondary);
+    const protocol::TMeterSettings& settings = form_.screen.Settings();
+    const logcore::TShownBands bands = logcore::BandsForShown(form_.reference->Input(), settings);
+    logcore::TStatRow stat = logcore::StatRowFromJournal(row, bands.primary, bands.secondary);
+    stat.primaryParameter = settings.PrimIndex();
+    stat.secondaryParameter = settings.SecIndex();
     data_.figures.Add(stat);
     // Each trend marks the rows its own side failed, and invalid input.
     using namespace protocol::verdict;

@@ -57,6 +57,8 @@ void SetTicks(QCategoryAxis* axis, const logcore::TAxisTicks& t,
 QCategoryAxis* TickAxis(QChart* chart) {
     auto* axis = new QCategoryAxis(chart);
     axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    // The chart would cut labels to "…" rather than widen the axis for them.
+    axis->setTruncateLabels(false);
     return axis;
 }
 
@@ -209,7 +211,7 @@ void StatisticsWindow::DrawTrend(TTrendPlot& p, const logcore::TTrendThinning& t
     }
     const logcore::TAxisTicks yTicks = logcore::ValueTicks(low, high);
     const logcore::TAxisTicks xTicks = logcore::CountTicks(trend.Rows());
-    p.scale = yTicks.scientific ? 1 : std::pow(10.0, yTicks.exponent);
+    p.scale = std::pow(10.0, yTicks.exponent);
     p.values->replace(ToPoints(line, p.scale));
     p.rejects->replace(ToPoints(trend.Rejects(), p.scale));
     const double first = xTicks.Tick(0);
@@ -267,28 +269,30 @@ void StatisticsWindow::RefreshHistogram(const TPlotContext& context) {
         return;
     }
     histogramChart_->setTitle({});
+    const std::vector<long>& counts = h.Counts();
+    const int bins = static_cast<int>(counts.size());
+    const logcore::TAxisTicks xTicks =
+        logcore::ValueTicks(h.BinLow(0), h.BinLow(bins), 6, /*prefixes=*/false);
+    // Percentages too small or too large for plain labels are drawn scaled.
+    const double xScale = std::pow(10.0, xTicks.exponent);
     // The outline of the bars as one stepped line.
     QList<QPointF> steps;
     long highest = 1;
-    const std::vector<long>& counts = h.Counts();
-    const int bins = static_cast<int>(counts.size());
     steps.reserve(static_cast<qsizetype>(counts.size()) * 2 + 2);
-    steps.append(QPointF(h.BinLow(0), 0));
+    steps.append(QPointF(h.BinLow(0) / xScale, 0));
     for (int i = 0; i < bins; ++i) {
         const double c = static_cast<double>(counts[static_cast<std::size_t>(i)]);
-        steps.append(QPointF(h.BinLow(i), c));
-        steps.append(QPointF(h.BinLow(i + 1), c));
+        steps.append(QPointF(h.BinLow(i) / xScale, c));
+        steps.append(QPointF(h.BinLow(i + 1) / xScale, c));
         highest = std::max(highest, counts[static_cast<std::size_t>(i)]);
     }
-    steps.append(QPointF(h.BinLow(bins), 0));
+    steps.append(QPointF(h.BinLow(bins) / xScale, 0));
     histogram_->replace(steps);
     const logcore::TAxisTicks yTicks = logcore::CountTicks(highest);
-    const logcore::TAxisTicks xTicks =
-        logcore::ValueTicks(h.BinLow(0), h.BinLow(bins), 6, /*prefixes=*/false);
     const double top = yTicks.Last();
     const double tolerance = data_.primaryBand ? data_.primaryBand->percent : h.Scale();
-    bandLow_->replace({QPointF(-tolerance, 0), QPointF(-tolerance, top)});
-    bandHigh_->replace({QPointF(tolerance, 0), QPointF(tolerance, top)});
+    bandLow_->replace({QPointF(-tolerance / xScale, 0), QPointF(-tolerance / xScale, top)});
+    bandHigh_->replace({QPointF(tolerance / xScale, 0), QPointF(tolerance / xScale, top)});
     const std::string separator = DecimalSeparator();
     SetTicks(histogramX_, xTicks, logcore::TickLabels(xTicks, {}, separator, lexicons_));
     SetTicks(histogramY_, yTicks, logcore::TickLabels(yTicks, {}, separator, lexicons_));

@@ -13,6 +13,9 @@ namespace {
 constexpr int kLowestExponent = -12;  // pico
 constexpr int kHighestExponent = 6;   // mega
 constexpr int kMostDecimals = 6;
+// Plain labels up to this many in the largest prefix (99 999 MΩ); beyond it
+// exponent form.
+constexpr double kMostPlain = 1e5;
 
 // 1, 2 or 5 times a power of ten, the smallest not below `raw`.
 double RoundStep(double raw) {
@@ -44,16 +47,6 @@ std::string Fixed(double value, int decimals, const std::string& separator) {
     std::string text(buf, r.ptr);
     if (text.find_first_not_of("-0.") == std::string::npos && text.front() == '-')
         text.erase(0, 1);  // no "-0"
-    if (const std::size_t point = text.find('.'); point != std::string::npos)
-        text.replace(point, 1, separator);
-    return text;
-}
-
-std::string Scientific(double value, int digits, const std::string& separator) {
-    char buf[64];
-    const auto r =
-        std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, digits);
-    std::string text(buf, r.ptr);
     if (const std::size_t point = text.find('.'); point != std::string::npos)
         text.replace(point, 1, separator);
     return text;
@@ -107,25 +100,27 @@ TAxisTicks ValueTicks(double low, double high, int maxIntervals, bool prefixes) 
         high += room;
     }
     const double largest = std::max(std::fabs(low), std::fabs(high));
-    int exponent = static_cast<int>(std::floor(std::log10(largest) / 3)) * 3;
+    const int magnitude = static_cast<int>(std::floor(std::log10(largest)));
+    int exponent = magnitude - ((magnitude % 3) + 3) % 3;
     exponent = prefixes ? std::clamp(exponent, kLowestExponent, kHighestExponent) : 0;
-    const double scale = std::pow(10.0, exponent);
-    const double step = RoundStep((high - low) / scale / maxIntervals);
-    TAxisTicks t = Cover(low / scale, high / scale, step);
-    t.exponent = exponent;
-    if (step < std::pow(10.0, -kMostDecimals)) {
-        // Too small for any prefix: plain exponent form, digits enough to tell
-        // neighbouring ticks apart.
-        const double rawStep = RoundStep((high - low) / maxIntervals);
-        t = Cover(low, high, rawStep);
-        t.scientific = true;
-        const double top = std::max(std::fabs(t.first), std::fabs(t.Last()));
-        t.decimals = std::clamp(
-            static_cast<int>(std::floor(std::log10(top)) - std::floor(std::log10(rawStep) + 1e-9)),
-            0, 15);
+    const double spread = (high - low) / maxIntervals;
+    const double step = RoundStep(spread / std::pow(10.0, exponent));
+    if (step >= std::pow(10.0, -kMostDecimals) && largest / std::pow(10.0, exponent) < kMostPlain) {
+        TAxisTicks t = Cover(low / std::pow(10.0, exponent), high / std::pow(10.0, exponent), step);
+        t.exponent = exponent;
+        t.decimals = DecimalsFor(step);
         return t;
     }
-    t.decimals = DecimalsFor(step);
+    // Beyond the prefixes: exponent form. The axis is still drawn in units of
+    // a power of ten, so the plot never sees a span it takes for empty (the
+    // chart gives up below 1e-12) or numbers too large to draw.
+    exponent = magnitude;
+    const double scale = std::pow(10.0, exponent);
+    const double plainStep = RoundStep(spread / scale);
+    TAxisTicks t = Cover(low / scale, high / scale, plainStep);
+    t.exponent = exponent;
+    t.scientific = true;
+    t.decimals = std::clamp(static_cast<int>(-std::floor(std::log10(plainStep) + 1e-9)), 0, 15);
     return t;
 }
 
@@ -138,15 +133,12 @@ TAxisTicks CountTicks(long highest, int maxIntervals) {
 
 std::vector<std::string> TickLabels(const TAxisTicks& t, const std::string& unit,
                                     const std::string& separator, const i18n::TLexicons& lex) {
-    const std::string after = t.scientific ? (unit.empty() ? "" : " " + unit)
-                              : PrefixText(t.exponent, lex).empty() && unit.empty()
-                                  ? std::string()
-                                  : " " + PrefixText(t.exponent, lex) + unit;
+    const std::string prefix = t.scientific ? std::string() : PrefixText(t.exponent, lex);
+    const std::string after = prefix.empty() && unit.empty() ? std::string() : " " + prefix + unit;
+    // Exponent form writes the power of ten the axis is drawn in: 3.36e-40.
+    const std::string power = t.scientific ? "e" + std::to_string(t.exponent) : std::string();
     std::vector<std::string> out;
-    for (const double v : t.Ticks())
-        out.push_back((t.scientific ? Scientific(v, t.decimals, separator)
-                                    : Fixed(v, t.decimals, separator)) +
-                      after);
+    for (const double v : t.Ticks()) out.push_back(Fixed(v, t.decimals, separator) + power + after);
     return out;
 }
 

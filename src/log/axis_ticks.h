@@ -16,13 +16,14 @@ struct TAxisTicks {
     double first = 0;
     double step = 1;
     int count = 2;
-    // Power of ten of the SI prefix the axis is drawn in (a multiple of 3 from
-    // -12 for pico to 6 for mega); values are plotted divided by 10^exponent.
+    // Values are plotted divided by 10^exponent. With a prefix it is the
+    // prefix's power (a multiple of 3 from -12 for pico to 6 for mega);
+    // in exponent form the largest value's own power of ten.
     int exponent = 0;
     // Digits after the decimal separator that tell the ticks apart.
     int decimals = 0;
-    // Beyond the prefixes (below a thousandth of a pico): exponent form, no
-    // prefix, exponent 0.
+    // Beyond the prefixes (below a thousandth of a pico, above 99 999 mega):
+    // labels in exponent form, "3.36e-40", with no prefix.
     bool scientific = false;
 
     double Last() const { return first + step * (count - 1); }
@@ -32,7 +33,8 @@ struct TAxisTicks {
 
 // Round ticks over [low, high] with at most `maxIntervals` steps between them.
 // A single value gets room around it; no finite range gives 0..1. Without
-// `prefixes` the ticks stay in the values' own unit (percentages).
+// `prefixes` the ticks stay in the values' own unit (percentages). Any
+// magnitude gives ticks of a few digits in plotted units.
 TAxisTicks ValueTicks(double low, double high, int maxIntervals = 5, bool prefixes = true);
 
 // Whole-number ticks from 0 that reach at least `highest` (row counts, row

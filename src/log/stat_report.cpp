@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "log/axis_ticks.h"
 #include "log/journal.h"
 
 namespace logcore {
@@ -38,7 +39,8 @@ std::string Optional(const std::optional<double>& v, const TLexicons& lex, const
 void AddValueLines(std::vector<TFigureLine>& lines, const TValueFigures& f, int side,
                    const TLexicons& lex, const std::string& sep) {
     const std::string head = lex.Dstat.GetItem(side) + ": ";
-    auto value = [&](double v) { return StatValueText(v, sep, lex); };
+    const std::string unit = ParameterUnit(f.parameter, side == stat::Primary, lex);
+    auto value = [&](double v) { return StatValueText(v, sep, lex, unit); };
     auto ratio = [&](double v) { return Fixed(v, 3, sep); };
     lines.push_back({head + lex.Dstat.GetItem(stat::Mean), Optional(f.mean, lex, value)});
     lines.push_back({head + lex.Dstat.GetItem(stat::StdDev), Optional(f.stdDev, lex, value)});
@@ -99,9 +101,11 @@ std::string JsonFigures(const TFigures& f) {
 
 }  // namespace
 
-std::string StatValueText(double value, const std::string& separator, const TLexicons& lex) {
+std::string StatValueText(double value, const std::string& separator, const TLexicons& lex,
+                          const std::string& unit) {
     if (!std::isfinite(value)) return lex.Dstat.GetItem(stat::NotDefined);
-    if (value == 0) return Fixed(0, 5, separator);
+    const std::string plainUnit = unit.empty() ? unit : " " + unit;
+    if (value == 0) return Fixed(0, 5, separator) + plainUnit;
     // Prefix items of Dlang1 by power of a thousand: M k (none) m u n p.
     constexpr std::array<int, 7> kPrefixItems{
         prefix::Mega, prefix::Kilo, -1, prefix::Milli, prefix::Micro, prefix::Nano, prefix::Pico};
@@ -110,7 +114,7 @@ std::string StatValueText(double value, const std::string& separator, const TLex
         char buf[64];
         const auto r =
             std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 5);
-        return WithSeparator(std::string(buf, r.ptr), separator);
+        return WithSeparator(std::string(buf, r.ptr), separator) + plainUnit;
     }
     double mantissa = value / std::pow(10.0, exponent3);
     int integerDigits = static_cast<int>(std::floor(std::log10(std::fabs(mantissa)))) + 1;
@@ -124,7 +128,7 @@ std::string StatValueText(double value, const std::string& separator, const TLex
         text = Fixed(mantissa, 5, separator);
     }
     const int item = kPrefixItems[static_cast<std::size_t>((6 - exponent3) / 3)];
-    return item < 0 ? text : text + " " + lex.Dlang1.GetItem(item);
+    return item < 0 ? text + plainUnit : text + " " + lex.Dlang1.GetItem(item) + unit;
 }
 
 std::vector<TFigureLine> FigureLines(const TFigures& f, const TLexicons& lex,

@@ -16,14 +16,16 @@ struct TFigureLine {
     std::string value;
 };
 
-// A value in SI units with a decimal prefix (lexicon Dlang1) and six
-// significant digits: 1.00234 k, 47.0000 n; exponent form outside M..p.
+// A value in SI units with a decimal prefix (lexicon Dlang1), six
+// significant digits and its unit (may be empty): 1.00234 kΩ, 47.0000 nF,
+// 12.5000; exponent form outside M..p.
 std::string StatValueText(double value, const std::string& decimalSeparator,
-                          const i18n::TLexicons& lexicons);
+                          const i18n::TLexicons& lexicons, const std::string& unit = {});
 
 // Rows, passed, rejected and why, invalid input, yield, then mean, sigma,
-// minimum, maximum, Cp and Cpk of the primary and the secondary value. A figure
-// that is not defined shows the lexicon's dash.
+// minimum, maximum, Cp and Cpk of the primary and the secondary value, the
+// values with the unit of their parameter. A figure that is not defined shows
+// the lexicon's dash.
 std::vector<TFigureLine> FigureLines(const TFigures& figures, const i18n::TLexicons& lexicons,
                                      const std::string& decimalSeparator);
 

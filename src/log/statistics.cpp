@@ -27,6 +27,11 @@ TShownBands BandsForShown(const TReferenceInput& input, const protocol::TMeterSe
             IfShown(SecondaryBand(input), kRecordSecondary, settings.SecIndex())};
 }
 
+int RecordParameter(int editorItem, bool primary) {
+    if (editorItem < 0 || editorItem > 2) return 0;
+    return (primary ? kRecordPrimary : kRecordSecondary)[editorItem];
+}
+
 TStatRow StatRowFromJournal(const TJournalRow& row, const std::optional<TToleranceBand>& primary,
                             const std::optional<TToleranceBand>& secondary) {
     TStatRow s;
@@ -116,16 +121,26 @@ void TFigureAccumulator::Add(const TStatRow& row) {
             ++counts_.invalid;
             break;
     }
-    if (row.primary) primary_.Add(*row.primary);
-    if (row.secondary) secondary_.Add(*row.secondary);
+    // A parameter holds while every value agrees; mixed ones have no unit.
+    auto parameter = [](int& kept, int shown) { kept = kept < 0 || kept == shown ? shown : 0; };
+    if (row.primary) {
+        primary_.Add(*row.primary);
+        parameter(primaryParameter_, row.primaryParameter);
+    }
+    if (row.secondary) {
+        secondary_.Add(*row.secondary);
+        parameter(secondaryParameter_, row.secondaryParameter);
+    }
     primaryBand_ = row.primaryBand;
     secondaryBand_ = row.secondaryBand;
 }
 
 namespace {
 
-TValueFigures ValueFigures(const TRunningValue& v, const std::optional<TToleranceBand>& band) {
+TValueFigures ValueFigures(const TRunningValue& v, const std::optional<TToleranceBand>& band,
+                           int parameter) {
     TValueFigures f;
+    f.parameter = std::max(0, parameter);
     f.count = v.Count();
     f.mean = v.Mean();
     f.stdDev = v.StdDev();
@@ -142,8 +157,8 @@ TValueFigures ValueFigures(const TRunningValue& v, const std::optional<TToleranc
 }  // namespace
 
 TFigures TFigureAccumulator::Figures() const {
-    return {counts_, ValueFigures(primary_, primaryBand_),
-            ValueFigures(secondary_, secondaryBand_)};
+    return {counts_, ValueFigures(primary_, primaryBand_, primaryParameter_),
+            ValueFigures(secondary_, secondaryBand_, secondaryParameter_)};
 }
 
 void TStatistics::Add(const TStatRow& row) {

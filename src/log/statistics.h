@@ -39,6 +39,10 @@ struct TStatRow {
     std::int32_t verdict = protocol::verdict::Pass;
     std::optional<double> primary;  // SI units, as shown
     std::optional<double> secondary;
+    // Codes of the shown parameters in the settings record (primary 1 R,
+    // 2 C, 3 L, 4 Z; secondary 1 R, 2 Q, 3 D), 0 when not known.
+    int primaryParameter = 0;
+    int secondaryParameter = 0;
     // The band each value was sorted against, when it was a percentage band of
     // the very quantity shown.
     std::optional<TToleranceBand> primaryBand;
@@ -52,6 +56,10 @@ struct TShownBands {
     std::optional<TToleranceBand> secondary;
 };
 TShownBands BandsForShown(const TReferenceInput& input, const protocol::TMeterSettings& settings);
+
+// The settings record's code of a parameter chosen in the reference editor
+// (CBox2 or CBox11 item), 0 for an unknown item.
+int RecordParameter(int editorItem, bool primary);
 
 // A journal line as the figures see it, with the bands given for all rows
 // (the journal does not record the editor's state).
@@ -98,6 +106,9 @@ struct TValueFigures {
     std::optional<TToleranceBand> band;  // of the latest row
     std::optional<double> cp;
     std::optional<double> cpk;
+    // The parameter of the values, for their unit: 0 when not known or when
+    // the rows showed different ones.
+    int parameter = 0;
 };
 
 struct TFigures {
@@ -122,6 +133,9 @@ class TFigureAccumulator {
     TVerdictCounts counts_;
     TRunningValue primary_;
     TRunningValue secondary_;
+    // -1 until a value came.
+    int primaryParameter_ = -1;
+    int secondaryParameter_ = -1;
     std::optional<TToleranceBand> primaryBand_;
     std::optional<TToleranceBand> secondaryBand_;
 };

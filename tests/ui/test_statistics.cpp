@@ -46,8 +46,8 @@ protocol::TMeasurementFrame ResistorFrame(float rs, float xs = 20.0f) {
     return protocol::BuildMeasurementFrame(f);
 }
 
-void Feed(TForm1& form, float rs) {
-    const protocol::TMeasurementFrame frame = ResistorFrame(rs);
+void Feed(TForm1& form, float rs, float xs = 20.0f) {
+    const protocol::TMeasurementFrame frame = ResistorFrame(rs, xs);
     form.DecodeMeasurementFrame(std::span<const std::uint8_t>(frame.data(), frame.size()));
 }
 
@@ -266,6 +266,37 @@ class StatisticsTest : public QObject {
         QVERIFY(!w->SecondaryPlot().chart->title().contains("10^"));
         for (const QString& label : w->SecondaryPlot().y->categoriesLabels())
             QVERIFY2(!label.contains('e'), qPrintable(label));
+    }
+
+    // Values of any magnitude get labelled axes: a Q near 3.4e-40 once drew a
+    // plot without y labels (the chart took the span for empty), labels are
+    // never cut to "…", and the figures carry their unit.
+    void anyMagnitudeIsLabelledAndFiguresHaveUnits() {
+        TForm1& f = *f_;
+        for (float xs : {3.4e-37f, 3.41e-37f, 3.39e-37f}) Feed(f, 1000.0f, xs);
+        for (int i = 0; i < 12; ++i) Feed(f, 1000.0f + static_cast<float>(i % 5), 3.4e-37f);
+        f.statistics->BStatClick();
+        StatisticsWindow* w = f.statistics->Window();
+        QTRY_COMPARE(w->Figure(Label(f, i18n::stat::Rows)), QString("15"));
+        QCategoryAxis* y = w->SecondaryPlot().y;
+        const QStringList labels = y->categoriesLabels();
+        QVERIFY2(labels.size() >= 2, qPrintable(labels.join(" | ")));
+        QVERIFY2(labels.first().endsWith("e-40"), qPrintable(labels.join(" | ")));
+        // The plotted span is one the chart draws.
+        QVERIFY2(y->max() - y->min() > 1e-6, qPrintable(QString::number(y->max() - y->min())));
+        const double scale = w->SecondaryPlot().scale;
+        QVERIFY(qAbs(w->SecondaryPlot().values->at(0).y() * scale - 3.4e-40) < 1e-42);
+        QApplication::processEvents();
+        for (QCategoryAxis* axis : {w->PrimaryPlot().x, w->PrimaryPlot().y, w->SecondaryPlot().x, y,
+                                    w->HistogramX(), w->HistogramY()})
+            QTRY_VERIFY2(
+                !axis->labelsTruncated(),
+                qPrintable(axis->titleText() + ": " + axis->categoriesLabels().join(" | ")));
+
+        const QString mean = Label(f, i18n::stat::Primary) + ": " + Label(f, i18n::stat::Mean);
+        QVERIFY2(w->Figure(mean).endsWith(" кОм"), qPrintable(w->Figure(mean)));
+        const QString q = Label(f, i18n::stat::Secondary) + ": " + Label(f, i18n::stat::Mean);
+        QVERIFY2(w->Figure(q).endsWith("e-40"), qPrintable(w->Figure(q)));  // Q has no unit
     }
 
     // Before any row: each plot says there is nothing yet, without axes; the

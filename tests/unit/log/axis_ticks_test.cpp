@@ -53,7 +53,7 @@ TEST_P(ValueTicksTest, CoverTheDataWithRoundLabelledTicks) {
     const TAxisTicks t = logcore::ValueTicks(c.low, c.high);
     const std::vector<std::string> labels = logcore::TickLabels(t, c.unit, ".", lex);
     ExpectSoundAxis(t, labels, 5);
-    const double scale = t.scientific ? 1 : std::pow(10.0, t.exponent);
+    const double scale = std::pow(10.0, t.exponent);
     EXPECT_LE(t.first * scale, c.low * (1 + 1e-9) + 1e-300);
     EXPECT_GE(t.Last() * scale, c.high * (1 - 1e-9) - 1e-300);
     // The ticks span no more than a few steps beyond the data (a single
@@ -102,9 +102,52 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{"SingleValue", 1000, 1000, "Ом", {}},
         ValueCase{"SingleZero", 0, 0, "", {"-1.0", "-0.5", "0.0", "0.5", "1.0"}},
         ValueCase{"WholeMeterRange", 1e-12, 1e8, "Ф", {}},
-        // Garbage far below any prefix once drew "×10^-42" with ticks 336–337.
-        ValueCase{"FarBelowPico", 3.36e-40, 3.37e-40, "", {}}),
+        // Garbage far below any prefix once drew "×10^-42" with ticks 336–337,
+        // then no labels at all: the chart took its span for empty.
+        ValueCase{"FarBelowPico",
+                  3.36e-40,
+                  3.37e-40,
+                  "",
+                  {"3.360e-40", "3.362e-40", "3.364e-40", "3.366e-40", "3.368e-40", "3.370e-40"}},
+        ValueCase{"SingleValueFarBelowPico", 3.4e-40, 3.4e-40, "", {}},
+        ValueCase{"FarAboveMega",
+                  1.2e12,
+                  2.1e12,
+                  "Ом",
+                  {"1.2e12 Ом", "1.4e12 Ом", "1.6e12 Ом", "1.8e12 Ом", "2.0e12 Ом", "2.2e12 Ом"}},
+        ValueCase{"GigohmsStayInMega",
+                  2e9,
+                  6e9,
+                  "Ом",
+                  {"2000 МОм", "3000 МОм", "4000 МОм", "5000 МОм", "6000 МОм"}}),
     [](const testing::TestParamInfo<ValueCase>& info) { return std::string(info.param.name); });
+
+// Whatever the magnitude, the plotted ticks (values divided by 10^exponent)
+// are numbers of a few digits: a chart takes spans below 1e-12 for empty and
+// draws no labels on them.
+TEST(ValueTicks, AnyMagnitudeIsPlottedInAFewDigits) {
+    const i18n::TLexicons lex;
+    for (const bool prefixes : {true, false}) {
+        for (int power = -300; power <= 300; power += 7) {
+            const double v = 3.37 * std::pow(10.0, power);
+            for (const auto& [low, high] : std::vector<std::pair<double, double>>{
+                     {v, v}, {v, v * 1.003}, {-v, v}, {v * 0.2, v}, {-v, -v * 0.9}}) {
+                SCOPED_TRACE(testing::Message()
+                             << low << " .. " << high << " prefixes " << prefixes);
+                const TAxisTicks t = logcore::ValueTicks(low, high, 5, prefixes);
+                const std::vector<std::string> labels = logcore::TickLabels(t, "", ".", lex);
+                ExpectSoundAxis(t, labels, 5);
+                const double top = std::max(std::fabs(t.first), std::fabs(t.Last()));
+                EXPECT_LT(top, 1e6);
+                EXPECT_GE(t.step, 1e-6);
+                const double scale = std::pow(10.0, t.exponent);
+                EXPECT_LE(t.first * scale, low * (1 + 1e-9) + std::fabs(low) * 1e-9);
+                EXPECT_GE(t.Last() * scale, high * (1 - 1e-9) - std::fabs(high) * 1e-9);
+                for (const std::string& l : labels) EXPECT_LT(l.size(), 16u) << l;
+            }
+        }
+    }
+}
 
 TEST(ValueTicks, NoDataGivesAPlainUnitRange) {
     for (const auto& [low, high] :

@@ -367,6 +367,13 @@ class StatValueTexts : public ::testing::TestWithParam<ValueTextCase> {};
 TEST_P(StatValueTexts, SixDigitsWithAPrefix) {
     i18n::TLexicons lexicons;
     EXPECT_EQ(StatValueText(GetParam().value, ",", lexicons), GetParam().text);
+    // With a unit it follows the prefix, or the number after a blank.
+    const std::string withUnit = StatValueText(GetParam().value, ",", lexicons, "Ф");
+    const std::string text = GetParam().text;
+    if (text == "—")
+        EXPECT_EQ(withUnit, text);
+    else
+        EXPECT_EQ(withUnit, text + (text.back() >= '0' && text.back() <= '9' ? " Ф" : "Ф"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, StatValueTexts,
@@ -407,6 +414,52 @@ TEST(Report, UndefinedFiguresShowTheDashAndJsonNull) {
     EXPECT_NE(json.find("\"stddev\": 0, \"min\": 7"), std::string::npos) << json;
     EXPECT_NE(json.find("\"cp\": null, \"cpk\": null"), std::string::npos) << json;
     EXPECT_NE(json.find("\"entries\": []"), std::string::npos) << json;
+}
+
+// Figures carry the unit of the parameter their rows showed ("среднее
+// 1.00029 к" had none); rows of different parameters give no unit at all.
+TEST(Report, ValuesCarryTheUnitOfTheirParameter) {
+    struct Case {
+        const char* what;
+        std::vector<std::pair<int, double>> primaries;  // parameter, value
+        int secondaryParameter;
+        const char* mean;
+        const char* secondaryMean;
+    };
+    const std::vector<Case> cases{
+        {"resistor with Q", {{1, 1002.34}, {1, 1002.34}}, 2, "1,00234 кОм", "12,5000"},
+        {"capacitor with R", {{2, 47e-9}}, 1, "47,0000 нФ", "12,5000 Ом"},
+        {"inductor", {{3, 0.01}}, 3, "10,0000 мГн", "12,5000"},
+        {"impedance in plain ohms", {{4, 12.5}}, 0, "12,5000 Ом", "12,5000"},
+        {"capacitor in its low range", {{5, 1e-6}}, 0, "1,00000 мкФ", "12,5000"},
+        {"unknown parameter", {{0, 12.5}}, 0, "12,5000", "12,5000"},
+        {"R then C: no unit", {{1, 0.5}, {2, 0.5}}, 1, "500,000 м", "12,5000 Ом"},
+    };
+    i18n::TLexicons lexicons;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TStatistics s;
+        for (const auto& [parameter, value] : c.primaries) {
+            TStatRow row;
+            row.primary = value;
+            row.primaryParameter = parameter;
+            row.secondary = 12.5;
+            row.secondaryParameter = c.secondaryParameter;
+            s.Add(row);
+        }
+        TStatRow noValue;  // a row without values leaves the unit alone
+        noValue.primaryParameter = 3;
+        s.Add(noValue);
+        const auto lines = FigureLines(s.All().Figures(), lexicons, ",");
+        auto value = [&](const std::string& label) {
+            for (const auto& l : lines)
+                if (l.label == label) return l.value;
+            return std::string("(missing)");
+        };
+        EXPECT_EQ(value("Основной: среднее"), c.mean);
+        EXPECT_EQ(value("Основной: минимум"), c.mean);
+        EXPECT_EQ(value("Дополнительный: среднее"), c.secondaryMean);
+    }
 }
 
 TEST(Report, EntryNamesAreEscapedInJson) {
