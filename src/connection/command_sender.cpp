@@ -20,12 +20,13 @@ bool CommandSender::Sp4Down() const {
     return form_.SP4->isChecked();
 }
 
-void CommandSender::BuildSettingsCommand() {
+bool CommandSender::BuildSettingsCommand() {
     const auto frame = protocol::BuildSettingsCommand(
         form_.screen.Settings(), Sp4Down(), state_.MeterConnected, form_.SB4->isChecked());
-    if (!frame) return;
+    if (!frame) return false;
     frame_ = *frame;
     SendCommand();
+    return true;
 }
 
 void CommandSender::SendFunctionCommand(std::uint8_t code) {

@@ -21,7 +21,8 @@ class CommandSender : public QObject {
     CommandSender(TForm1& form, TProgramState& state, SerialAdapterLink& serial, BleCentral& ble,
                   QObject* parent);
 
-    void BuildSettingsCommand();
+    // True when the record went to the meter (not suppressed).
+    bool BuildSettingsCommand();
     void SendFunctionCommand(std::uint8_t code);
     void Timer_TXTimer();
 

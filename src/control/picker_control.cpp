@@ -4,8 +4,10 @@
 #include <QEvent>
 #include <QFrame>
 #include <QLabel>
+#include <QLayout>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -36,7 +38,47 @@ void PickerControl::ListsBuilt() {
     onClick(form_.ListBox_Source_RLC, &PickerControl::ListBox_Source_RLCClick);
 }
 
+namespace {
+
+// Sizes a picker to its items: they stand in columns of as many rows as the
+// screen's height holds, every item whole and no scroll bar, and the panel
+// stays on the screen.
+void FitToItems(QFrame* panel, QListWidget* list) {
+    QWidget* screen = panel->parentWidget();
+    const auto* caption = panel->findChild<QLabel*>();
+    const QLayout* box = panel->layout();
+    if (!screen || !caption || !box || list->count() == 0) return;
+    list->setFlow(QListView::TopToBottom);
+    list->setWrapping(true);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    const QSize cell(list->sizeHintForColumn(0) + 8, list->sizeHintForRow(0));
+    list->setGridSize(cell);
+    const QMargins m = box->contentsMargins();
+    const int chrome = 2 * panel->frameWidth() + m.top() + m.bottom() +
+                       caption->sizeHint().height() + box->spacing();
+    const int fit =
+        std::max(1, (screen->height() - chrome - 1 - 2 * list->frameWidth()) / cell.height());
+    const int rows = std::min(fit, list->count());
+    const int columns = (list->count() + rows - 1) / rows;
+    // One pixel more: the list starts a new column when an item would end on
+    // its last pixel row.
+    const int listHeight = rows * cell.height() + 1 + 2 * list->frameWidth();
+    list->setFixedSize(columns * cell.width() + 2 * list->frameWidth(), listHeight);
+    const int width = std::max(list->width(), caption->sizeHint().width()) + m.left() + m.right() +
+                      2 * panel->frameWidth();
+    const int height = chrome + listHeight;
+    // Where it was designed, moved left as far as needed to stay on the screen.
+    const int x =
+        std::clamp(panel->property("designedX").toInt(), 0, std::max(0, screen->width() - width));
+    panel->setGeometry(x, 0, width, height);
+}
+
+}  // namespace
+
 void PickerControl::Open(QFrame* panel, QListWidget* list) {
+    if (!panel->property("designedX").isValid()) panel->setProperty("designedX", panel->x());
+    FitToItems(panel, list);
     list->show();
     panel->show();
     panel->raise();
@@ -67,7 +109,11 @@ void PickerControl::Choose(display::TPicker picker, const QListWidget* list) {
     if (index < 0) return;  // a click beside the items chooses nothing
     form_.state.DecodePaused = 1;
     form_.view.ApplyTexts(form_.screen.ChoosePickerItem(picker, index));
-    form_.connection->Commands().BuildSettingsCommand();
+    const bool sent = form_.connection->Commands().BuildSettingsCommand();
+    // A choice closes the pickers. A sent command keeps decoding paused until
+    // its own pause ends, so the meter's next report cannot undo the change.
+    HideLists();
+    if (!sent) form_.state.DecodePaused = 0;
 }
 
 void PickerControl::ListBox_freq_RLCClick() {
@@ -95,6 +141,11 @@ std::array<QListWidget*, 6> PickerControl::Lists() const {
 }
 
 void PickerControl::ClosePickers() {
+    HideLists();
+    form_.state.DecodePaused = 0;
+}
+
+void PickerControl::HideLists() {
     // Pickers never built were never opened.
     if (form_.PickersBuilt()) {
         const std::pair<QFrame*, QListWidget*> pickers[] = {
@@ -109,7 +160,6 @@ void PickerControl::ClosePickers() {
             list->hide();
         }
     }
-    form_.state.DecodePaused = 0;
 }
 
 bool PickerControl::AnyOpen() const {

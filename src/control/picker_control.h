@@ -13,9 +13,10 @@ class QListWidget;
 class TForm1;
 
 // The six settings pickers over the RLCD screen: clicking an indicator opens
-// its list, clicking an item changes the record, the indicator and sends the
-// record to the meter. Decoding stays paused while a picker is in use so the
-// meter's reports cannot rewrite what is under the user's pointer.
+// its list, sized to its items; clicking an item changes the record, the
+// indicator, sends the record to the meter and closes the picker. Decoding
+// stays paused while a picker is in use so the meter's reports cannot rewrite
+// what is under the user's pointer.
 class PickerControl : public QObject {
     Q_OBJECT
 
@@ -56,6 +57,7 @@ class PickerControl : public QObject {
     std::array<QListWidget*, 6> Lists() const;
     void Open(QFrame* panel, QListWidget* list);
     void Choose(display::TPicker picker, const QListWidget* list);
+    void HideLists();
     bool OpenerClicked(QObject* watched);
     bool ListLeft(QObject* watched);
     void Hover(QObject* watched, bool raised);

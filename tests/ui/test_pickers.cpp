@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <QComboBox>
 #include <QFrame>
 #include <QLabel>
 #include <QListWidget>
@@ -145,16 +146,23 @@ class PickersTest : public QObject {
         QCOMPARE(w_->port.Read(6), command);
         QCOMPARE(f.connection->Commands().LastFrame()[4], 10);
 
-        // The list stays open; the send's 50 ms pause ends decoding's pause.
-        QVERIFY(p.list->isVisible());
+        // The choice closes the picker (it once stayed open until a second
+        // click); decoding stays paused until the send's 50 ms pause ends.
+        QVERIFY(!AnyPickerOpen(f));
+        QVERIFY(!p.list->isVisibleTo(&f));
         QCOMPARE(f.state.DecodePaused, 1);
         QVERIFY(f.Timer_TX->isActive());
         f.connection->Commands().Timer_TXTimer();
         QCOMPARE(f.state.DecodePaused, 0);
-        QVERIFY(p.list->isVisible());
+
+        // It opens again as before.
+        QTest::mouseClick(p.opener, Qt::LeftButton);
+        QVERIFY(p.panel->isVisible() && p.list->isVisible());
     }
 
-    void choiceWhileNotConnectedSendsNothingAndKeepsDecodingPaused() {
+    // Nothing goes out, so nothing ends the pause but the picker's closing,
+    // which the choice does.
+    void choiceWhileNotConnectedSendsNothingAndCloses() {
         TForm1& f = *w_->form;
         QTest::mouseClick(f.L_freq_RLC, Qt::LeftButton);
         QVERIFY(ClickItem(f.ListBox_freq_RLC, 1));
@@ -163,10 +171,6 @@ class PickersTest : public QObject {
         QCOMPARE(f.screen.Settings().FreqAuto(), 0);
         QVERIFY(w_->port.Read(1).isEmpty());
         QVERIFY(!f.Timer_TX->isActive());
-        QCOMPARE(f.state.DecodePaused, 1);
-
-        // Back onto the screen: the pickers close and frames are decoded again.
-        Enter(f.Panel_RLCD);
         QVERIFY(!AnyPickerOpen(f));
         QCOMPARE(f.state.DecodePaused, 0);
     }
@@ -180,7 +184,62 @@ class PickersTest : public QObject {
         QCOMPARE(f.L_Sec_RLC->text(), QString("R"));
         QCOMPARE(f.screen.Settings().SecIndex(), 1);
         QVERIFY(w_->port.Read(1).isEmpty());
-        QCOMPARE(f.state.DecodePaused, 1);
+        QVERIFY(!AnyPickerOpen(f));
+        QCOMPARE(f.state.DecodePaused, 0);
+    }
+
+    // Every list shows all its items whole, without scrolling (the frequency
+    // list clipped its last item), for every model and in both languages, and
+    // its picker lies on the screen with its caption whole.
+    void everyItemShowsWhole_data() {
+        QTest::addColumn<int>("model");
+        QTest::addColumn<bool>("english");
+        for (int model = 0; model < 4; ++model)
+            for (const bool english : {false, true})
+                QTest::addRow("КС1%d %s", model == 3 ? 9 : 5 + model,
+                              english ? "English" : "Russian")
+                    << model << english;
+    }
+    void everyItemShowsWhole() {
+        QFETCH(int, model);
+        QFETCH(bool, english);
+        TForm1& f = *w_->form;
+        ChooseModel(f, model);
+        if (english) {
+            f.LangCombo1->setCurrentIndex(1);
+            emit f.LangCombo1->activated(1);
+            QCOMPARE(f.ListBox_freq_RLC->item(0)->text(), QString("Auto"));
+        }
+        for (const char* opener : {"L_freq_RLC", "L_Level_RLC", "L_Prim_RLC", "L_Sec_RLC",
+                                   "L_SER_PER", "L_Source_RLC"}) {
+            if (model != 1 && QString(opener) == "L_Source_RLC") continue;
+            const Picker p = PickerOf(f, opener);
+            QTest::mouseClick(p.opener, Qt::LeftButton);
+            QVERIFY(p.list->isVisible());
+            QVERIFY2(p.panel->parentWidget()->rect().contains(p.panel->geometry()), opener);
+            const QLabel* caption = p.panel->findChild<QLabel*>();
+            QVERIFY2(caption->width() >= caption->sizeHint().width(), opener);
+            QVERIFY2(p.panel->rect().contains(p.list->geometry()), opener);
+            const QRect view = p.list->viewport()->rect();
+            for (int i = 0; i < p.list->count(); ++i) {
+                const QRect r = p.list->visualItemRect(p.list->item(i));
+                QVERIFY2(view.contains(r),
+                         qPrintable(QString("%1 item %2 \"%3\" at %4,%5 %6x%7 in %8x%9")
+                                        .arg(opener)
+                                        .arg(i)
+                                        .arg(p.list->item(i)->text())
+                                        .arg(r.x())
+                                        .arg(r.y())
+                                        .arg(r.width())
+                                        .arg(r.height())
+                                        .arg(view.width())
+                                        .arg(view.height())));
+                QVERIFY2(
+                    r.width() >= p.list->fontMetrics().horizontalAdvance(p.list->item(i)->text()),
+                    qPrintable(p.list->item(i)->text()));
+            }
+            f.pickers->ClosePickers();
+        }
     }
 
     void leavingAnyListButFrequencyClosesEveryPicker_data() {
