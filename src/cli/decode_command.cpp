@@ -2,14 +2,17 @@
 // rlc-meter decode: frames in hex, one per line, to the read-outs a connected
 // window would show after each of them, as one JSON object per frame.
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -17,6 +20,8 @@
 #include "build_info.h"
 #include "cli/commands.h"
 #include "cli/frame_line.h"
+#include "cli/json_out.h"
+#include "cli/line_reader.h"
 #include "cli/options.h"
 #include "display/screen_state.h"
 #include "i18n/lang_engine.h"
@@ -28,6 +33,8 @@
 
 namespace cli {
 namespace {
+
+using namespace std::string_view_literals;
 
 constexpr const char* kUsage =
     "usage: rlc-meter decode [--lang CODE] [--lang-dir DIR] [--decimal C] [--group C] [--model N]\n"
@@ -100,14 +107,81 @@ bool ParseArgs(const std::vector<std::string>& args, TDecodeOptions& opt, std::s
     return true;
 }
 
-// Controls shown on top of the current panel's own: the settings indicators
-// live on the RLCD panel but describe the meter in every mode.
-const std::vector<std::string>& IndicatorControls() {
-    static const std::vector<std::string> names{"L_Level_RLC", "L_freq_RLC", "L_RLC_avto",
-                                                "L_Prim_RLC",  "L_RQD_avto", "L_Sec_RLC",
-                                                "L_SER_PER",   "L_SER_PER1"};
-    return names;
+// A control as the output names it: its JSON key written once.
+struct TNamedControl {
+    display::TControl control;
+    std::string key;  // "\"name\":"
+};
+
+std::vector<TNamedControl> Named(const std::vector<std::string>& names) {
+    std::vector<TNamedControl> out;
+    for (const std::string& name : names) {
+        std::string key;
+        AppendJsonString(key, name);
+        out.push_back({*display::ControlByName(name), key + ":"});
+    }
+    return out;
 }
+
+// The controls each panel's output lists. The settings indicators live on the
+// RLCD panel but describe the meter in every mode, so the other panels show
+// them on top of their own.
+struct TPanelControls {
+    std::vector<TNamedControl> rlcd = Named(display::RlcdControls());
+    std::vector<TNamedControl> rd = Named(display::RdControls());
+    std::vector<TNamedControl> u = Named(display::UControls());
+    std::vector<TNamedControl> indicators =
+        Named({"L_Level_RLC", "L_freq_RLC", "L_RLC_avto", "L_Prim_RLC", "L_RQD_avto", "L_Sec_RLC",
+               "L_SER_PER", "L_SER_PER1"});
+};
+
+// The screen's fields as JSON, each written again only when its text changed:
+// most of the screen stays the same from one frame to the next.
+class TScreenJson {
+  public:
+    void Append(TOutBuffer& out, const TNamedControl& named,
+                const std::optional<std::string>& text) {
+        TField& f = fields_[static_cast<std::size_t>(named.control)];
+        if (!f.valid || f.text != text) {
+            f.text = text;
+            f.json = named.key;
+            AppendJsonText(f.json, text);
+            f.json += ',';
+            f.valid = true;
+        }
+        out += f.json;
+    }
+
+  private:
+    struct TField {
+        bool valid = false;
+        std::optional<std::string> text;
+        std::string json;  // "key":"text",
+    };
+    std::array<TField, display::kControlCount> fields_;
+};
+
+// The settings bytes as a JSON array, written again only when one changed.
+class TSettingsJson {
+  public:
+    using TBytes = decltype(protocol::TMeterSettings{}.bytes);
+    void Append(TOutBuffer& out, const TBytes& bytes) {
+        if (json_.empty() || bytes != bytes_) {
+            bytes_ = bytes;
+            json_ = "[";
+            for (std::size_t i = 0; i < bytes.size(); ++i) {
+                if (i) json_ += ',';
+                json_ += std::to_string(bytes[i]);
+            }
+            json_ += ']';
+        }
+        out += json_;
+    }
+
+  private:
+    TBytes bytes_{};
+    std::string json_;
+};
 
 // What the sorting left behind: the deviations keep their values between
 // checks, as the log row shows them.
@@ -116,20 +190,53 @@ struct TSorting {
     logcore::TDeviations deviations;
 };
 
-std::string SortingJson(const display::TScreenState& screen, const TSorting& sorting,
-                        const display::TSeparators& sep, const i18n::TLexicons& lexicons) {
+// The log row's cells as JSON strings, each written again only when it changed.
+class TRowJson {
+  public:
+    void Append(TOutBuffer& out, std::size_t index, const std::string& text) {
+        if (index >= cells_.size()) cells_.resize(index + 1);
+        TCell& cell = cells_[index];
+        if (!cell.valid || cell.text != text) {
+            cell.text = text;
+            cell.json.clear();
+            AppendJsonString(cell.json, text);
+            cell.valid = true;
+        }
+        out += cell.json;
+    }
+
+  private:
+    struct TCell {
+        bool valid = false;
+        std::string text;
+        std::string json;
+    };
+    std::vector<TCell> cells_;
+};
+
+void AppendSorting(TOutBuffer& j, const display::TScreenState& screen, const TSorting& sorting,
+                   const display::TSeparators& sep, const i18n::TLexicons& lexicons,
+                   TRowJson& rowJson) {
     const bool primaryOn = sorting.input.PrimaryOn();
     const bool secondaryOn = sorting.input.SecondaryOn();
-    std::string j = ",\"verdict\":" + std::to_string(screen.State().ToleranceVerdict);
-    const auto number = [](bool on, const std::optional<double>& v) {
-        return on && v ? JsonNumber(*v) : std::string("null");
+    j += ",\"verdict\":"sv;
+    AppendJsonInt(j, screen.State().ToleranceVerdict);
+    const auto number = [&j](bool on, const std::optional<double>& v) {
+        if (on && v)
+            AppendJsonNumber(j, *v);
+        else
+            j += "null"sv;
     };
-    j += ",\"deviation1\":" + number(primaryOn, sorting.deviations.primary);
-    j += ",\"deviation2\":" + number(secondaryOn, sorting.deviations.secondary);
+    j += ",\"deviation1\":"sv;
+    number(primaryOn, sorting.deviations.primary);
+    j += ",\"deviation2\":"sv;
+    number(secondaryOn, sorting.deviations.secondary);
 
+    using display::TControl;
+    const auto text = [&screen](TControl c) { return screen.Text(c).value_or(""); };
     logcore::TLogRowInput row;
-    row.shown = {screen.Text("L_Prim_RLC").value_or(""), screen.Text("L_prim_n").value_or(""),
-                 screen.Text("L_Sec_RLC").value_or(""), screen.Text("L_sec_n").value_or("")};
+    row.shown = {text(TControl::L_Prim_RLC), text(TControl::L_prim_n), text(TControl::L_Sec_RLC),
+                 text(TControl::L_sec_n)};
     row.settings = screen.Settings();
     row.memory = screen.Memory();
     row.verdict = screen.State().ToleranceVerdict;
@@ -141,69 +248,83 @@ std::string SortingJson(const display::TScreenState& screen, const TSorting& sor
     row.position = 1;
     row.decimalSeparator = sep.decimal;
     const logcore::TLogRowCells cells = logcore::BuildLogRowCells(row, lexicons);
-    j += ",\"row\":[";
+    j += ",\"row\":["sv;
     for (std::size_t i = 0; i < cells.cells.size(); ++i) {
-        if (i) j += ",";
-        j += JsonString(cells.cells[i].value_or(""));  // an unwritten cell of a new row is empty
+        if (i) j += ',';
+        static const std::string empty;  // an unwritten cell of a new row is empty
+        rowJson.Append(j, i, cells.cells[i] ? *cells.cells[i] : empty);
     }
-    return j + "]";
+    j += ']';
 }
 
-std::string FrameJson(const display::TScreenState& screen, const display::TFrameOutcome& o) {
+// The frame's object without its closing brace.
+void AppendFrame(TOutBuffer& j, const display::TScreenState& screen,
+                 const display::TFrameOutcome& o, const TPanelControls& controls,
+                 TScreenJson& screenJson, TSettingsJson& settingsJson) {
     const protocol::TMeterState& st = screen.State();
-    std::string j = "{\"accepted\":";
-    j += o.decode.accepted ? "true" : "false";
-    if (!o.decode.accepted)
-        j += ",\"rejection\":" + JsonString(protocol::RejectionName(o.decode.rejection));
-    j += ",\"mode\":" + std::to_string(st.DisplayMode);
-    j += ",\"model\":" + std::to_string(static_cast<int>(st.Model));
-    j += ",\"powerSave\":";
-    j += st.PowerSave ? "true" : "false";
-    j += ",\"panel\":" + JsonString(display::PanelName(screen.VisiblePanel()));
+    j += "{\"accepted\":"sv;
+    AppendJsonBool(j, o.decode.accepted);
+    if (!o.decode.accepted) {
+        j += ",\"rejection\":"sv;
+        AppendJsonString(j, protocol::RejectionName(o.decode.rejection));
+    }
+    j += ",\"mode\":"sv;
+    AppendJsonInt(j, st.DisplayMode);
+    j += ",\"model\":"sv;
+    AppendJsonInt(j, static_cast<int>(st.Model));
+    j += ",\"powerSave\":"sv;
+    AppendJsonBool(j, st.PowerSave);
+    j += ",\"panel\":"sv;
+    AppendJsonString(j, display::PanelName(screen.VisiblePanel()));
 
-    j += ",\"screen\":{";
-    bool first = true;
-    auto field = [&](const std::string& name, const std::string& value) {
-        if (!first) j += ",";
-        first = false;
-        j += JsonString(name) + ":" + value;
+    j += ",\"screen\":{"sv;
+    const auto fields = [&](const std::vector<TNamedControl>& list) {
+        for (const TNamedControl& c : list) screenJson.Append(j, c, screen.Text(c.control));
     };
     switch (screen.VisiblePanel()) {
         case display::TPanel::Rlcd:
-            for (const std::string& c : display::RlcdControls()) field(c, JsonText(screen.Text(c)));
+            fields(controls.rlcd);
             break;
         case display::TPanel::Rd:
-            for (const std::string& c : display::RdControls()) field(c, JsonText(screen.Text(c)));
-            field("Im_Diod", screen.Image() ? std::to_string(*screen.Image()) : "null");
-            for (const std::string& c : IndicatorControls()) field(c, JsonText(screen.Text(c)));
+            fields(controls.rd);
+            j += "\"Im_Diod\":"sv;
+            if (screen.Image())
+                AppendJsonInt(j, *screen.Image());
+            else
+                j += "null"sv;
+            j += ',';
+            fields(controls.indicators);
             break;
         case display::TPanel::U:
-            for (const std::string& c : display::UControls()) field(c, JsonText(screen.Text(c)));
-            for (const std::string& c : IndicatorControls()) field(c, JsonText(screen.Text(c)));
+            fields(controls.u);
+            fields(controls.indicators);
             break;
     }
-    field("JP5", screen.Jp5Visible() ? JsonText(screen.Text("JP5")) : "null");
-    j += "}";
+    j += "\"JP5\":"sv;
+    if (screen.Jp5Visible())
+        AppendJsonText(j, screen.Text(display::TControl::JP5));
+    else
+        j += "null"sv;
+    j += '}';
 
-    j += ",\"state\":{";
-    j += "\"Rs\":" + JsonNumber(st.Rs);
-    j += ",\"Xs\":" + JsonNumber(st.Xs);
-    j += ",\"Rp\":" + JsonNumber(st.Rp);
-    j += ",\"Xp\":" + JsonNumber(st.Xp);
-    j += ",\"Z\":" + JsonNumber(st.Z);
-    j += ",\"PhaseDeg\":" + JsonNumber(st.PhaseDeg);
-    j += ",\"TestLevel\":" + JsonNumber(st.TestLevel);
-    j += ",\"FrequencyHz\":" + std::to_string(st.FrequencyHz);
-    j += ",\"DcMode\":";
-    j += st.DcMode ? "true" : "false";
-    j += ",\"settings\":[";
-    const auto& bytes = screen.Settings().bytes;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (i) j += ",";
-        j += std::to_string(bytes[i]);
-    }
-    j += "]}}";
-    return j;
+    const auto number = [&j](std::string_view key, double v) {
+        j += key;
+        AppendJsonNumber(j, v);
+    };
+    number(",\"state\":{\"Rs\":", st.Rs);
+    number(",\"Xs\":", st.Xs);
+    number(",\"Rp\":", st.Rp);
+    number(",\"Xp\":", st.Xp);
+    number(",\"Z\":", st.Z);
+    number(",\"PhaseDeg\":", st.PhaseDeg);
+    number(",\"TestLevel\":", st.TestLevel);
+    j += ",\"FrequencyHz\":"sv;
+    AppendJsonInt(j, st.FrequencyHz);
+    j += ",\"DcMode\":"sv;
+    AppendJsonBool(j, st.DcMode);
+    j += ",\"settings\":"sv;
+    settingsJson.Append(j, screen.Settings().bytes);
+    j += '}';
 }
 
 }  // namespace
@@ -216,22 +337,25 @@ int RunDecode(const std::vector<std::string>& args) {
         return 2;
     }
 
-    std::ifstream file;
-    std::istream* in = &std::cin;
+    struct TOwnedFd {
+        int fd = -1;
+        ~TOwnedFd() {
+            if (fd >= 0) ::close(fd);
+        }
+    } file;
+    int fd = STDIN_FILENO;
     if (opt.file != "-") {
         std::error_code ec;
         if (std::filesystem::is_directory(opt.file, ec)) {
             std::cerr << "rlc-meter decode: " << opt.file << " is a folder, not a file of frames\n";
             return 2;
         }
-        file.open(opt.file);
-        if (!file) {
+        fd = file.fd = ::open(opt.file.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
             std::cerr << "rlc-meter decode: cannot open " << opt.file << "\n";
             return 2;
         }
-        in = &file;
     }
-
     display::TSeparators sep = SystemSeparators();
     if (opt.decimal) sep.decimal = *opt.decimal;
     if (opt.group) sep.group = *opt.group;
@@ -257,27 +381,46 @@ int RunDecode(const std::vector<std::string>& args) {
         });
     screen.Start(static_cast<protocol::TMeterModel>(opt.model));
 
+    const TPanelControls controls;
+    TScreenJson screenJson;
+    TSettingsJson settingsJson;
+    TRowJson rowJson;
     bool malformed = false;
-    std::string line;
     std::vector<std::uint8_t> bytes;
-    for (long lineNo = 1; std::getline(*in, line); ++lineNo) {
-        const TLineKind kind = ReadFrameLine(line, bytes, error);
+    TOutBuffer out;
+    constexpr std::size_t kFlushAt = std::size_t{1} << 16;
+    const auto flush = [&out] {
+        const bool written = std::fwrite(out.data(), 1, out.size(), stdout) == out.size();
+        out.clear();
+        return written;
+    };
+    TLineReader lines(fd);
+    std::string_view line;
+    bool cut = false;
+    for (long lineNo = 1; lines.Next(line, cut); ++lineNo) {
+        const TLineKind kind = cut ? TLineKind::Malformed : ReadFrameLine(line, bytes, error);
         if (kind == TLineKind::Blank) continue;
         if (kind == TLineKind::Malformed) {
+            if (cut) error = "longer than any frame line";
             std::cerr << "rlc-meter decode: line " << lineNo << ": " << error << "\n";
             malformed = true;
             continue;
         }
         const display::TFrameOutcome outcome = screen.Feed(bytes);
-        std::string json = FrameJson(screen, outcome);
-        if (outcome.rlcd && outcome.rlcd->toleranceChecked) {
-            json.pop_back();  // the closing brace
-            json += SortingJson(screen, sorting, sep, lexicons) + "}";
-        }
-        // Output that is gone stays gone: reading on would be for nothing.
-        if (!(std::cout << json << "\n")) break;
+        AppendFrame(out, screen, outcome, controls, screenJson, settingsJson);
+        if (outcome.rlcd && outcome.rlcd->toleranceChecked)
+            AppendSorting(out, screen, sorting, sep, lexicons, rowJson);
+        out += "}\n"sv;
+        // Output that is gone stays gone: reading on would be for nothing. A
+        // reader at the other end of a pipe sees each frame before we wait.
+        if ((out.size() >= kFlushAt || lines.WillWait()) && !(flush() && std::fflush(stdout) == 0))
+            break;
     }
-    std::cout.flush();
+    if (!out.empty()) flush();
+    if (!lines.Error().empty()) {
+        std::cerr << "rlc-meter decode: cannot read " << opt.file << ": " << lines.Error() << "\n";
+        return 1;
+    }
     return malformed ? 1 : 0;
 }
 

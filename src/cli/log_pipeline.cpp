@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/log_pipeline.h"
 
+#include "cli/json_out.h"
 #include "cli/options.h"
 #include "log/journal.h"
 #include "log/log_row.h"

@@ -155,48 +155,6 @@ bool BuildReference(const TReferenceOption& primary, const TReferenceOption& sec
     return true;
 }
 
-std::string JsonString(const std::string& s) {
-    std::string out = "\"";
-    for (unsigned char c : s) {
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (c < 0x20 || c == 0x7F) {
-                    char buf[8];
-                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                    out += buf;
-                } else {
-                    out += static_cast<char>(c);  // UTF-8 passes through
-                }
-        }
-    }
-    return out + "\"";
-}
-
-std::string JsonNumber(double v) {
-    if (!std::isfinite(v)) return "null";
-    char buf[64];
-    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
-    return ec == std::errc{} ? std::string(buf, end) : "null";
-}
-
-std::string JsonText(const std::optional<std::string>& text) {
-    return text ? JsonString(*text) : "null";
-}
 bool LoadToolLanguage(const std::string& code, const std::optional<std::string>& dir,
                       i18n::TLexicons& lexicons, std::string& error) {
     if (code == "ru") return true;

@@ -41,8 +41,4 @@ bool ParseModelOption(const std::string& text, int& model, std::string& error);
 bool LoadToolLanguage(const std::string& code, const std::optional<std::string>& dir,
                       i18n::TLexicons& lexicons, std::string& error);
 
-std::string JsonString(const std::string& s);
-std::string JsonNumber(double v);  // null when not finite
-std::string JsonText(const std::optional<std::string>& text);
-
 }  // namespace cli

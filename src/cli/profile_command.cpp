@@ -9,6 +9,7 @@
 
 #include "cli/commands.h"
 #include "cli/input_file.h"
+#include "cli/json_out.h"
 #include "cli/options.h"
 #include "i18n/lexicon.h"
 #include "profiles/profile_file.h"

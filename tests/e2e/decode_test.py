@@ -5,6 +5,7 @@ usage: decode_test.py RLC_METER FRAMES_FILE
 """
 import json
 import math
+import select
 import struct
 import subprocess
 import tempfile
@@ -203,7 +204,24 @@ def main():
     expect(json.loads(r.stdout)["screen"]["L_Level_RLC"], " 1.0Вскз",
            "the frame's report replaces the start-up level")
     check_bad_inputs(tool)
+    check_live_pipe(tool, rlcd_frame(1000, 5, 1, 2))
     print("decode end-to-end: ok")
+
+
+def check_live_pipe(tool, frame_line):
+    """Frames from a live pipe are answered one by one, not when the input ends."""
+    with subprocess.Popen([tool, "decode"], stdin=subprocess.PIPE,
+                          stdout=subprocess.PIPE) as p:
+        try:
+            for n in range(2):
+                p.stdin.write(frame_line.encode())
+                p.stdin.flush()
+                ready, _, _ = select.select([p.stdout], [], [], 20)
+                check(ready, f"frame {n + 1}: no answer while the pipe stays open")
+                check(json.loads(p.stdout.readline())["accepted"], f"frame {n + 1} accepted")
+        finally:
+            p.stdin.close()
+            p.wait(timeout=20)
 
 
 def run_bytes(tool, args, stdin=b""):
@@ -220,6 +238,8 @@ def check_bad_inputs(tool):
             ("binary bytes are escaped", [], b"\x1b[2J\xff\x00zz\n", 1,
              b"'\\x1b[2J\\xff\\x00zz' is not hexadecimal"),
             ("folder", [folder], b"", 2, b"is a folder"),
+            ("a line of megabytes", [], b"0" * (3 << 20) + b"\n", 1,
+             b"line 1: longer than any frame line"),
             ("empty decimal separator", ["--decimal", ""], b"", 2,
              b"--decimal must be exactly one character"),
             ("two-character decimal separator", ["--decimal", ",,"], b"", 2,
