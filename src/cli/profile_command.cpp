@@ -117,11 +117,18 @@ int RunProfile(const std::vector<std::string>& args) {
         std::cerr << "rlc-meter profile: " << error << "\n";
         return 2;
     }
-    const profiles::TProfile profile = profiles::ReadProfile(bytes);
+    profiles::TProfile profile = profiles::ReadProfile(bytes);
+    int status = 0;
     if (!profile.Ok()) {
         std::cerr << "rlc-meter profile: " << opt.file
                   << ": damaged profile: " << profiles::DamageReason(profile.damage) << "\n";
-        return 1;
+        // The whole entries in front of a cut are still worth seeing.
+        const std::optional<profiles::TSalvage> salvage = profiles::Salvage(bytes);
+        if (!salvage) return 1;
+        std::cerr << "rlc-meter profile: showing the " << salvage->whole << " whole entries of "
+                  << salvage->counted << "\n";
+        profile = profiles::ReadProfile(profiles::Salvaged(bytes));
+        status = 1;
     }
 
     i18n::TLexicons lexicons;
@@ -149,7 +156,7 @@ int RunProfile(const std::vector<std::string>& args) {
     }
     j += "]}";
     std::cout << j << "\n";
-    return 0;
+    return status;
 }
 
 }  // namespace cli

@@ -86,18 +86,27 @@ def main():
     expect(r.returncode, 0, "an empty profile is fine")
     expect(json.loads(r.stdout)["entries"], [], "no entries")
 
+    # name: file, reason named, names of the whole entries shown in front of a cut
     damaged = {
-        "short": (b"\1\0\0", "shorter"),
-        "negative": (profile([entry("a", "OFF", "1", "OFF", "1")], count=-1), "negative"),
-        "past_end": (profile([entry("a", "OFF", "1", "OFF", "1")], count=2), "past the end"),
+        "short": (b"\1\0\0", "shorter", None),
+        "negative": (profile([entry("a", "OFF", "1", "OFF", "1")], count=-1), "negative", None),
+        "past_end": (profile([entry("a", "OFF", "1", "OFF", "1")], count=2), "past the end",
+                     ["a"]),
+        "cut_in_second": (profile([entry("a", "OFF", "1", "OFF", "1"),
+                                   entry("b", "OFF", "1", "OFF", "1")])[:-7],
+                          "past the end", ["a"]),
     }
-    for name, (data, reason) in damaged.items():
+    for name, (data, reason, whole) in damaged.items():
         path = os.path.join(work, name + ".hex1")
         with open(path, "wb") as f:
             f.write(data)
         r = run(tool, path)
         expect(r.returncode, 1, f"{name}: exit status")
-        expect(r.stdout, "", f"{name}: no JSON")
+        if whole is None:
+            expect(r.stdout, "", f"{name}: no JSON")
+        else:
+            expect([e["name"] for e in json.loads(r.stdout)["entries"]], whole,
+                   f"{name}: the whole entries")
         check("damaged profile" in r.stderr and reason in r.stderr,
               f"{name}: message names the damage: {r.stderr!r}")
 
