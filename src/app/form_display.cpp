@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/diode_pictures.h"
 #include "app/main.h"
@@ -101,7 +102,10 @@ void TForm1::LayoutDisplay() {
     const int h = JvPanel3->height() - kBottomStrip;
     const QRect display(0, 0, w - kSpacerWidth, h);
     for (QFrame* p : {Panel_RLCD, Panel_RD, Panel_U}) p->setGeometry(display);
-    const QRect memo(display.right() + 1 - kMemoWidth, 0, kMemoWidth, h);
+    // A window wider than its design widens the connection log; the meter's
+    // screen keeps its design.
+    const int extra = std::max(0, width() - minimumWidth());
+    const QRect memo(display.right() + 1 - kMemoWidth - extra, 0, kMemoWidth + extra, h);
     Memo1->setGeometry(memo);
     P16->setGeometry(memo);
     JvPanel6->setGeometry(display.right() + 1, 0, kSpacerWidth, h);

@@ -4,13 +4,15 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <algorithm>
 
 #include "app/log_table_model.h"
 
 namespace {
 constexpr int kColumnWidths[LogTableModel::kColumns] = {68, 133, 131, 128, 50,
                                                         83, 73,  96,  105, 107};
-}
+
+}  // namespace
 
 LogGrid::LogGrid(QWidget* parent) : QTableView(parent), cells_(new LogTableModel(this)) {
     setModel(cells_);
@@ -28,6 +30,32 @@ LogGrid::LogGrid(QWidget* parent) : QTableView(parent), cells_(new LogTableModel
     horizontalHeader()->setSectionsClickable(false);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     for (int c = 0; c < LogTableModel::kColumns; ++c) setColumnWidth(c, kColumnWidths[c]);
+}
+
+std::array<int, 10> LogGrid::ColumnWidths(int extra) {
+    static_assert(LogTableModel::kColumns == 10);
+    std::array<int, 10> out{};
+    int designed = 0;
+    for (const int w : kColumnWidths) designed += w;
+    extra = std::max(0, extra);
+    int given = 0;
+    for (int c = 0; c < 10; ++c) {
+        out[static_cast<std::size_t>(c)] = kColumnWidths[c] * (designed + extra) / designed;
+        given += out[static_cast<std::size_t>(c)];
+    }
+    // What rounding left over goes to the last column.
+    out[9] += designed + extra - given;
+    return out;
+}
+
+void LogGrid::resizeEvent(QResizeEvent* event) {
+    QTableView::resizeEvent(event);
+    // The room a window wider than its design gives.
+    const QWidget* w = window();
+    const std::array<int, 10> widths = ColumnWidths(w == this ? 0 : w->width() - w->minimumWidth());
+    for (int c = 0; c < LogTableModel::kColumns; ++c)
+        if (columnWidth(c) != widths[static_cast<std::size_t>(c)])
+            setColumnWidth(c, widths[static_cast<std::size_t>(c)]);
 }
 
 int LogGrid::Row() const {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QTableView>
+#include <array>
 #include <functional>
 
 class LogTableModel;
@@ -28,6 +29,10 @@ class LogGrid : public QTableView {
     // click cells, but the grid is drawn and scrolls as usual: a disabled
     // grid would grey out every cell and its colours.
     void SetLocked(bool locked) { locked_ = locked; }
+
+    // Column widths: the design widths, widened in proportion to take
+    // `extra` pixels more (a window wider than its design).
+    static std::array<int, 10> ColumnWidths(int extra);
     bool Locked() const { return locked_; }
 
     // Asked before the user moves the cursor; refused moves do nothing.
@@ -42,6 +47,7 @@ class LogGrid : public QTableView {
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     bool Allowed() const { return !locked_ && (!SelectionAllowed || SelectionAllowed()); }

@@ -19,12 +19,14 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cstdio>
 
 #include "app/log_grid.h"
 #include "app/log_table.h"
 #include "app/log_table_model.h"
 #include "app/settings_controller.h"
 #include "app/widget_factory.h"
+#include "app/window_placement.h"
 #include "connection/connection_manager.h"
 #include "control/export_control.h"
 #include "control/front_panel.h"
@@ -60,9 +62,11 @@ TForm1::TForm1(TForm1Ports ports, QWidget* parent)
     f.setPixelSize(15);
     f.setBold(true);
     setFont(f);
+    // Wider than its design if the user likes: the log grid and the
+    // connection log take the room.
     setMinimumWidth(kWindowWidth);
-    setMaximumWidth(kWindowWidth);
     resize(kWindowWidth, kDesignClientHeight);
+    setWindowIcon(ProgramIcon());
 
     auto* central = new QWidget(this);
     central->setObjectName("ClientArea");
@@ -139,7 +143,9 @@ TForm1::TForm1(TForm1Ports ports, QWidget* parent)
                 box->open();
             });
     FormCreate();
-    CentreOnScreen();
+    placement_ = std::make_unique<WindowPlacement>(*this, settingsFolder);
+    placed_ = placement_->Restore();
+    if (!placed_) CentreOnScreen();
 }
 
 // Centred on the screen it opens on; a screen smaller than the window gets
@@ -196,7 +202,7 @@ void TForm1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (shown_) return;
     shown_ = true;
-    CentreOnScreen();  // again, now that the frame around the window is known
+    if (!placed_) CentreOnScreen();  // again, now that the frame around the window is known
     FormShow();
 }
 
@@ -207,6 +213,9 @@ void TForm1::FormShow() {
 void TForm1::closeEvent(QCloseEvent* event) {
     FormCloseQuery();
     FormClose();
+    if (const auto failure = placement_->Save())
+        std::fprintf(stderr, "rlc-logger: the window's place is not kept: %s\n",
+                     qPrintable(*failure));
     QMainWindow::closeEvent(event);
 }
 

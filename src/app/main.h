@@ -49,6 +49,7 @@ class PickerControl;
 class FrontPanel;
 class LanguageControl;
 class SettingsStore;
+class WindowPlacement;
 
 // What the window talks to outside itself; tests and the demo meter put their
 // own in. A null locator means there is no way to find the adapter.
@@ -221,4 +222,7 @@ class TForm1 : public QMainWindow {
 
     bool modelChooserClickEnabled_ = true;
     bool shown_ = false;
+    std::unique_ptr<WindowPlacement> placement_;
+    // Put where it was last time rather than centred.
+    bool placed_ = false;
 };

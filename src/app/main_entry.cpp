@@ -21,6 +21,7 @@
 #include "app/settings_store.h"
 #include "app/start_statistics.h"
 #include "app/toolkit_options.h"
+#include "app/window_placement.h"
 #include "build_info.h"
 #include "connection/connection_manager.h"
 #include "link/qt_ble_central.h"
@@ -95,6 +96,7 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QGuiApplication::setDesktopFileName(RLC_APP_ID);
+    QApplication::setWindowIcon(ProgramIcon());
     options.process(app);
 
     // One window per settings folder, however many installs share it.
