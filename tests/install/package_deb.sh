@@ -47,6 +47,8 @@ echo "Depends: $depends"
 depNames=$(tr ',|' '\n\n' <<<"$depends" | sed 's/^ *//; s/[ :(].*//')
 
 grep -qxF qt6-translations-l10n <<<"$depNames" || fail "Qt's translations are not in Depends"
+# The window's icon is an SVG, drawn by a plugin no library check can see.
+grep -qxF libqt6svg6 <<<"$depNames" || fail "Qt's SVG plugin is not in Depends"
 
 # Files, all under /usr.
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
