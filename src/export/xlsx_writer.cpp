@@ -4,6 +4,7 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -21,9 +22,11 @@ constexpr std::size_t kDateTimeCharacters = 17;
 constexpr std::size_t kMaxNumberCharacters = 11;
 
 std::size_t NumberCharacters(double v) {
-    char text[32];
-    const int n = std::snprintf(text, sizeof text, "%.10G", v);
-    return std::min(static_cast<std::size_t>(std::max(n, 1)), kMaxNumberCharacters);
+    char text[64];
+    // As "%.10G" prints it, at a fraction of printf's cost on every number cell.
+    const auto end = std::to_chars(text, text + sizeof text, v, std::chars_format::general, 10).ptr;
+    return std::min(static_cast<std::size_t>(std::max<std::ptrdiff_t>(end - text, 1)),
+                    kMaxNumberCharacters);
 }
 
 // One sheet and what its columns have held so far.
