@@ -137,6 +137,10 @@ def main():
         if have_openpyxl:
             contenders.append(("openpyxl write-only",
                                [PYTHON, os.path.join(HERE, "export_openpyxl.py"), journal, out]))
+            # Ours writes a second sheet of plain numbers too; this peer does the same.
+            contenders.append(("openpyxl, both sheets",
+                               [PYTHON, os.path.join(HERE, "export_openpyxl_both.py"), journal,
+                                out]))
         report(f"export, {rows} rows ({size:.0f} MB)", measure(contenders, opt.rounds),
                "rlc-meter export (ours)", [])
         os.remove(journal)
