@@ -13,6 +13,7 @@
 
 #include "app/main.h"
 #include "app/settings_controller.h"
+#include "app/text_fit.h"
 #include "control/recording_control.h"
 
 namespace {
@@ -21,7 +22,10 @@ const QColor kRejectColour(255, 0, 0);
 
 void SetControlText(QWidget* w, const QString& text) {
     if (auto* label = qobject_cast<QLabel*>(w)) {
+        if (label->text() == text) return;
         label->setText(text);
+        // A reading wider than its place is drawn smaller.
+        widgets::FitText(label);
     } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
         // Setting an edit's text resets its cursor and selection even when equal.
         if (edit->text() != text) edit->setText(text);
@@ -173,6 +177,7 @@ void DisplayView::DecodeMeasurementFrame(std::span<const std::uint8_t> frame) {
     form_.JP5->setVisible(fx.jp5Visible);
     if (fx.jp5Visible) {
         form_.JP5->setText(QString::fromStdString(fx.jp5Text));
+        widgets::FitText(form_.JP5);
         form_.JP5->raise();
     }
     QRadioButton* radios[] = {form_.RB1, form_.RB2, form_.RB3, form_.RB4};

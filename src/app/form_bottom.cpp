@@ -153,7 +153,7 @@ void TForm1::BuildReferenceArea(QFrame* area) {
 }
 
 void TForm1::BuildRecordingArea(QFrame* area) {
-    auto* outer = widgets::Column(area, {4, 0, 4, 2}, 0);
+    auto* outer = widgets::Column(area, {4, 0, 4, 1}, 0);
     JvP11 = SectionTitle(area, "JvP11", QString::fromStdString(lexicons.D1.GetItem(1)));
     outer->addWidget(JvP11);
     Panel15 = Frame(area, "Panel15");
@@ -191,6 +191,9 @@ void TForm1::BuildRecordingArea(QFrame* area) {
     grid->addWidget(CB1, 1, 1);
 
     SP1 = Button(Panel13, "SP1", "Пуск", 251, 59, true);
+    // Its design width where there is room; narrower rather than under the
+    // buttons beside it where there is not.
+    SP1->setMinimumWidth(140);
     widgets::SetPixelFont(SP1, 27);
     SP1->setEnabled(false);
     grid->addWidget(SP1, 0, 2, 2, 1);
@@ -200,5 +203,6 @@ void TForm1::BuildRecordingArea(QFrame* area) {
     grid->addWidget(B5, 1, 3);
     BStat = Button(Panel13, "BStat", "", 104, 29);
     grid->addWidget(BStat, 0, 4);
+    grid->setColumnStretch(2, 1);
     grid->setColumnStretch(5, 1);
 }

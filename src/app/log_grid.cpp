@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/log_grid.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStyle>
 #include <algorithm>
 
 #include "app/log_table_model.h"
@@ -11,6 +13,34 @@
 namespace {
 constexpr int kColumnWidths[LogTableModel::kColumns] = {68, 133, 131, 128, 50,
                                                         83, 73,  96,  105, 107};
+
+// The header's font goes down from its design size until every column's name
+// fits its column (a font wider than the design's would cut them off).
+void FitHeader(QHeaderView* header) {
+    QVariant design = header->property("designPixels");
+    if (!design.isValid()) {
+        design = header->font().pixelSize();
+        header->setProperty("designPixels", design);
+    }
+    const int largest = design.toInt();
+    if (largest <= 0) return;
+    const int margin = header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    QFont font = header->font();
+    int pixels = largest;
+    for (const int smallest = std::max(6, largest / 2); pixels > smallest; --pixels) {
+        font.setPixelSize(pixels);
+        const QFontMetrics fm(font);
+        bool fits = true;
+        for (int c = 0; fits && c < header->count(); ++c)
+            fits = fm.horizontalAdvance(header->model()->headerData(c, Qt::Horizontal).toString()) +
+                       2 * margin <=
+                   header->sectionSize(c);
+        if (fits) break;
+    }
+    if (header->font().pixelSize() == pixels) return;
+    font.setPixelSize(pixels);
+    header->setFont(font);
+}
 
 }  // namespace
 
@@ -30,6 +60,10 @@ LogGrid::LogGrid(QWidget* parent) : QTableView(parent), cells_(new LogTableModel
     horizontalHeader()->setSectionsClickable(false);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     for (int c = 0; c < LogTableModel::kColumns; ++c) setColumnWidth(c, kColumnWidths[c]);
+    connect(cells_, &QAbstractItemModel::headerDataChanged, this,
+            [this] { FitHeader(horizontalHeader()); });
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this,
+            [this] { FitHeader(horizontalHeader()); });
 }
 
 std::array<int, 10> LogGrid::ColumnWidths(int extra) {

@@ -25,6 +25,7 @@
 #include "app/log_table.h"
 #include "app/log_table_model.h"
 #include "app/settings_controller.h"
+#include "app/text_fit.h"
 #include "app/widget_factory.h"
 #include "app/window_placement.h"
 #include "connection/connection_manager.h"
@@ -58,9 +59,14 @@ TForm1::TForm1(TForm1Ports ports, QWidget* parent)
     : QMainWindow(parent), screen(lexicons, LocaleSeparators()) {
     setObjectName("Form1");
     setWindowTitle("Регистратор данных для RLC метров КС версия 1.8");
-    QFont f(widgets::WindowFontFamily(QFontDatabase::families()));
-    f.setPixelSize(15);
+    QFont f(widgets::WindowFontFamily(
+        QFontDatabase::families(), QFontDatabase::systemFont(QFontDatabase::GeneralFont).family()));
     f.setBold(true);
+    // Another font than the design's is drawn as much smaller as it runs
+    // wider, so every area keeps its layout; what still does not fit shrinks
+    // on its own once shown.
+    setProperty(widgets::kFontScale, widgets::DesignScale(f));
+    f.setPixelSize(widgets::ScaledPixels(this, 15));
     setFont(f);
     // Wider than its design if the user likes: the log grid and the
     // connection log take the room.
@@ -202,6 +208,8 @@ void TForm1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (shown_) return;
     shown_ = true;
+    // Laid out now: texts too wide for their place with this font shrink.
+    widgets::FitTexts(this);
     if (!placed_) CentreOnScreen();  // again, now that the frame around the window is known
     FormShow();
 }
@@ -235,6 +243,8 @@ void TForm1::LangManChangeLanguage() {
     if (keyboard) keyboard->ApplyTexts();
     log->SetLogHeaders();
     help->ApplyTexts();
+    // Texts of another length: each takes the size that fits again.
+    if (shown_) widgets::FitTexts(this);
 }
 
 void TForm1::FormCloseQuery() {

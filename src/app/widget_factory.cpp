@@ -3,21 +3,43 @@
 
 #include <QBoxLayout>
 #include <QComboBox>
+#include <QFontMetricsF>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
+#include <QVariant>
+#include <algorithm>
+#include <cmath>
 
 namespace widgets {
 
-QString WindowFontFamily(const QStringList& installed) {
+QString WindowFontFamily(const QStringList& installed, const QString& fallback) {
     for (const char* family : {"Calibri", "Carlito"})
         if (installed.contains(family, Qt::CaseInsensitive)) return family;
-    return "Calibri";
+    return fallback;
+}
+
+double DesignScale(const QFont& font) {
+    // This line's width in bold Carlito at 100 pixels.
+    constexpr double kDesignAdvance = 3322.7;
+    static const QString kLine =
+        QString::fromUtf8("Измерение профиля Отключить 1.0000 кОм ABCDEFGH abcdefgh 0123456789");
+    QFont probe(font);
+    probe.setPixelSize(100);
+    probe.setBold(true);
+    const double advance = QFontMetricsF(probe).horizontalAdvance(kLine);
+    if (advance <= 0) return 1;
+    return std::clamp(kDesignAdvance / advance, 0.7, 1.0);
+}
+
+int ScaledPixels(const QWidget* w, int pixels) {
+    const double scale = w->window()->property(kFontScale).toDouble();
+    return scale > 0 ? std::max(1, static_cast<int>(std::lround(pixels * scale))) : pixels;
 }
 
 void SetPixelFont(QWidget* w, int pixels, bool bold) {
     QFont f = w->font();
-    f.setPixelSize(pixels);
+    f.setPixelSize(ScaledPixels(w, pixels));
     f.setBold(bold);
     w->setFont(f);
 }

@@ -6,6 +6,7 @@
 #include <initializer_list>
 
 class QBoxLayout;
+class QFont;
 class QComboBox;
 class QHBoxLayout;
 class QVBoxLayout;
@@ -21,7 +22,19 @@ namespace widgets {
 // out for Calibri; where that is missing, its metric-compatible stand-in is
 // named outright. The font system would pick the same face, but only after a
 // fresh search for a substitute at every size and script the window uses.
-QString WindowFontFamily(const QStringList& installed);
+// With neither, the desktop's own font (`fallback`): the font system's
+// stand-in for a missing Calibri may be anything, a serif or a maths font.
+QString WindowFontFamily(const QStringList& installed, const QString& fallback);
+
+// Property of a window: the factor its design font sizes are drawn at.
+inline constexpr char kFontScale[] = "fontScale";
+// How much smaller than designed texts in `font` must be drawn to take the
+// room the design's font (Carlito) takes: 1 for it and any font no wider,
+// never below 0.7.
+double DesignScale(const QFont& font);
+// A design font size as drawn in `w`'s window.
+int ScaledPixels(const QWidget* w, int pixels);
+// Sets the font size, as scaled for the window.
 void SetPixelFont(QWidget* w, int pixels, bool bold = true);
 QFrame* Frame(QWidget* parent, const char* name);
 QLabel* Label(QWidget* parent, const char* name, const QString& text, int fontPixels = 0);

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QComboBox>
+#include <QFontInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -208,12 +209,25 @@ class WindowTest : public QObject {
         QTest::newRow("calibri installed") << QStringList{"DejaVu Sans", "Calibri"} << "Calibri";
         QTest::newRow("both installed") << QStringList{"Carlito", "Calibri"} << "Calibri";
         QTest::newRow("only its stand-in") << QStringList{"DejaVu Sans", "carlito"} << "Carlito";
-        QTest::newRow("neither") << QStringList{"DejaVu Sans"} << "Calibri";
+        // Not what the font system would put in for a missing Calibri.
+        QTest::newRow("neither") << QStringList{"DejaVu Sans", "DejaVu Math TeX Gyre"}
+                                 << "DejaVu Sans";
     }
     void windowFontIsCalibriOrItsStandIn() {
         QFETCH(QStringList, installed);
         QFETCH(QString, family);
-        QCOMPARE(widgets::WindowFontFamily(installed), family);
+        QCOMPARE(widgets::WindowFontFamily(installed, "DejaVu Sans"), family);
+    }
+
+    // A font wider than the design's is drawn smaller in proportion, one no
+    // wider at its design size.
+    void widerFontsAreDrawnSmaller() {
+        QFont carlito("Carlito");
+        if (QFontInfo(carlito).family() == "Carlito") QCOMPARE(widgets::DesignScale(carlito), 1.0);
+        QFont dejavu("DejaVu Sans");
+        if (QFontInfo(dejavu).family() != "DejaVu Sans") QSKIP("DejaVu Sans is not installed");
+        const double scale = widgets::DesignScale(dejavu);
+        QVERIFY2(scale > 0.7 && scale < 0.8, qPrintable(QString::number(scale)));
     }
 
   private:
