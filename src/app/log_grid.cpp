@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "app/log_table_model.h"
+#include "app/text_fit.h"
 
 namespace {
 constexpr int kColumnWidths[LogTableModel::kColumns] = {68, 133, 131, 128, 50,
@@ -17,29 +18,16 @@ constexpr int kColumnWidths[LogTableModel::kColumns] = {68, 133, 131, 128, 50,
 // The header's font goes down from its design size until every column's name
 // fits its column (a font wider than the design's would cut them off).
 void FitHeader(QHeaderView* header) {
-    QVariant design = header->property("designPixels");
-    if (!design.isValid()) {
-        design = header->font().pixelSize();
-        header->setProperty("designPixels", design);
-    }
-    const int largest = design.toInt();
-    if (largest <= 0) return;
     const int margin = header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
-    QFont font = header->font();
-    int pixels = largest;
-    for (const int smallest = std::max(6, largest / 2); pixels > smallest; --pixels) {
-        font.setPixelSize(pixels);
+    widgets::ShrinkToFit(header, [header, margin](const QFont& font) {
         const QFontMetrics fm(font);
-        bool fits = true;
-        for (int c = 0; fits && c < header->count(); ++c)
-            fits = fm.horizontalAdvance(header->model()->headerData(c, Qt::Horizontal).toString()) +
-                       2 * margin <=
-                   header->sectionSize(c);
-        if (fits) break;
-    }
-    if (header->font().pixelSize() == pixels) return;
-    font.setPixelSize(pixels);
-    header->setFont(font);
+        for (int c = 0; c < header->count(); ++c)
+            if (fm.horizontalAdvance(header->model()->headerData(c, Qt::Horizontal).toString()) +
+                    2 * margin >
+                header->sectionSize(c))
+                return false;
+        return true;
+    });
 }
 
 }  // namespace

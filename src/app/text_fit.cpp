@@ -109,7 +109,7 @@ bool TextFits(const QWidget* w, const QFont& font) {
     return true;
 }
 
-void FitText(QWidget* w) {
+void ShrinkToFit(QWidget* w, const std::function<bool(const QFont&)>& fits) {
     QVariant design = w->property(kDesignPixels);
     if (!design.isValid()) {
         const int pixels = w->font().pixelSize();
@@ -122,11 +122,15 @@ void FitText(QWidget* w) {
     int pixels = largest;
     for (const int smallest = std::max(6, largest / 2); pixels > smallest; --pixels) {
         font.setPixelSize(pixels);
-        if (TextFits(w, font)) break;
+        if (fits(font)) break;
     }
     if (w->font().pixelSize() == pixels) return;
     font.setPixelSize(pixels);
     w->setFont(font);
+}
+
+void FitText(QWidget* w) {
+    ShrinkToFit(w, [w](const QFont& font) { return TextFits(w, font); });
 }
 
 void FitTexts(QWidget* root) {

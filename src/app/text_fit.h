@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <functional>
+
 class QFont;
 class QWidget;
 
@@ -14,9 +16,12 @@ namespace widgets {
 // value. Controls of other kinds, and labels in rich text, always fit.
 bool TextFits(const QWidget* w, const QFont& font);
 
-// Makes the control's texts fit: its font goes down a pixel at a time from
-// its design size, to half of it at most; once the texts are shorter again it
-// grows back. The design size is the font size it had at the first call.
+// The largest font size, from the widget's design size down to half of it,
+// at which `fits` holds; once it holds at a larger size again the font grows
+// back. The design size is the pixel size the font had at the first call.
+void ShrinkToFit(QWidget* w, const std::function<bool(const QFont&)>& fits);
+
+// Makes the control's texts fit (ShrinkToFit with TextFits).
 void FitText(QWidget* w);
 
 // FitText for `root` and every control inside it.
