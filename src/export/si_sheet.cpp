@@ -37,34 +37,6 @@ TCell Time(const logcore::TLocalTime& t) {
 
 }  // namespace
 
-namespace {
-
-template <typename Row>
-TMeasured Measured(const Row& row) {
-    TMeasured m;
-    m.time = row.time;
-    m.mode = row.mode;
-    m.Rs = row.Rs;
-    m.Xs = row.Xs;
-    m.Rp = row.Rp;
-    m.Xp = row.Xp;
-    m.frequencyHz = row.frequencyHz;
-    m.primary = row.primary;
-    m.secondary = row.secondary;
-    m.verdict = row.verdict;
-    return m;
-}
-
-}  // namespace
-
-TMeasured MeasuredFromJournal(const logcore::TJournalRow& row) {
-    return Measured(row);
-}
-
-TMeasured MeasuredFromJournal(const logcore::TJournalRowView& row) {
-    return Measured(row);
-}
-
 TSiHeaders SiHeaders(const i18n::TLexicons& lexicons) {
     TSiHeaders headers;
     for (int c = 0; c < kSiColumns; ++c)

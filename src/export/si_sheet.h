@@ -21,23 +21,9 @@
 namespace exporter {
 
 // The numbers behind one log row, as the journal keeps them.
-struct TMeasured {
-    logcore::TLocalTime time;
-    logcore::TLogMode mode = logcore::TLogMode::Single;
-    double Rs = 0;
-    double Xs = 0;
-    double Rp = 0;
-    double Xp = 0;
-    double frequencyHz = 0;
-    std::optional<double> primary;
-    std::optional<double> secondary;
-    std::int32_t verdict = 0;
+using TMeasured = logcore::TJournalNumbers;
 
-    friend bool operator==(const TMeasured&, const TMeasured&) = default;
-};
-
-TMeasured MeasuredFromJournal(const logcore::TJournalRow& row);
-TMeasured MeasuredFromJournal(const logcore::TJournalRowView& row);
+inline TMeasured MeasuredFromJournal(const logcore::TJournalNumbers& row) { return row; }
 
 enum TSiColumn : int {
     kSiPosition,

@@ -43,12 +43,10 @@ inline constexpr std::string_view kJournalHeader =
     "Rs;Xs;Rp;Xp;frequency_hz;primary;secondary;verdict";
 inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
-struct TJournalRow {
+// What a journal row measured, beside the texts the grid showed for it.
+struct TJournalNumbers {
     TLocalTime time;
     TLogMode mode = TLogMode::Single;
-    long position = 1;
-    std::string name;
-    std::array<std::string, kLogColumns> cells;
     double Rs = 0;
     double Xs = 0;
     double Rp = 0;
@@ -57,6 +55,14 @@ struct TJournalRow {
     std::optional<double> primary;
     std::optional<double> secondary;
     std::int32_t verdict = 0;
+
+    friend bool operator==(const TJournalNumbers&, const TJournalNumbers&) = default;
+};
+
+struct TJournalRow : TJournalNumbers {
+    long position = 1;
+    std::string name;
+    std::array<std::string, kLogColumns> cells;
 
     friend bool operator==(const TJournalRow&, const TJournalRow&) = default;
 };

@@ -69,19 +69,10 @@ std::optional<Int> ParseInteger(std::string_view text) {
 
 TJournalRow TJournalRowView::ToRow() const {
     TJournalRow r;
-    r.time = time;
-    r.mode = mode;
+    static_cast<TJournalNumbers&>(r) = *this;
     r.position = position;
     r.name = std::string(name);
     for (std::size_t c = 0; c < cells.size(); ++c) r.cells[c] = std::string(cells[c]);
-    r.Rs = Rs;
-    r.Xs = Xs;
-    r.Rp = Rp;
-    r.Xp = Xp;
-    r.frequencyHz = frequencyHz;
-    r.primary = primary;
-    r.secondary = secondary;
-    r.verdict = verdict;
     return r;
 }
 

@@ -17,22 +17,12 @@
 namespace logcore {
 
 // A journal row as read; `ToRow` makes a copy that owns its texts.
-struct TJournalRowView {
+struct TJournalRowView : TJournalNumbers {
     long line = 0;           // 1-based, of the row's first line
     long long offset = 0;    // where the row starts in the file
-    TLocalTime time;
-    TLogMode mode = TLogMode::Single;
     long position = 1;
     std::string_view name;
     std::array<std::string_view, kLogColumns> cells;
-    double Rs = 0;
-    double Xs = 0;
-    double Rp = 0;
-    double Xp = 0;
-    double frequencyHz = 0;
-    std::optional<double> primary;
-    std::optional<double> secondary;
-    std::int32_t verdict = 0;
 
     TJournalRow ToRow() const;
 };
