@@ -47,6 +47,20 @@ def read_lines(proc, count, timeout=20):
     return out
 
 
+def run_through_outage(sim, port, count, lost, back, pause):
+    """A `log --count COUNT` run during which the simulator is told LOST after
+    the first reading and BACK PAUSE seconds later: its status, output, stderr."""
+    p = log(port, "--count", str(count))
+    first = read_lines(p, 2)  # header and one reading
+    sim.stdin.write(lost + "\n")
+    sim.stdin.flush()
+    time.sleep(pause)
+    sim.stdin.write(back + "\n")
+    sim.stdin.flush()
+    rest, err = p.communicate(timeout=40)
+    return p.returncode, first + rest, err
+
+
 # Five readings, each a whole line with every column, read-outs as decode shows them.
 sim, port = simulate("--part", "C=100n")
 try:
@@ -75,17 +89,10 @@ try:
     check(out == b"", "nothing is written")
 
     # The meter drops the link mid-run: the tool reconnects and goes on.
-    p = log(port, "--count", "4")
-    first = read_lines(p, 3)  # header and two readings
-    sim.stdin.write("off\n")
-    sim.stdin.flush()
-    time.sleep(0.5)
-    sim.stdin.write("on\n")
-    sim.stdin.flush()
-    rest, err = p.communicate(timeout=40)
-    check(p.returncode == 0, "the run goes on after a lost link (%s)" % err.decode())
+    status, out, err = run_through_outage(sim, port, 4, "off", "on", 0.5)
+    check(status == 0, "the run goes on after a lost link (%s)" % err.decode())
     check(b"reconnecting" in err, "the loss is told on standard error")
-    check(len(columns((first + rest).decode())[1]) == 4, "four readings in all")
+    check(len(columns(out.decode())[1]) == 4, "four readings in all")
 
     # SIGTERM mid-run: status 0, the last line whole.
     p = log(port, "--quiet")
@@ -121,18 +128,11 @@ finally:
 folder = tempfile.mkdtemp()
 sim, port = simulate("--link", os.path.join(folder, "adapter"))
 try:
-    p = log(port, "--count", "3")
-    first = read_lines(p, 2)  # header and one reading
-    sim.stdin.write("unplug\n")
-    sim.stdin.flush()
-    time.sleep(6)
-    sim.stdin.write("plug\n")
-    sim.stdin.flush()
-    rest, err = p.communicate(timeout=40)
-    check(p.returncode == 0, "the run goes on after the port came back (%s)" % err.decode())
+    status, out, err = run_through_outage(sim, port, 3, "unplug", "plug", 6)
+    check(status == 0, "the run goes on after the port came back (%s)" % err.decode())
     gone = re.findall(rb"port is gone since \d\d:\d\d:\d\d", err)
     check(len(gone) == 1, "one line for the outage, with its time: %r" % err.decode())
-    check(len(columns((first + rest).decode())[1]) == 3, "three readings in all")
+    check(len(columns(out.decode())[1]) == 3, "three readings in all")
 finally:
     sim.stdin.close()
     sim.send_signal(signal.SIGTERM)
