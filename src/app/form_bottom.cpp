@@ -91,6 +91,14 @@ void TForm1::BuildBottomArea(QWidget* parent) {
     SG->setObjectName("SG");
     widgets::SetPixelFont(SG, 15, false);
     grid->addWidget(SG);
+    LNote = Label(Panel10, "LNote", QString(), 13);
+    LNote->setTextInteractionFlags(Qt::TextSelectableByMouse);  // a path can be copied
+    LNote->setFocusPolicy(Qt::NoFocus);
+    LNote->setSizePolicy(QSizePolicy::Ignored,
+                         QSizePolicy::Preferred);  // a long path never widens the window
+    LNote->setContentsMargins(4, 1, 4, 1);
+    LNote->hide();
+    grid->addWidget(LNote);
 }
 
 void TForm1::BuildReferenceArea(QFrame* area) {
@@ -203,6 +211,8 @@ void TForm1::BuildRecordingArea(QFrame* area) {
     grid->addWidget(B5, 1, 3);
     BStat = Button(Panel13, "BStat", "", 104, 29);
     grid->addWidget(BStat, 0, 4);
+    BJournal = Button(Panel13, "BJournal", "", 104, 29);
+    grid->addWidget(BJournal, 1, 4);
     grid->setColumnStretch(2, 1);
     grid->setColumnStretch(5, 1);
 }

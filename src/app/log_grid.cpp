@@ -90,7 +90,28 @@ int LogGrid::Col() const {
     return i.isValid() ? i.column() : 0;
 }
 
+void LogGrid::ShowOther(LogTableModel* other) {
+    QAbstractItemModel* wanted = other ? static_cast<QAbstractItemModel*>(other) : cells_;
+    if (model() == wanted) return;
+    // The log's cursor comes back with the log.
+    if (!ShowsOther()) logCursor_ = {Row(), Col()};
+    int widths[LogTableModel::kColumns];
+    for (int c = 0; c < LogTableModel::kColumns; ++c) widths[c] = columnWidth(c);
+    setModel(wanted);
+    for (int c = 0; c < LogTableModel::kColumns; ++c) setColumnWidth(c, widths[c]);
+    if (!ShowsOther() && logCursor_.first > 0) MoveCursor(logCursor_.first, logCursor_.second);
+}
+
+bool LogGrid::ShowsOther() const {
+    return model() != cells_;
+}
+
+const LogTableModel& LogGrid::Shown() const {
+    return *static_cast<const LogTableModel*>(model());
+}
+
 void LogGrid::MoveCursor(int row, int column) {
+    if (ShowsOther()) return;  // the cursor belongs to the log, not to a view
     const QModelIndex i = cells_->index(row - 1, column);
     if (!i.isValid()) return;
     selectionModel()->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect);
@@ -123,7 +144,7 @@ void LogGrid::keyPressEvent(QKeyEvent* event) {
 void LogGrid::mouseReleaseEvent(QMouseEvent* event) {
     if (locked_) return;
     QTableView::mouseReleaseEvent(event);
-    if (!MouseUp) return;
+    if (!MouseUp || ShowsOther()) return;  // a click in a view leaves the log alone
     const QPoint at = event->position().toPoint();
     const QModelIndex i = indexAt(at);
     if (i.isValid()) {

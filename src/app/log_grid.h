@@ -4,6 +4,7 @@
 #include <QTableView>
 #include <array>
 #include <functional>
+#include <utility>
 
 class LogTableModel;
 
@@ -18,6 +19,13 @@ class LogGrid : public QTableView {
 
     LogTableModel& Cells() { return *cells_; }
     const LogTableModel& Cells() const { return *cells_; }
+
+    // Another log shown in place of this one (an opened journal), read-only;
+    // the log itself goes on in Cells(). Null shows the log again.
+    void ShowOther(LogTableModel* other);
+    bool ShowsOther() const;
+    // What the grid shows now.
+    const LogTableModel& Shown() const;
 
     // Grid row and column of the cursor (0, 0 when it is on no cell).
     int Row() const;
@@ -54,4 +62,5 @@ class LogGrid : public QTableView {
 
     LogTableModel* cells_;
     bool locked_ = false;
+    std::pair<int, int> logCursor_{0, 0};  // while another log is shown
 };

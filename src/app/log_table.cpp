@@ -12,6 +12,7 @@
 #include "app/log_table_model.h"
 #include "app/main.h"
 #include "app/step_spin_box.h"
+#include "control/action_notes.h"
 #include "control/recording_control.h"
 #include "control/reference_editor.h"
 #include "export/si_sheet.h"
@@ -135,7 +136,7 @@ void LogTable::Journal(int position, logcore::TLogMode mode, const logcore::TLoc
                                 form_.screen.State(), form_.screen.Settings());
     form_.SG->Cells().SetRowMeasured(position, exporter::MeasuredFromJournal(row));
     if (const auto failure = journal_->writer.Append(row))
-        form_.Memo1->appendPlainText(
+        form_.notes->Say(
             QString::fromStdString(logcore::JournalFailureText(*failure, form_.lexicons)));
     emit RowAppended(row);
 }

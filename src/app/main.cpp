@@ -29,9 +29,11 @@
 #include "app/widget_factory.h"
 #include "app/window_placement.h"
 #include "connection/connection_manager.h"
+#include "control/action_notes.h"
 #include "control/export_control.h"
 #include "control/front_panel.h"
 #include "control/help_control.h"
+#include "control/journal_view.h"
 #include "control/keyboard_control.h"
 #include "control/language_control.h"
 #include "control/picker_control.h"
@@ -102,6 +104,7 @@ TForm1::TForm1(TForm1Ports ports, QWidget* parent)
     linkHooks.DecodeMeasurementFrame = [this](std::span<const std::uint8_t> frame) {
         DecodeMeasurementFrame(frame);
     };
+    notes = new ActionNotes(*this, this);
     connection = new ConnectionManager(*this, state, std::move(ports.locator), std::move(ports.ble),
                                        std::move(linkHooks), this);
     pickers = new PickerControl(*this, this);
@@ -110,7 +113,8 @@ TForm1::TForm1(TForm1Ports ports, QWidget* parent)
     recording = new RecordingControl(*this, this);
     const QString settingsFolder =
         ports.settingsFolder.isEmpty() ? SettingsStore::DefaultFolder() : ports.settingsFolder;
-    log = new LogTable(*this, settingsFolder + "/journal", this);
+    const QString journalFolder = settingsFolder + "/journal";
+    log = new LogTable(*this, journalFolder, this);
     statistics = new StatisticsControl(*this, this);
     connect(log, &LogTable::RowAppended, statistics, &StatisticsControl::RowAppended);
     connect(log, &LogTable::LogEmptied, statistics, &StatisticsControl::LogEmptied);
@@ -134,6 +138,7 @@ TForm1::TForm1(TForm1Ports ports, QWidget* parent)
         return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
     };
     exportControl = new ExportControl(*this, settingsFolder + "/exports", std::move(opener), this);
+    journalView = new JournalView(*this, journalFolder, this);
     ConnectProfileSeam();
     // Takes the design texts of every control built above.
     language = new LanguageControl(*this, ports.languageFolder, this);
@@ -243,6 +248,7 @@ void TForm1::LangManChangeLanguage() {
     if (keyboard) keyboard->ApplyTexts();
     log->SetLogHeaders();
     help->ApplyTexts();
+    journalView->ApplyTexts();
     // Texts of another length: each takes the size that fits again.
     if (shown_) widgets::FitTexts(this);
 }

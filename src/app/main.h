@@ -37,6 +37,8 @@ class LogTable;
 class RecordingControl;
 class ProfileControl;
 class ExportControl;
+class ActionNotes;
+class JournalView;
 class StatisticsControl;
 class HelpControl;
 class ReferenceEditor;
@@ -121,6 +123,9 @@ class TForm1 : public QMainWindow {
     RecordingControl* recording;
     ProfileControl* profileControl;
     ExportControl* exportControl;
+    // Reports on the user's own actions, in view while connected.
+    ActionNotes* notes = nullptr;
+    JournalView* journalView = nullptr;
     StatisticsControl* statistics;
     HelpControl* help;
     KeyboardControl* keyboard = nullptr;
@@ -190,8 +195,12 @@ class TForm1 : public QMainWindow {
     QPushButton *SP1, *Button4, *B5;
     // Opens the statistics window.
     QPushButton* BStat;
+    // Shows a journal file in the grid (JournalView).
+    QPushButton* BJournal;
 
     LogGrid* SG;
+    // The note line under the grid (see ActionNotes); hidden until a note comes.
+    QLabel* LNote;
 
     QTimer *T2, *T3, *T4, *T14, *T33, *T34, *T50, *Timer_TX;
 

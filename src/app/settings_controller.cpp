@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -16,6 +15,7 @@
 
 #include "app/main.h"
 #include "app/program_state.h"
+#include "control/action_notes.h"
 #include "settings/codepage.h"
 #include "settings/load_settings.h"
 #include "settings/names_file.h"
@@ -45,7 +45,7 @@ void SettingsController::ReportNotSaved(const QString& why) {
         QString::fromStdString(form_.lexicons.Dlink.GetItem(i18n::link::SettingsNotSaved)) + " " +
         QDir::toNativeSeparators(store_.FilePath());
     if (!why.isEmpty()) line += ": " + why;
-    form_.Memo1->appendPlainText(line);
+    form_.notes->Say(line);
 }
 
 void SettingsController::SaveModel() {
@@ -84,9 +84,9 @@ void SettingsController::SaveLastProfilePath(const QString& path) {
         if (const std::optional<QString> why = store_.WriteNames(names)) ReportNotSaved(*why);
     }
     if (!fits)
-        form_.Memo1->appendPlainText(QString::fromStdString(form_.lexicons.Dprof_names.GetItem(
-                                         i18n::profnames::PathKeptBeside)) +
-                                     QDir::toNativeSeparators(store_.NamesPath()));
+        form_.notes->Say(QString::fromStdString(
+                             form_.lexicons.Dprof_names.GetItem(i18n::profnames::PathKeptBeside)) +
+                         QDir::toNativeSeparators(store_.NamesPath()));
     SaveModel();
 }
 

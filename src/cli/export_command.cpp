@@ -73,36 +73,6 @@ std::string SystemDecimal() {
     return decimal;
 }
 
-// The first pass: every problem said once, and where each grid row's last
-// journal row starts. False when the file is no journal at all.
-bool IndexJournal(logcore::TJournalReader& reader, const std::string& journalPath,
-                  const i18n::TLexicons& lexicons, exporter::TJournalGridIndex& index,
-                  int& status) {
-    using K = logcore::TJournalProblem::TKind;
-    bool journal = true;
-    for (logcore::TJournalReader::TStep step;
-         (step = reader.Next()) != logcore::TJournalReader::TStep::End;) {
-        if (step == logcore::TJournalReader::TStep::Row) {
-            const logcore::TJournalRowView& row = reader.Row();
-            index.Add(row.mode == logcore::TLogMode::Multi, row.position, row.offset);
-            continue;
-        }
-        const logcore::TJournalProblem& p = reader.Problem();
-        std::cerr << "rlc-meter export: " << journalPath << ": "
-                  << logcore::JournalProblemText(p, lexicons) << "\n";
-        // A last line cut off by a crash is expected and only reported; any
-        // other problem makes the exit status 1, though the readable rows are
-        // exported.
-        if (p.kind == K::CannotRead) {
-            status = 2;
-            return false;
-        }
-        if (p.kind != K::IncompleteLastLine) status = 1;
-        journal = journal && !logcore::NotAJournal(p);
-    }
-    return journal;
-}
-
 }  // namespace
 
 int RunExport(const std::vector<std::string>& args) {
@@ -130,9 +100,22 @@ int RunExport(const std::vector<std::string>& args) {
     logcore::TJournalReader reader(logcore::FileSource(input.Fd()));
     exporter::TJournalGridIndex index;
     int status = 0;
+    // Every problem is said once. A last line cut off by a crash is expected
+    // and only reported; any other problem makes the exit status 1, though
+    // the readable rows are exported.
+    const bool journal =
+        exporter::IndexJournal(reader, index, [&](const logcore::TJournalProblem& p) {
+            using K = logcore::TJournalProblem::TKind;
+            std::cerr << "rlc-meter export: " << journalPath << ": "
+                      << logcore::JournalProblemText(p, lexicons) << "\n";
+            if (p.kind == K::CannotRead)
+                status = 2;
+            else if (p.kind != K::IncompleteLastLine && status == 0)
+                status = 1;
+        });
     // A file that is no journal gets no workbook: an empty one would pass for
     // an export of an empty log.
-    if (!IndexJournal(reader, journalPath, lexicons, index, status)) return status ? status : 1;
+    if (!journal) return status ? status : 1;
     if (index.Skipped())
         std::cerr << "rlc-meter export: " << journalPath << ": " << index.Skipped()
                   << " rows with a position outside 1.." << exporter::kMaxPosition << " left out\n";
@@ -148,15 +131,7 @@ int RunExport(const std::vector<std::string>& args) {
                 out.cells = header;
                 return;
             }
-            const auto offset = index.At(r);
-            if (!offset) return;
-            if (!reader.ReadRowAt(*offset, 0)) {
-                reread = false;
-                return;
-            }
-            const logcore::TJournalRowView& row = reader.Row();
-            for (std::size_t c = 0; c < out.cells.size(); ++c) out.cells[c].assign(row.cells[c]);
-            out.measured = exporter::MeasuredFromJournal(row);
+            if (!exporter::ReadGridRow(reader, index, r, out)) reread = false;
         },
         error);
     if (!ok) {

@@ -14,6 +14,7 @@
 #include "app/log_table.h"
 #include "app/log_table_model.h"
 #include "app/main.h"
+#include "control/action_notes.h"
 #include "control/recording_control.h"
 #include "export/xlsx_writer.h"
 
@@ -61,9 +62,12 @@ QString ExportControl::ExportToExcel() {
 
     if (form_.recording->Mode() == RecordingControl::Multi)
         form_.log->SetLogPosition(form_.state.ProfileCount + 1);
-    const LogTableModel& cells = form_.SG->Cells();
+    // An opened journal is exported whole, as shown.
+    const bool other = form_.SG->ShowsOther();
+    const LogTableModel& cells = form_.SG->Shown();
     const int rows =
-        ExportedRows(form_.log->LogPosition(), cells.LastFilledRow(), cells.RowCount());
+        other ? cells.RowCount()
+              : ExportedRows(form_.log->LogPosition(), cells.LastFilledRow(), cells.RowCount());
 
     QString path;
     std::string error;
@@ -84,13 +88,16 @@ QString ExportControl::ExportToExcel() {
     }
     const auto& dprof = form_.lexicons.Dprof;
     if (ok) {
-        form_.Memo1->appendPlainText(
-            QString::fromStdString(dprof.GetItem(i18n::proftext::Exported)) + path);
-        if (opener_) opener_(path);
+        form_.notes->Say(QString::fromStdString(dprof.GetItem(i18n::proftext::Exported)) +
+                         QDir::toNativeSeparators(path));
+        if (opener_ && !opener_(path))
+            form_.notes->Say(
+                QString::fromStdString(form_.lexicons.Dnotes.GetItem(i18n::notetext::NoProgram)) +
+                QDir::toNativeSeparators(path));
     } else {
         const QString reason =
             QString::fromStdString(dprof.GetItem(i18n::proftext::CannotExport) + error);
-        form_.Memo1->appendPlainText(reason);
+        form_.notes->Say(reason);
         ShowError(reason);
         path.clear();
     }

@@ -8,13 +8,14 @@
 #include <filesystem>
 
 #include "app/main.h"
+#include "control/action_notes.h"
 
 LanguageControl::LanguageControl(TForm1& form, const QString& languageFolder, QObject* parent)
     : QObject(parent), form_(form), client_(&form), qt_(this) {
     // These show lexicon items, language names or the user's data.
-    for (QObject* o :
-         std::initializer_list<QObject*>{form_.LangCombo1, form_.JvP8, form_.JvP1, form_.JvP11,
-                                         form_.CBox6, form_.Memo1, form_.BStat})
+    for (QObject* o : std::initializer_list<QObject*>{form_.LangCombo1, form_.JvP8, form_.JvP1,
+                                                      form_.JvP11, form_.CBox6, form_.Memo1,
+                                                      form_.BStat, form_.LNote, form_.BJournal})
         TLangManClient::MarkNotTranslatable(o);
     client_.Capture();
     client_.SetHiddenPartsBuilder([this] { form_.BuildHiddenParts(); });
@@ -36,7 +37,7 @@ LanguageControl::LanguageControl(TForm1& form, const QString& languageFolder, QO
     hooks.ChangeLanguage = [this] { form_.LangManChangeLanguage(); };
     hooks.LoadFailed = [this](const i18n::TLanguageEntry& entry) {
         form_.LangCombo1->setCurrentIndex(engine_.CurrentIndex());
-        form_.Memo1->appendPlainText(
+        form_.notes->Say(
             QString::fromStdString(form_.lexicons.Dlng.GetItem(i18n::lngtext::LoadFailed)) +
             QString::fromStdU16String(entry.file.filename().u16string()));
     };

@@ -24,6 +24,7 @@
 #include "app/step_spin_box.h"
 #include "connection/command_sender.h"
 #include "connection/connection_manager.h"
+#include "control/action_notes.h"
 #include "control/recording_control.h"
 #include "control/reference_editor.h"
 #include "files/whole_file.h"
@@ -93,7 +94,7 @@ QString ProfileControl::DamageText(profiles::TDamage damage) const {
 }
 
 void ProfileControl::Log(const QString& line) {
-    form_.Memo1->appendPlainText(line);
+    form_.notes->Say(line);
 }
 
 void ProfileControl::Message(const QString& text) {

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "export/journal_grid.h"
 
+#include "export/si_sheet.h"
+
 namespace exporter {
 
 void TJournalGridIndex::Add(bool multi, long position, long long offset) {
     if (!multi_) multi_ = multi;
-    if (position < 1 || position > kMaxPosition) {
+    if (position < 1 || position > maxPosition_) {
         ++skipped_;
         return;
     }
@@ -19,6 +21,33 @@ std::optional<long long> TJournalGridIndex::At(std::int32_t position) const {
     const long long offset = offsets_[static_cast<std::size_t>(position)];
     if (offset < 0) return std::nullopt;
     return offset;
+}
+
+bool IndexJournal(logcore::TJournalReader& reader, TJournalGridIndex& index,
+                  const std::function<void(const logcore::TJournalProblem&)>& problem) {
+    bool journal = true;
+    for (logcore::TJournalReader::TStep step;
+         (step = reader.Next()) != logcore::TJournalReader::TStep::End;) {
+        if (step == logcore::TJournalReader::TStep::Row) {
+            const logcore::TJournalRowView& row = reader.Row();
+            index.Add(row.mode == logcore::TLogMode::Multi, row.position, row.offset);
+            continue;
+        }
+        if (problem) problem(reader.Problem());
+        journal = journal && !logcore::NotAJournal(reader.Problem());
+    }
+    return journal;
+}
+
+bool ReadGridRow(logcore::TJournalReader& reader, const TJournalGridIndex& index,
+                 std::int32_t position, TExportRow& out) {
+    const auto offset = index.At(position);
+    if (!offset) return true;
+    if (!reader.ReadRowAt(*offset, 0)) return false;
+    const logcore::TJournalRowView& row = reader.Row();
+    for (std::size_t c = 0; c < out.cells.size(); ++c) out.cells[c].assign(row.cells[c]);
+    out.measured = MeasuredFromJournal(row);
+    return true;
 }
 
 TGridRow GridHeader(bool multi, const i18n::TLexicons& lex) {

@@ -250,12 +250,17 @@ TLexicons::TLexicons()
       Djournal("Form1.Djournal",
                {"файл пуст, это не журнал", "в файле нет ни одного конца строки, это не журнал",
                 "строка длиннее 1 МБ, это не строка журнала"},
-               language) {}
+               language),
+      Dnotes("Form1.Dnotes",
+             {"Нет программы для файлов .xlsx; файл лежит здесь: ",
+              "Показан журнал (только просмотр): ", "Журнал не открывается: ", "Журнал…",
+              "К текущему журналу", "; не показаны строки с позицией вне таблицы: "},
+             language) {}
 
 std::vector<const TDesignedLexicon*> TLexicons::All() const {
     // The engine's own lexicon comes last.
     return {&Dlang_connect, &Dlang3, &Dlang1, &Dlang2,  &D1,    &D2,    &D3,          &Dlog, &Dstat,
-            &Dble,          &Dprof,  &Dlink,  &Dexport, &Dhelp, &Dplot, &Dkeys, &Dprof_names, &Djournal, &Dlng};
+            &Dble,          &Dprof,  &Dlink,  &Dexport, &Dhelp, &Dplot, &Dkeys, &Dprof_names, &Djournal, &Dnotes, &Dlng};
 }
 
 }  // namespace i18n

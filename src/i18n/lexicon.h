@@ -91,12 +91,13 @@ struct TLexicons {
     TDesignedLexicon Dble;           // direct Bluetooth LE link
     TDesignedLexicon Dprof;          // profile and export messages
     TDesignedLexicon Dlink;          // adapter port and settings file problems
-    TDesignedLexicon Dexport;        // the workbook's number sheet, journal view, notes
+    TDesignedLexicon Dexport;        // the workbook's number sheet
     TDesignedLexicon Dhelp;          // help and about texts
     TDesignedLexicon Dplot;          // statistics plots' states
     TDesignedLexicon Dkeys;          // keyboard hints and how a connect request ended
     TDesignedLexicon Dprof_names;    // profile paths 1.dat cannot hold, read-only profiles
     TDesignedLexicon Djournal;       // journal files that cannot be read as such
+    TDesignedLexicon Dnotes;         // the note line under the grid, the journal view
 
     std::vector<const TDesignedLexicon*> All() const;
 };
@@ -169,6 +170,17 @@ enum : int {
 }
 namespace profnames {
 enum : int { PathKeptBeside, ReadOnly, Of, SaveToEdit, NotWritten };
+}
+// Dnotes: the note line and the journal view.
+namespace notetext {
+enum : int {
+    NoProgram,
+    JournalShown,
+    JournalCannotOpen,
+    JournalButton,
+    LiveLogButton,
+    RowsLeftOut
+};
 }
 namespace logtext {
 enum : int {
