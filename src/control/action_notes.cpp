@@ -14,3 +14,10 @@ void ActionNotes::Say(const QString& line) {
     form_.LNote->setToolTip(line);
     form_.LNote->show();
 }
+
+void ActionNotes::Withdraw(const QString& line) {
+    if (line.isEmpty() || form_.LNote->text() != line) return;
+    form_.LNote->clear();
+    form_.LNote->setToolTip(QString());
+    form_.LNote->hide();
+}

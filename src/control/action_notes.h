@@ -17,6 +17,9 @@ class ActionNotes : public QObject {
     ActionNotes(TForm1& form, QObject* parent);
 
     void Say(const QString& line);
+    // Takes `line` off the note line if it still shows there (it no longer
+    // holds); the connection log keeps it.
+    void Withdraw(const QString& line);
 
   private:
     TForm1& form_;

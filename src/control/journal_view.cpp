@@ -96,6 +96,7 @@ bool JournalView::Open(const QString& path) {
                 QString::fromStdString(logcore::JournalProblemText(*problem, form_.lexicons)) + ")";
     if (leftOut > 0) note += Text(form_, i18n::notetext::RowsLeftOut) + QString::number(leftOut);
     form_.notes->Say(note);
+    shownNote_ = note;
     return true;
 }
 
@@ -147,6 +148,8 @@ void JournalView::ShowLog() {
     form_.SG->ShowOther(nullptr);
     if (view_) view_->deleteLater();
     view_ = nullptr;
+    form_.notes->Withdraw(shownNote_);
+    shownNote_.clear();
     ApplyTexts();
 }
 

@@ -46,5 +46,6 @@ class JournalView : public QObject {
     TForm1& form_;
     QString folder_;
     LogTableModel* view_ = nullptr;  // owned by this
+    QString shownNote_;              // says which journal is shown
     TChooser chooser_;
 };

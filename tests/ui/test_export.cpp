@@ -242,7 +242,7 @@ class ExportTest : public QObject {
         QVERIFY(f.SG->ShowsOther());
         QCOMPARE(f.SG->Shown().Cell(3, 0), QString("3"));
         QVERIFY(f.SG->Cells().Cell(1, 0).isEmpty());  // the log itself stays empty
-        QCOMPARE(f.BJournal->text(), QString("К текущему журналу"));
+        QCOMPARE(f.BJournal->text(), QString("К таблице"));
         QVERIFY(f.LNote->text().contains(QDir::toNativeSeparators(journal)));
 
         QTest::mouseClick(f.Button4, Qt::LeftButton);
@@ -266,9 +266,11 @@ class ExportTest : public QObject {
         f.journalView->SetChooser([&](const QString&) { return journal; });
         QTest::mouseClick(f.BJournal, Qt::LeftButton);
         QVERIFY(f.SG->ShowsOther());
+        QVERIFY(f.LNote->isVisible());
         QTest::mouseClick(f.BJournal, Qt::LeftButton);
         QVERIFY(!f.SG->ShowsOther());
         QCOMPARE(f.SG->Cells().Cell(1, 0), QString("1"));
+        QVERIFY(!f.LNote->isVisible());  // it no longer says which journal is shown
     }
 
     // By keys alone: Ctrl+J opens the dialog, Esc there changes nothing,
