@@ -156,5 +156,6 @@ void JournalView::ShowLog() {
 void JournalView::ApplyTexts() {
     form_.BJournal->setText(
         Text(form_, Showing() ? i18n::notetext::LiveLogButton : i18n::notetext::JournalButton));
-    widgets::FitText(form_.BJournal);  // the two captions differ in length
+    // The two captions differ in length; the window fits every text when shown.
+    if (form_.isVisible()) widgets::FitText(form_.BJournal);
 }
