@@ -139,8 +139,8 @@ def main():
                                [PYTHON, os.path.join(HERE, "export_openpyxl.py"), journal, out]))
             # Ours writes a second sheet of plain numbers too; this peer does the same.
             contenders.append(("openpyxl, both sheets",
-                               [PYTHON, os.path.join(HERE, "export_openpyxl_both.py"), journal,
-                                out]))
+                               [PYTHON, os.path.join(HERE, "export_openpyxl.py"), journal, out,
+                                "--both-sheets"]))
         report(f"export, {rows} rows ({size:.0f} MB)", measure(contenders, opt.rounds),
                "rlc-meter export (ours)", [])
         os.remove(journal)
