@@ -33,15 +33,13 @@ def number(text):
         return None
 
 
-def si_row(row, at):
-    time = datetime.datetime.fromisoformat(row[at["time"]]).replace(tzinfo=None)
-    return [number(row[at["grid_position"]]), row[at["name"]] or None, time,
-            row[at["grid_primary"]].split(" ")[0], number(row[at["primary"]]),
-            row[at["grid_secondary"]].split(" ")[0], number(row[at["secondary"]]),
-            number(row[at["Rs"]]), number(row[at["Xs"]]), number(row[at["Rp"]]),
-            number(row[at["Xp"]]), number(row[at["frequency_hz"]]),
-            number(row[at["grid_primary_deviation"]]),
-            number(row[at["grid_secondary_deviation"]]), number(row[at["verdict"]])]
+def si_row(row):
+    """By column position: older journals name ten of their columns col0 to col9."""
+    time = datetime.datetime.fromisoformat(row[0]).replace(tzinfo=None)
+    return [number(row[4]), row[3] or None, time, row[6].split(" ")[0], number(row[19]),
+            row[7].split(" ")[0], number(row[20]), number(row[14]), number(row[15]),
+            number(row[16]), number(row[17]), number(row[18]), number(row[12]),
+            number(row[13]), number(row[21])]
 
 
 def main():
@@ -53,7 +51,6 @@ def main():
     with open(sys.argv[1], newline="", encoding="utf-8-sig") as f:
         rows = csv.reader(f, delimiter=";")
         header = next(rows)
-        at = {name: i for i, name in enumerate(header)}
         cells = list(range(4, 14))
         sheet.append([header[c] for c in cells])
         if both:
@@ -62,7 +59,7 @@ def main():
         for row in rows:
             sheet.append([cell(row[c]) for c in cells])
             if both:
-                numbers.append(si_row(row, at))
+                numbers.append(si_row(row))
                 count += 1
     if both:
         numbers.auto_filter.ref = f"A1:O{count + 1}"
