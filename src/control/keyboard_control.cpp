@@ -120,9 +120,12 @@ bool KeyboardControl::eventFilter(QObject* watched, QEvent* event) {
         return QObject::eventFilter(watched, event);
     // A key travels from the focused control up to the window; take it once,
     // where it starts.
+    // The window's own focus widget, not the application's: that one is empty
+    // while the window is not the active one (no window manager, say), though
+    // keys still reach it.
     auto* w = static_cast<QWidget*>(watched);
-    QWidget* first = QApplication::focusWidget();
-    if (!first || first->window() != &form_) first = &form_;
+    QWidget* first = form_.focusWidget();
+    if (!first) first = &form_;
     if (w != first || w->window() != &form_) return QObject::eventFilter(watched, event);
 
     const auto* key = static_cast<QKeyEvent*>(event);

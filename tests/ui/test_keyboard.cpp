@@ -165,6 +165,19 @@ class KeyboardTest : public QObject {
             QCOMPARE(f.CBox6->currentText().count(' '), typedBefore.count(' ') + 1);
     }
 
+    // Without a window manager the window may get keys without being the
+    // active window; the space key still records and opens no list.
+    void spaceRecordsAlsoWhenTheWindowIsNotTheActiveOne() {
+        TForm1& f = *w_->form;
+        ClickAndClose(f.CBox10);
+        QApplication::setActiveWindow(nullptr);
+        QVERIFY(!QApplication::focusWidget());
+        QCOMPARE(f.focusWidget(), f.CBox10);
+        QTest::keyClick(f.CBox10, Qt::Key_Space);
+        QCOMPARE(FilledRows(f), 1);
+        QVERIFY2(!QApplication::activePopupWidget(), "a list dropped open");
+    }
+
     // Neither a key nor the wheel steps the recording mode (which would stop
     // the run and empty the log) or the language; their lists still can.
     void strayKeysLeaveTheModeAndTheLanguage_data() {
