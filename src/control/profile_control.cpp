@@ -274,7 +274,6 @@ void ProfileControl::FillEntryNames() {
 }
 
 void ProfileControl::LoadProfileEntry(int n) {
-    form_.state.DecodePaused = 1;
     const std::optional<QByteArray> bytes = ReadOpenProfile();
     if (!bytes) return;
     const std::optional<profiles::TProfileEntry> entry = profiles::ReadEntry(Bytes(*bytes), n);
@@ -305,6 +304,9 @@ void ProfileControl::LoadProfileEntry(int n) {
     protocol::UpdateFrequency(form_.screen.State(), form_.screen.Settings());
     form_.view.ShowSettings();
     form_.reference->ShowPrimaryUnitBox();
+    // Frames wait until the entry's settings went out; an entry that could not
+    // be read sends nothing, so it must not stop the readings either.
+    form_.state.DecodePaused = 1;
     form_.connection->Commands().BuildSettingsCommand();
 }
 
@@ -381,7 +383,6 @@ void ProfileControl::Button_DELClick() {
 }
 
 void ProfileControl::BB2Click() {
-    form_.state.DecodePaused = 1;
     LoadProfileEntry(form_.SE2->value());
 }
 

@@ -270,6 +270,18 @@ class ProfilesTest : public QObject {
         QCOMPARE(int(*cmd.sourceIndex), 0);
     }
 
+    // Return in the entry name box with no profile open loads nothing: the
+    // readings go on.
+    void anEntryThatCannotBeLoadedLeavesTheReadingsGoing() {
+        TForm1& f = *w_->form;
+        w_->Connect();
+        FeedRlcd(f, {.rs = 1500});
+        emit f.CBox6->activated(0);
+        QCOMPARE(f.state.DecodePaused, 0);
+        FeedRlcd(f, {.rs = 2200});
+        QVERIFY2(f.L_prim_n->text().contains("2,2"), qPrintable(f.L_prim_n->text()));
+    }
+
     void openingTheEntryListRereadsTheNames() {
         TForm1& f = *w_->form;
         const QString path = Write("a.hex1", ProfileBytes({"R1", "C2"}));
