@@ -60,6 +60,7 @@ protocol::TMeterSettings TSweep::SettingsFor(int frequencyIndex) const {
     s.LevelIndex() = static_cast<std::uint8_t>(plan_.levelIndex);
     s.CircuitAuto() = 0;
     s.Series() = plan_.series ? 1 : 0;
+    s.Hold() = 0;  // a held reading would stand for every frequency
     return s;
 }
 

@@ -133,6 +133,20 @@ TEST(Sweep, DropsOldAndFirstReadingsThenSettlesOnAgreeingOnes) {
     EXPECT_FALSE(s.TakeCommand(m.now));
 }
 
+TEST(Sweep, ReleasesHoldWhileSweepingAndPutsItBackAtTheEnd) {
+    TMeterSettings before;
+    before.Hold() = 1;
+    TSweep s(TwoPoints(), before);
+    Meter m;
+    const auto first = s.TakeCommand(m.now);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->Hold(), 0) << "a held reading would be taken at every frequency";
+    s.Stop();
+    const auto restore = s.TakeCommand(m.now);
+    ASSERT_TRUE(restore);
+    EXPECT_EQ(restore->Hold(), 1);
+}
+
 TEST(Sweep, APointThatNeverSettlesIsKeptAsUnsettledAndTheSweepGoesOn) {
     TSweep s(TwoPoints(), TMeterSettings{});
     Meter m;
