@@ -171,6 +171,7 @@ void TForm1::CentreOnScreen() {
 }
 
 TForm1::~TForm1() {
+    reference->StopWatching();
     connection->CloseLinks();
 }
 

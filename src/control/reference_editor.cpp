@@ -132,11 +132,13 @@ void ReferenceEditor::CBox51Change() {
 
 void ReferenceEditor::CBox5Confirmed() {
     NormalizeTolerance(form_.CBox5);
+    KeepUsableTolerance(form_.CBox5);
     MoveFocusOn(form_.CBox5, form_.SE2);
 }
 
 void ReferenceEditor::CBox51Confirmed() {
     NormalizeTolerance(form_.CBox51);
+    KeepUsableTolerance(form_.CBox51);
     MoveFocusOn(form_.CBox51, form_.CBox2);
 }
 
@@ -148,7 +150,45 @@ void ReferenceEditor::MoveFocusOn(QComboBox* box, QWidget* next) {
     next->setFocus();
 }
 
+bool ReferenceEditor::HoldsLimit(const QComboBox* box) const {
+    return logcore::ToleranceHoldsLimit(Utf8(box->currentText()), Utf8(box->itemText(0)),
+                                        Separator());
+}
+
+void ReferenceEditor::KeepUsableTolerance(QComboBox* box) {
+    if (HoldsLimit(box)) {
+        lastTolerance_[box] = box->currentText();
+        return;
+    }
+    // What was kept may be an off entry of another language by now.
+    box->setEditText(lastTolerance_.value(box));
+    if (!HoldsLimit(box)) box->setCurrentIndex(0);
+    lastTolerance_[box] = box->currentText();
+}
+
+void ReferenceEditor::StopWatching() {
+    for (QComboBox* box : {form_.CBox5, form_.CBox51}) {
+        box->removeEventFilter(this);
+        box->lineEdit()->removeEventFilter(this);
+    }
+}
+
+QComboBox* ReferenceEditor::ToleranceBoxOf(QObject* watched) const {
+    for (QComboBox* box : {form_.CBox5, form_.CBox51})
+        if (watched == box || watched == box->lineEdit()) return box;
+    return nullptr;
+}
+
 bool ReferenceEditor::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+        // Editing starts from the text the box holds; leaving it confirms.
+        if (QComboBox* box = ToleranceBoxOf(watched)) {
+            if (event->type() == QEvent::FocusIn && HoldsLimit(box))
+                lastTolerance_[box] = box->currentText();
+            if (event->type() == QEvent::FocusOut) KeepUsableTolerance(box);
+        }
+        return QObject::eventFilter(watched, event);
+    }
     if (event->type() != QEvent::KeyPress) return QObject::eventFilter(watched, event);
     const auto* key = static_cast<QKeyEvent*>(event);
     const bool confirms =

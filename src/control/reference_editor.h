@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QHash>
 #include <QObject>
+#include <QString>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -56,6 +58,10 @@ class ReferenceEditor : public QObject {
     // entry is each box's item 0 in the current language.
     void FillToleranceLists();
 
+    // Before the window goes: the boxes losing the focus as they are taken
+    // down confirm nothing.
+    void StopWatching();
+
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -64,6 +70,11 @@ class ReferenceEditor : public QObject {
     void NormalizeNumber(QLineEdit* edit, QComboBox* unitBox, std::span<const int> exponents);
     void NormalizeTolerance(QComboBox* box);
     void MoveFocusOn(QComboBox* box, QWidget* next);
+    // A confirmed tolerance without a number goes back to the last one that
+    // had one; a good one becomes that last one.
+    void KeepUsableTolerance(QComboBox* box);
+    bool HoldsLimit(const QComboBox* box) const;
+    QComboBox* ToleranceBoxOf(QObject* watched) const;
     std::string Separator() const { return separator_; }
 
     TForm1& form_;
@@ -73,4 +84,5 @@ class ReferenceEditor : public QObject {
     // a "к" typed next makes it "мк".
     QLineEdit* milliBox_ = nullptr;
     QString milliNumber_;
+    QHash<const QComboBox*, QString> lastTolerance_;
 };

@@ -220,6 +220,11 @@ TEditedText NormalizeToleranceText(const std::string& text, int caret, const std
     return out;
 }
 
+bool ToleranceHoldsLimit(const std::string& text, const std::string& offText,
+                         const std::string& decimalSeparator) {
+    return text == offText || ParseLimit(text, decimalSeparator).kind != TLimit::Invalid;
+}
+
 std::vector<std::string> ToleranceListItems(const std::string& offText,
                                             const std::string& decimalSeparator) {
     return {offText,

@@ -116,6 +116,11 @@ TEditedText NormalizeNumberText(const std::string& text, int caret,
 TEditedText NormalizeToleranceText(const std::string& text, int caret, const std::string& offText,
                                    const std::string& decimalSeparator);
 
+// Whether a tolerance text sorts at all: the off entry, ">", "<" or a
+// percentage. A box typed empty ("%") would reject every part as invalid.
+bool ToleranceHoldsLimit(const std::string& text, const std::string& offText,
+                         const std::string& decimalSeparator);
+
 // Items of a tolerance list: the off entry, the percentages (fractions written
 // with the locale's separator, so "0,2%" under a point locale reads 0.2 %, not
 // 2 %), then ">" and "<".

@@ -415,6 +415,42 @@ class KeyboardTest : public QObject {
         QCOMPARE(FilledRows(f), rows);
     }
 
+    // Walking the window with Tab and Shift+Tab during a run changes no
+    // setting, no list and no spinner; the run goes on recording.
+    void tabWalkChangesNothing_data() {
+        QTest::addColumn<bool>("backwards");
+        QTest::newRow("Tab") << false;
+        QTest::newRow("Shift+Tab") << true;
+    }
+    void tabWalkChangesNothing() {
+        QFETCH(bool, backwards);
+        TForm1& f = *w_->form;
+        const auto snapshot = [&f] {
+            QStringList values;
+            for (const QSpinBox* spin : f.findChildren<QSpinBox*>())
+                if (spin != f.SE1)  // the next row's position, moved by recording
+                    values << spin->objectName() + "=" + QString::number(spin->value());
+            for (const QComboBox* box : f.findChildren<QComboBox*>())
+                values << box->objectName() + "=" + box->currentText();
+            for (const QAbstractButton* b : f.findChildren<QAbstractButton*>())
+                if (b->isCheckable() && b != f.SP1)
+                    values << b->objectName() + "=" + QString::number(b->isChecked());
+            return values;
+        };
+        QTest::mouseClick(f.SP1, Qt::LeftButton);
+        QVERIFY(f.SP1->isChecked());
+        const QStringList before = snapshot();
+        for (int i = 0; i < 60; ++i) {
+            Press(f, Qt::Key_Tab, backwards ? Qt::ShiftModifier : Qt::NoModifier);
+            QVERIFY2(!QApplication::activePopupWidget(), "a list dropped open");
+            FeedRlcd(f, {});
+        }
+        const QStringList after = snapshot();
+        for (int i = 0; i < before.size(); ++i) QCOMPARE(after.value(i), before[i]);
+        QVERIFY(f.SP1->isChecked());
+        QCOMPARE(FilledRows(f), 60);
+    }
+
   private:
     PtyPort& port() { return w_->port; }
 

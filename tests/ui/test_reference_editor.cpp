@@ -113,6 +113,43 @@ class ReferenceEditorTest : public QObject {
                  qPrintable(focus ? focus->objectName() : QString("nothing")));
     }
 
+    // A tolerance typed away to no number ("%" after a Space over the selected
+    // text, or Backspace) is refused when confirmed: the box gets back the
+    // tolerance it had, and parts are not all rejected as invalid input.
+    void toleranceWithoutNumberIsRefused_data() {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("typing");
+        QTest::addColumn<QString>("confirm");
+        for (const char* box : {"CBox5", "CBox51"})
+            for (const char* typing : {"Space", "Backspace"})
+                for (const char* confirm : {"Return", "Tab", "click"})
+                    QTest::addRow("%s %s %s", box, typing, confirm) << box << typing << confirm;
+    }
+    void toleranceWithoutNumberIsRefused() {
+        QFETCH(QString, box);
+        QFETCH(QString, typing);
+        QFETCH(QString, confirm);
+        auto* combo = f_->findChild<QComboBox*>(box);
+        combo->setCurrentIndex(4);  // 1%
+        QTest::mouseClick(combo->lineEdit(), Qt::LeftButton);
+        combo->lineEdit()->selectAll();
+        QTest::keyClick(QApplication::focusWidget(),
+                        typing == "Space" ? Qt::Key_Space : Qt::Key_Backspace);
+        QVERIFY(!combo->currentText().contains('1'));
+        if (confirm == "Return") QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        if (confirm == "Tab") QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        if (confirm == "click") QTest::mouseClick(f_->E11, Qt::LeftButton);
+        QCOMPARE(combo->currentText(), QString("1%"));
+
+        // 1000 Ω against 1000 Ω, Q against Q: both within 1 %.
+        f_->E2->setText("1");
+        f_->CBox1->setCurrentIndex(1);
+        f_->CBox11->setCurrentIndex(logcore::secondary::Q);
+        f_->E11->setText("2");
+        FeedRlcd(*f_, {.rs = 1000.0f, .xs = 2000.0f});
+        QCOMPARE(f_->screen.State().ToleranceVerdict, 0);
+    }
+
     // Chosen from the list, a tolerance moves the focus on at once.
     void chosenToleranceMovesTheFocusOn() {
         for (auto [box, next] : {std::pair<QComboBox*, QWidget*>{f_->CBox5, f_->SE2},
