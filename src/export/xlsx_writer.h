@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "export/sheet_cells.h"
 #include "export/si_sheet.h"
@@ -63,6 +64,15 @@ struct TExportRow {
 // left behind then.
 bool WriteWorkbook(const std::string& path, const TSheetOptions& options, int rowCount,
                    const std::function<void(int row, TExportRow& out)>& fill, std::string& error);
+
+// A plain table on one sheet: the header row (frozen, with an autofilter),
+// then `fill(r, cells)` for r = 0 .. rowCount - 1, each column as wide as its
+// widest text. Used for tables other than the log's. Same promises as
+// WriteWorkbook: no file is left behind when it fails.
+bool WriteTableWorkbook(const std::string& path, const std::string& sheetName,
+                        const std::vector<std::string>& header, int rowCount,
+                        const std::function<void(int row, std::vector<TCell>& out)>& fill,
+                        std::string& error);
 
 // Margins in inches, as the writer wants them.
 inline constexpr double kLeftMarginInches = 30.0 / 72.0;

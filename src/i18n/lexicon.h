@@ -98,6 +98,7 @@ struct TLexicons {
     TDesignedLexicon Dprof_names;    // profile paths 1.dat cannot hold, read-only profiles
     TDesignedLexicon Djournal;       // journal files that cannot be read as such
     TDesignedLexicon Dnotes;         // the note line under the grid, the journal view
+    TDesignedLexicon Dsweep;         // the frequency sweep window
 
     std::vector<const TDesignedLexicon*> All() const;
 };
@@ -180,6 +181,59 @@ enum : int {
     JournalButton,
     LiveLogButton,
     RowsLeftOut
+};
+}
+// Dsweep: the frequency sweep window; %1.. are filled in.
+namespace sweeptext {
+enum : int {
+    ButtonCaption,
+    WindowTitle,
+    Start,
+    Stop,
+    Frequencies,
+    Readings,
+    Level,
+    Circuit,
+    Series,
+    Parallel,
+    Progress,
+    Done,
+    NotReady,
+    RunGoing,
+    SweepGoing,
+    SavePoints,
+    SavePlot,
+    Clear,
+    ColFrequency,
+    ColZ,
+    ColTheta,
+    ColRs,
+    ColXs,
+    ColL,
+    ColC,
+    ColD,
+    ColQ,
+    ColSpread,
+    ColSettled,
+    Yes,
+    No,
+    ZChart,
+    ThetaChart,
+    FrequencyAxis,
+    LinkLost,
+    Stopped,
+    PointsNotWritten,
+    PointsWritten,
+    PlotWritten,
+    PlotNotWritten,
+    CsvFilter,
+    XlsxFilter,
+    PngFilter,
+    SvgFilter,
+    CommandSuppressed,
+    DqChoice,
+    ButtonTip,
+    PointsTitle
 };
 }
 namespace logtext {
