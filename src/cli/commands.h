@@ -13,4 +13,5 @@ int RunProfile(const std::vector<std::string>& args);
 int RunExport(const std::vector<std::string>& args);
 int RunLog(const std::vector<std::string>& args);
 int RunStats(const std::vector<std::string>& args);
+int RunSweep(const std::vector<std::string>& args);
 }  // namespace cli

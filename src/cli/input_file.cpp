@@ -23,8 +23,8 @@ bool TInputFile::Open(const std::string& path, std::string& error) {
     }
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        error = S_ISDIR(st.st_mode)   ? path + " is a folder, not a file"
-                : S_ISFIFO(st.st_mode) ? path + " is a FIFO, not a file"
+        error = S_ISDIR(st.st_mode)                          ? path + " is a folder, not a file"
+                : S_ISFIFO(st.st_mode)                       ? path + " is a FIFO, not a file"
                 : S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode) ? path + " is a device, not a file"
                                                              : path + " is not a regular file";
         ::close(fd);

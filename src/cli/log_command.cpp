@@ -1,45 +1,25 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // rlc-meter log: records a meter without a window, one line per accepted frame.
 
-#include <fcntl.h>
-#include <signal.h>
-#include <unistd.h>
-
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QTime>
-#include <QTimer>
-#include <atomic>
-#include <cerrno>
 #include <charconv>
-#include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "cli/commands.h"
 #include "cli/line_sink.h"
+#include "cli/link_run.h"
 #include "cli/log_pipeline.h"
 #include "cli/options.h"
 #include "cli/set_option.h"
-#include "link/adapter_locator.h"
-#include "link/link_session.h"
 #include "protocol/command.h"
-#include "sim/meter.h"
-#include "sim/pty.h"
+#include "sim/part.h"
 
 namespace cli {
 namespace {
-
-volatile std::sig_atomic_t gStop = 0;
-
-void OnSignal(int) {
-    gStop = 1;
-}
 
 struct TLogOptions {
     std::optional<std::string> port;
@@ -177,40 +157,6 @@ bool ParseArgs(const std::vector<std::string>& args, TLogOptions& opt, std::stri
     return true;
 }
 
-// The simulated adapter and meter on a pseudo-terminal, served from a thread
-// of its own while the session talks to it like to any port.
-class TDemoMeter {
-  public:
-    explicit TDemoMeter(sim::TSimConfig config) : meter_(std::move(config)) {
-        options_.stop = &stop_;
-        thread_ = std::thread([this] { sim::RunOnPty(meter_, port_, options_); });
-    }
-    ~TDemoMeter() {
-        stop_ = 1;
-        thread_.join();
-    }
-    QString Path() const { return QString::fromStdString(port_.Path()); }
-
-  private:
-    sim::TAdapterPort port_;
-    sim::TSimMeter meter_;
-    volatile std::sig_atomic_t stop_ = 0;
-    sim::TPtyRunOptions options_;
-    std::thread thread_;
-};
-
-// Exit statuses.
-enum TExit : int {
-    kDone = 0,
-    kOutputFailed = 1,
-    kBadUsage = 2,
-    kNoAdapter = 3,
-    kPortBusy = 4,
-    kPortPermission = 5,
-    kNoProbeReply = 6,
-    kLinkLost = 7,
-};
-
 constexpr const char* kUsage =
     "usage: rlc-meter log [--port PATH | --demo [--part PART]] [--model N]\n"
     "                     [--out FILE] [--format csv|jsonl] [--count N] [--duration SECONDS]\n"
@@ -257,168 +203,49 @@ constexpr const char* kHelp =
     "--set, 3 no adapter, 4 port busy, 5 no permission on the port, 6 the adapter did not\n"
     "answer, 7 the link was lost (or the meter never answered) with --no-reconnect.\n";
 
-const char* StateName(LinkSession::TState s) {
-    switch (s) {
-        case LinkSession::TState::Closed:
-            return "closed";
-        case LinkSession::TState::Probing:
-            return "probing";
-        case LinkSession::TState::Ready:
-            return "adapter ready";
-        case LinkSession::TState::Connecting:
-            return "connecting";
-        case LinkSession::TState::Connected:
-            return "connected";
-    }
-    return "";
-}
-
-// One recording run on the event loop.
-class TLogRun : public QObject {
+// One recording run: each accepted frame to one line.
+class TLogRun : public TLinkRun {
   public:
     TLogRun(const TLogOptions& opt, std::vector<TSetChoice> choices, TLogPipeline& pipeline,
             const i18n::TLexicons& english, TLineSink& sink,
             std::unique_ptr<AdapterLocator> locator)
-        : opt_(opt),
+        : TLinkRun(RunOptions(opt), std::move(locator)),
+          opt_(opt),
           choices_(std::move(choices)),
           pipeline_(pipeline),
           english_(english),
-          sink_(sink),
-          session_(new LinkSession(std::move(locator), this)) {
-        progressShown_ = opt.out && !opt.quiet;
-        connect(session_, &LinkSession::PortFailed, this, &TLogRun::PortFailed);
-        connect(session_, &LinkSession::ProbeFinished, this, &TLogRun::ProbeFinished);
-        connect(session_, &LinkSession::Connected, this, [this] {
-            everConnected_ = true;
-            Note("connected");
-        });
-        connect(session_, &LinkSession::ConnectFailed, this, [this](bool) {
-            if (!opt_.reconnect) return Finish(kLinkLost, "the meter did not answer the adapter");
-            Note("the meter did not answer; trying again");
-        });
-        connect(session_, &LinkSession::ConnectUnanswered, this, [this] {
-            if (!opt_.reconnect)
-                return Finish(kLinkLost, "the adapter did not answer \"AT+CONNL\"");
-            Note("the adapter did not answer \"AT+CONNL\"; trying again");
-        });
-        connect(session_, &LinkSession::LinkLost, this, [this] {
-            if (finishing_) return;
-            if (!opt_.reconnect) return Finish(kLinkLost, "the link to the meter was lost");
-            Note("link lost; reconnecting");
-        });
-        connect(session_, &LinkSession::FrameReceived, this, &TLogRun::Frame);
-        connect(session_, &LinkSession::ChunkClassified, this,
-                [this](linkcore::TChunkKind kind, const QByteArray&) {
-                    if (kind == linkcore::TChunkKind::Unrecognised) ++rejected_;
-                });
-        signalPoll_.setInterval(50);
-        connect(&signalPoll_, &QTimer::timeout, this, [this] {
-            if (gStop) Finish(kDone, {});
-        });
-        progress_.setInterval(1000);
-        connect(&progress_, &QTimer::timeout, this, &TLogRun::ShowProgress);
-    }
-
-    int Run() {
-        clock_.start();
-        signalPoll_.start();
-        if (progressShown_) progress_.start();
-        if (opt_.duration) {
-            const auto ms = static_cast<qint64>(*opt_.duration * 1000);
-            QTimer::singleShot(std::chrono::milliseconds(ms), this, [this] { Finish(kDone, {}); });
-        }
-        QTimer::singleShot(0, session_, &LinkSession::Start);
-        return QCoreApplication::exec();
-    }
+          sink_(sink) {}
 
   private:
-    void Note(const std::string& text) {
-        if (opt_.quiet) return;
-        EndProgressLine();
-        std::fprintf(stderr, "rlc-meter log: %s\n", text.c_str());
-    }
-    void EndProgressLine() {
-        if (progressOpen_) std::fputc('\n', stderr);
-        progressOpen_ = false;
-    }
-
-    void ShowProgress() {
-        const qint64 s = clock_.elapsed() / 1000;
-        std::fprintf(stderr,
-                     "\rframes %ld  written %ld  rejected %ld  link %s  %02lld:%02lld:%02lld",
-                     frames_, pipeline_.LinesMade(), rejected_, StateName(session_->State()),
-                     static_cast<long long>(s / 3600), static_cast<long long>(s / 60 % 60),
-                     static_cast<long long>(s % 60));
-        if (isatty(STDERR_FILENO)) {
-            progressOpen_ = true;
-        } else {
-            std::fputc('\n', stderr);
-        }
-        std::fflush(stderr);
+    static TLinkRunOptions RunOptions(const TLogOptions& opt) {
+        TLinkRunOptions o;
+        o.command = "log";
+        o.quiet = opt.quiet;
+        o.reconnect = opt.reconnect;
+        o.portNamed = opt.port.has_value();
+        o.progress = opt.out && !opt.quiet;
+        o.duration = opt.duration;
+        return o;
     }
 
-    void PortFailed(LinkSession::TPortProblem problem, const QString& port, const QString& detail) {
-        if (everConnected_ && opt_.reconnect) {
-            // Every watch tick fails again while it is away: one line an outage.
-            if (portLostAt_.isEmpty()) {
-                portLostAt_ = QTime::currentTime().toString("HH:mm:ss");
-                Note("the adapter's port is gone since " + portLostAt_.toStdString() + " (" +
-                     detail.toStdString() + "); looking for it again");
-            }
-            return;
-        }
-        const std::string p = port.toStdString();
-        switch (problem) {
-            case LinkSession::TPortProblem::NoAdapter:
-                return Finish(kNoAdapter,
-                              opt_.port ? "no serial port " + p
-                              : detail.isEmpty()
-                                  ? std::string("no Bluetooth adapter found; plug it in or name "
-                                                "its port with --port")
-                                  : "more than one adapter found; name one with --port");
-            case LinkSession::TPortProblem::Busy:
-                return Finish(kPortBusy,
-                              p + " is in use by another program; close it and try again");
-            case LinkSession::TPortProblem::Permission:
-                return Finish(kPortPermission,
-                              "no permission to open " + p +
-                                  "; on Linux add yourself to the dialout group "
-                                  "(sudo usermod -aG dialout $USER) and log in again");
-            case LinkSession::TPortProblem::Unusable:
-                return Finish(kPortBusy, "cannot open " + p + ": " + detail.toStdString());
-            case LinkSession::TPortProblem::Gone:
-                return Finish(kLinkLost, "the adapter's port " + p + " went away");
-        }
+    std::string ProgressText() const override {
+        char text[96];
+        std::snprintf(text, sizeof text, "frames %ld  written %ld  rejected %ld", Frames(),
+                      pipeline_.LinesMade(), Rejected());
+        return text;
     }
 
-    void ProbeFinished(bool answered, const QString& port) {
-        if (!answered) {
-            if (everConnected_ && opt_.reconnect)
-                return Note("the adapter did not answer; retrying");
-            return Finish(kNoProbeReply,
-                          "the adapter on " + port.toStdString() +
-                              " did not answer \"AT\"; is it the Bluetooth adapter?");
-        }
-        session_->SetReconnect(opt_.reconnect);
-        portLostAt_.clear();
-        Note("adapter on " + port.toStdString() + "; connecting to the meter");
-        session_->Connect();
-    }
-
-    void Frame(const QByteArray& bytes) {
-        ++frames_;
-        const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.constData());
-        const std::span<const std::uint8_t> frame(data, static_cast<std::size_t>(bytes.size()));
+    void OnFrame(std::span<const std::uint8_t> frame) override {
         const bool first = !commandsDone_;
         // The first frame names the meter's model; when settings are sent on
         // it, lines start with the frames that follow them.
         const bool record = !first || (choices_.empty() && !opt_.mode);
         const TLogPipeline::TFed fed = pipeline_.Feed(frame, logcore::LocalTimeNow(), record);
         if (!fed.accepted) {
-            ++rejected_;
+            CountRejected();
             return;
         }
-        if (fed.asleep) session_->MeterAsleep();
+        if (fed.asleep) Session().MeterAsleep();
         if (first) {
             commandsDone_ = true;
             if (!SendCommands()) return;
@@ -445,25 +272,15 @@ class TLogRun : public QObject {
             }
         }
         if (opt_.mode)
-            session_->SendCommand(
+            Session().SendCommand(
                 protocol::BuildFunctionCommand(protocol::ModeCommand(*opt_.mode), false));
         if (!choices_.empty()) {
             ApplySetChoices(choices_, screen.Settings(), model, english_);
             if (const auto frame =
                     protocol::BuildSettingsCommand(screen.Settings(), false, true, false))
-                session_->SendCommand(*frame);
+                Session().SendCommand(*frame);
         }
         return true;
-    }
-
-    void Finish(int status, const std::string& message) {
-        if (finishing_) return;
-        finishing_ = true;
-        if (progressShown_) ShowProgress();
-        EndProgressLine();
-        if (!message.empty()) std::fprintf(stderr, "rlc-meter log: %s\n", message.c_str());
-        session_->Close();
-        QCoreApplication::exit(status);
     }
 
     const TLogOptions& opt_;
@@ -471,18 +288,7 @@ class TLogRun : public QObject {
     TLogPipeline& pipeline_;
     const i18n::TLexicons& english_;
     TLineSink& sink_;
-    LinkSession* session_;
-    QTimer signalPoll_;
-    QTimer progress_;
-    QElapsedTimer clock_;
-    long frames_ = 0;
-    long rejected_ = 0;
-    bool everConnected_ = false;
     bool commandsDone_ = false;
-    bool finishing_ = false;
-    bool progressShown_ = false;
-    bool progressOpen_ = false;
-    QString portLostAt_;  // local time the port went away, empty while it is there
 };
 
 }  // namespace
@@ -545,40 +351,21 @@ int RunLog(const std::vector<std::string>& args) {
         return kOutputFailed;
     }
 
-    struct sigaction sa {};
-    sa.sa_handler = OnSignal;
-    sigemptyset(&sa.sa_mask);
-    sigaction(SIGINT, &sa, nullptr);
-    sigaction(SIGTERM, &sa, nullptr);
-    // A closed pipe reports itself as a failed write, not as a killed process.
-    signal(SIGPIPE, SIG_IGN);
+    CatchStopSignals();
 
     int argc = 1;
     char name[] = "rlc-meter";
     char* argv[] = {name, nullptr};
     QCoreApplication app(argc, argv);
 
-    std::unique_ptr<TDemoMeter> demo;
-    std::unique_ptr<AdapterLocator> locator;
-    try {
-        if (opt.demo) {
-            sim::TSimConfig sc;
-            if (opt.model) sc.model = static_cast<protocol::TMeterModel>(*opt.model);
-            if (opt.part) sc.part = *sim::ParsePart(*opt.part);
-            demo = std::make_unique<TDemoMeter>(sc);
-            locator = std::make_unique<FixedPortLocator>(demo->Path());
-        } else if (opt.port) {
-            locator = std::make_unique<FixedPortLocator>(QString::fromStdString(*opt.port));
-        } else {
-            locator = std::make_unique<UsbAdapterLocator>();
-        }
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "rlc-meter log: cannot start the simulated meter: %s\n", e.what());
+    TLinkTarget target;
+    if (!OpenLinkTarget(DemoConfig(opt.demo, opt.model, opt.part), opt.port, target, error)) {
+        std::fprintf(stderr, "rlc-meter log: %s\n", error.c_str());
         return kOutputFailed;
     }
     int status = kDone;
     {
-        TLogRun run(opt, std::move(choices), pipeline, english, sink, std::move(locator));
+        TLogRun run(opt, std::move(choices), pipeline, english, sink, std::move(target.locator));
         status = run.Run();
     }
     return status;

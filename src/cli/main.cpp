@@ -22,6 +22,9 @@ constexpr const char* kUsage =
     "       rlc-meter log [--port PATH | --demo] [--out FILE] [--format csv|jsonl]\n"
     "                     [--count N] [--duration SECONDS] [--set NAME=VALUE,...]\n"
     "                     [--mode rlcd|rd|u] [--ref ... --tol ...] [--quiet] [--no-reconnect]\n"
+    "       rlc-meter sweep [--port PATH | --demo] [--freq LIST] [--readings N]\n"
+    "                       [--level VOLTS] [--circuit series|parallel]\n"
+    "                       [--format csv|jsonl] [--out FILE]\n"
     "       rlc-meter stats [--format text|json] [--lang ru|en] [--decimal C]\n"
     "                       [--ref R|L|C=VALUE --tol TOL] [--ref2 R|Q|D=VALUE --tol2 TOL]\n"
     "                       JOURNAL.csv\n"
@@ -45,6 +48,10 @@ constexpr const char* kHelp =
     "  log        record the meter without a window, one CSV or JSON line per\n"
     "             reading, optionally setting it first; `rlc-meter log --help`\n"
     "             tells every option\n"
+    "  sweep      measure the part at every test frequency (or those of --freq),\n"
+    "             one CSV or JSON line per frequency: |Z|, phase, R, X, L or C, D,\n"
+    "             Q, ESR; the meter is put back as it was; `rlc-meter sweep --help`\n"
+    "             tells every option\n"
     "  stats      the figures of a journal file: rows, passed, rejected and why,\n"
     "             yield, mean, spread, range, and Cp/Cpk against the band given\n"
     "             with --ref/--tol\n"
@@ -64,7 +71,7 @@ constexpr const char* kHelp =
     "\n"
     "Exit status: 0 on success, 1 when some input was bad or the output could not\n"
     "be written, 2 on wrong usage\n"
-    "(log has more: see rlc-meter log --help).\n"
+    "(log and sweep have more: see their --help).\n"
     "See rlc-meter(1) for the options.\n";
 
 int Dispatch(int argc, char** argv) {
@@ -74,8 +81,9 @@ int Dispatch(int argc, char** argv) {
     }
     const std::string command = argv[1];
     const std::vector<std::string> args(argv + 2, argv + argc);
-    // log has a help of its own.
+    // log and sweep have a help of their own.
     if (command == "log") return cli::RunLog(args);
+    if (command == "sweep") return cli::RunSweep(args);
     const bool helpAsked = command == "--help" || command == "-h" || command == "help" ||
                            std::find(args.begin(), args.end(), "--help") != args.end();
     if (helpAsked) {
