@@ -28,6 +28,13 @@ constexpr double kRdSourceOhms = 1000;
 // U mode: a 1 V rms sine, voltage, rms and peak-to-peak shown.
 constexpr double kUSignalRms = 1.0;
 
+// A reading still moving from `old` to `target`: as far from the target as
+// the old value is, but no further than the given share of it.
+double OnItsWay(double target, double old, double share) {
+    const double most = share * std::abs(target);
+    return target + std::clamp(old - target, -most, most);
+}
+
 }  // namespace
 
 TSimMeter::TSimMeter(TSimConfig config) : config_(std::move(config)), rng_(config_.noiseSeed) {
@@ -258,11 +265,16 @@ void TSimMeter::HandleCommand(std::span<const std::uint8_t> frame) {
     const auto& command = std::get<protocol::TSettingsCommand>(*parsed);
     brightnessKey_ = !command.brightnessUp;
     const std::uint8_t oldRate = settings_.Rate();
+    const protocol::TMeterSettings old = settings_;
     protocol::ApplySettingsCommand(command, settings_);
     // The meter offers only its own frequencies.
     const std::uint8_t maxFreq = protocol::ModelInfo(config_.model).maxFreqIndex;
     if (settings_.FreqIndex() > maxFreq) settings_.FreqIndex() = maxFreq;
     if (!settings_.Hold()) held_.reset();
+    // The measuring circuit needs a moment to settle on a new frequency or level.
+    if (settings_.FreqAuto() != old.FreqAuto() || settings_.FreqIndex() != old.FreqIndex() ||
+        settings_.LevelAuto() != old.LevelAuto() || settings_.LevelIndex() != old.LevelIndex())
+        settlingLeft_ = config_.settlingReports;
     if (settings_.Rate() != oldRate)
         nextFrameAt_ = std::max(now_, lastFrameAt_ + ReportIntervalMs(settings_.Rate()));
 }
@@ -379,7 +391,14 @@ protocol::TMeasurementFrame TSimMeter::BuildFrame() {
                         ? 0
                         : protocol::TableFrequencyHz(settings_.FreqIndex(), config_.model);
                 const TImpedance z = SeriesImpedance(config_.part, hz);
-                reading.values = {Noisy(z.r), Noisy(z.x), 0};
+                TImpedance shown = z;
+                if (settlingLeft_ > 0 && lastImpedance_) {
+                    shown.r = OnItsWay(z.r, lastImpedance_->r, kTransitionShare);
+                    shown.x = OnItsWay(z.x, lastImpedance_->x, kTransitionShare);
+                }
+                settlingLeft_ = std::max(settlingLeft_ - 1, 0);
+                lastImpedance_ = z;
+                reading.values = {Noisy(shown.r), Noisy(shown.x), 0};
                 break;
             }
             case TDisplayMode::Rd: {

@@ -42,6 +42,10 @@ struct TSimConfig {
     protocol::TDisplayMode mode = protocol::TDisplayMode::Rlcd;
     TPart part;
     double noise = 0.002;  // relative spread of readings; 0 gives exact values
+    // After a change of test frequency or level this many reports still show
+    // the reading on its way from the old value: off by up to
+    // TSimMeter::kTransitionShare towards it.
+    int settlingReports = 1;
     std::uint32_t noiseSeed = 1;
     int connectDelayMs = 300;  // "AT+CONNL" until the link is up
     // The adapter answers "OK+CONNF" this long after "AT+CONNL" instead of
@@ -62,6 +66,7 @@ class TSimMeter {
     // bursts, so that a reader who splits at 10 ms pauses sees them apart.
     static constexpr int kCommandQuietMs = 20;
     static constexpr int kBurstGapMs = 20;
+    static constexpr double kTransitionShare = 0.05;
 
     explicit TSimMeter(TSimConfig config);
 
@@ -147,6 +152,8 @@ class TSimMeter {
     bool brightnessKey_ = false;
     std::optional<TReading> held_;  // while Hold is on
     TReading current_{protocol::TDisplayMode::Rlcd, {}};
+    std::optional<TImpedance> lastImpedance_;  // of the last RLCD reading, without noise
+    int settlingLeft_ = 0;                     // reports still on their way
 
     std::int64_t now_ = 0;
     TLink link_ = TLink::Idle;

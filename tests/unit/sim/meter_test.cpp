@@ -350,6 +350,36 @@ TEST_F(LinkedMeter, SettingsCommandIsObeyedAndReported) {
     EXPECT_EQ(r.SourceIndex(), 1);
 }
 
+// The first report after a new test frequency is still on its way from the
+// old reading, a few percent off; the next one is the part's own. A command
+// that leaves frequency and level alone moves nothing.
+TEST_F(LinkedMeter, AReportAfterAFrequencyChangeStillShowsTheTransition) {
+    TSimConfig config = Exact();
+    config.part = *ParsePart("C=1u");
+    Link(config);
+    ASSERT_FALSE(FramesDuring(1100).empty());  // a reading at the old frequency
+    const double trueX = SeriesImpedance(config.part, 100).x;
+
+    protocol::TMeterSettings s = meter->Settings();
+    s.Sound() = 0;
+    Send(protocol::EncodeSettingsCommand(s, false));
+    auto frames = FramesDuring(1000);
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_FLOAT_EQ(protocol::DecodeSingle(frames[0], 4),
+                    static_cast<float>(SeriesImpedance(config.part, 10000).x));
+
+    s.FreqAuto() = 0;
+    s.FreqIndex() = 1;  // 10 kHz to 100 Hz: |X| grows a hundredfold
+    Send(protocol::EncodeSettingsCommand(s, false));
+    frames = FramesDuring(2000);
+    ASSERT_EQ(frames.size(), 2u);
+    const double first = protocol::DecodeSingle(frames[0], 4);
+    EXPECT_NEAR(first, trueX * (1 - TSimMeter::kTransitionShare), std::abs(trueX) * 1e-6)
+        << "off towards the old reading, by no more than the share";
+    EXPECT_NEAR(protocol::DecodeSingle(frames[1], 4), trueX, std::abs(trueX) * 1e-6);
+    EXPECT_EQ(Reported(frames[0]).FreqIndex(), 1) << "the settings show at once";
+}
+
 TEST_F(LinkedMeter, CommandFrameSplitAcrossWrites) {
     protocol::TMeterSettings s = meter->Settings();
     s.FreqAuto() = 0;
