@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QTime>
+#include <charconv>
 #include <chrono>
 #include <cstdio>
 
@@ -56,12 +57,60 @@ TDemoMeter::~TDemoMeter() {
     thread_.join();
 }
 
-std::optional<sim::TSimConfig> DemoConfig(bool demo, std::optional<int> model,
-                                          const std::optional<std::string>& part) {
-    if (!demo) return std::nullopt;
+TArgTaken TakeLinkArg(const std::vector<std::string>& args, std::size_t& i, TLinkArgs& link,
+                      std::string& error) {
+    const std::string& a = args[i];
+    const bool takesValue = a == "--port" || a == "--model" || a == "--part";
+    if (takesValue && i + 1 >= args.size()) {
+        error = a + " needs a value";
+        return TArgTaken::Bad;
+    }
+    if (a == "--port") {
+        link.port = args[++i];
+    } else if (a == "--demo") {
+        link.demo = true;
+    } else if (a == "--model") {
+        const std::string& v = args[++i];
+        int m = -1;
+        const auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), m);
+        if (ec != std::errc{} || end != v.data() + v.size() || m < 0 || m > 3) {
+            error = "--model must be 0 (KS15), 1 (KS16), 2 (KS17) or 3 (KS19)";
+            return TArgTaken::Bad;
+        }
+        link.model = m;
+    } else if (a == "--part") {
+        link.part = args[++i];
+    } else if (a == "--quiet" || a == "-q") {
+        link.quiet = true;
+    } else if (a == "--no-reconnect") {
+        link.reconnect = false;
+    } else {
+        return TArgTaken::No;
+    }
+    return TArgTaken::Yes;
+}
+
+bool CheckLinkArgs(const TLinkArgs& link, std::string& error) {
+    if (link.demo && link.port) {
+        error = "--demo and --port exclude each other";
+        return false;
+    }
+    if (link.part && !link.demo) {
+        error = "--part needs --demo";
+        return false;
+    }
+    if (link.part && !sim::ParsePart(*link.part)) {
+        error = std::string("--part must be one of: ") + sim::kPartSpecHelp;
+        return false;
+    }
+    return true;
+}
+
+std::optional<sim::TSimConfig> DemoConfig(const TLinkArgs& link) {
+    if (!link.demo) return std::nullopt;
     sim::TSimConfig config;
-    if (model) config.model = static_cast<protocol::TMeterModel>(*model);
-    if (part) config.part = sim::ParsePart(*part).value_or(config.part);
+    if (link.model) config.model = static_cast<protocol::TMeterModel>(*link.model);
+    if (link.part) config.part = sim::ParsePart(*link.part).value_or(config.part);
     return config;
 }
 
@@ -94,17 +143,18 @@ TLinkRun::TLinkRun(TLinkRunOptions options, std::unique_ptr<AdapterLocator> loca
         OnConnected();
     });
     connect(session_, &LinkSession::ConnectFailed, this, [this](bool) {
-        if (!opt_.reconnect) return Finish(kLinkLost, "the meter did not answer the adapter");
+        if (!opt_.link.reconnect) return Finish(kLinkLost, "the meter did not answer the adapter");
         Note("the meter did not answer; trying again");
     });
     connect(session_, &LinkSession::ConnectUnanswered, this, [this] {
-        if (!opt_.reconnect) return Finish(kLinkLost, "the adapter did not answer \"AT+CONNL\"");
+        if (!opt_.link.reconnect)
+            return Finish(kLinkLost, "the adapter did not answer \"AT+CONNL\"");
         Note("the adapter did not answer \"AT+CONNL\"; trying again");
     });
     connect(session_, &LinkSession::LinkLost, this, [this] {
         if (finishing_) return;
         OnLinkLost();
-        if (!opt_.reconnect) return Finish(kLinkLost, "the link to the meter was lost");
+        if (!opt_.link.reconnect) return Finish(kLinkLost, "the link to the meter was lost");
         Note("link lost; reconnecting");
     });
     connect(session_, &LinkSession::FrameReceived, this, &TLinkRun::Frame);
@@ -139,7 +189,7 @@ int TLinkRun::Run() {
 }
 
 void TLinkRun::Note(const std::string& text) {
-    if (opt_.quiet) return;
+    if (opt_.link.quiet) return;
     EndProgressLine();
     std::fprintf(stderr, "rlc-meter %s: %s\n", opt_.command.c_str(), text.c_str());
 }
@@ -164,7 +214,7 @@ void TLinkRun::ShowProgress() {
 
 void TLinkRun::PortFailed(LinkSession::TPortProblem problem, const QString& port,
                           const QString& detail) {
-    if (everConnected_ && opt_.reconnect) {
+    if (everConnected_ && opt_.link.reconnect) {
         // Every watch tick fails again while it is away: one line an outage.
         if (portLostAt_.isEmpty()) {
             portLostAt_ = QTime::currentTime().toString("HH:mm:ss");
@@ -177,7 +227,7 @@ void TLinkRun::PortFailed(LinkSession::TPortProblem problem, const QString& port
     switch (problem) {
         case LinkSession::TPortProblem::NoAdapter:
             return Finish(kNoAdapter,
-                          opt_.portNamed ? "no serial port " + p
+                          opt_.link.port ? "no serial port " + p
                           : detail.isEmpty()
                               ? std::string("no Bluetooth adapter found; plug it in or name "
                                             "its port with --port")
@@ -197,11 +247,12 @@ void TLinkRun::PortFailed(LinkSession::TPortProblem problem, const QString& port
 
 void TLinkRun::ProbeFinished(bool answered, const QString& port) {
     if (!answered) {
-        if (everConnected_ && opt_.reconnect) return Note("the adapter did not answer; retrying");
+        if (everConnected_ && opt_.link.reconnect)
+            return Note("the adapter did not answer; retrying");
         return Finish(kNoProbeReply, "the adapter on " + port.toStdString() +
                                          " did not answer \"AT\"; is it the Bluetooth adapter?");
     }
-    session_->SetReconnect(opt_.reconnect);
+    session_->SetReconnect(opt_.link.reconnect);
     portLostAt_.clear();
     Note("adapter on " + port.toStdString() + "; connecting to the meter");
     session_->Connect();

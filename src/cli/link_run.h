@@ -1,17 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QTimer>
 #include <csignal>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "link/adapter_locator.h"
 #include "link/link_session.h"
@@ -55,9 +58,25 @@ class TDemoMeter {
     std::thread thread_;
 };
 
+// The options of the meter to talk to, the same for every such subcommand.
+struct TLinkArgs {
+    std::optional<std::string> port;
+    bool demo = false;
+    std::optional<int> model;
+    std::optional<std::string> part;
+    bool quiet = false;
+    bool reconnect = true;
+};
+enum class TArgTaken { No, Yes, Bad };
+// Takes args[i] (and its value, moving i on) when it is --port, --demo,
+// --model, --part, --quiet (-q) or --no-reconnect; Bad with `error` set.
+TArgTaken TakeLinkArg(const std::vector<std::string>& args, std::size_t& i, TLinkArgs& link,
+                      std::string& error);
+// What the options say together: --demo or --port, --part only with --demo.
+bool CheckLinkArgs(const TLinkArgs& link, std::string& error);
+
 // The simulated meter of --demo, with the model and part given; none without --demo.
-std::optional<sim::TSimConfig> DemoConfig(bool demo, std::optional<int> model,
-                                          const std::optional<std::string>& part);
+std::optional<sim::TSimConfig> DemoConfig(const TLinkArgs& link);
 
 // The meter to talk to: the simulated one (demo set), the port named, or the
 // USB adapter looked for as the window does. False with a message when the
@@ -72,10 +91,8 @@ bool OpenLinkTarget(const std::optional<sim::TSimConfig>& demo,
 
 struct TLinkRunOptions {
     std::string command;  // names the messages: "rlc-meter COMMAND: ..."
-    bool quiet = false;
-    bool reconnect = true;
-    bool portNamed = false;  // --port given: a missing port is named in the message
-    bool progress = false;   // a progress line on standard error every second
+    TLinkArgs link;
+    bool progress = false;  // a progress line on standard error every second
     std::optional<double> duration;
 };
 
@@ -128,5 +145,24 @@ class TLinkRun : public QObject {
     bool progressOpen_ = false;
     QString portLostAt_;  // local time the port went away, empty while it is there
 };
+
+// The subcommand's run on an event loop of its own, talking to the meter
+// `link` names: `make` turns the adapter's locator into the run.
+template <class TMake>
+int RunOnLink(const std::string& command, const TLinkArgs& link, TMake make) {
+    CatchStopSignals();
+    int argc = 1;
+    char name[] = "rlc-meter";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    TLinkTarget target;
+    std::string error;
+    if (!OpenLinkTarget(DemoConfig(link), link.port, target, error)) {
+        std::fprintf(stderr, "rlc-meter %s: %s\n", command.c_str(), error.c_str());
+        return kOutputFailed;
+    }
+    auto run = make(std::move(target.locator));
+    return run->Run();
+}
 
 }  // namespace cli

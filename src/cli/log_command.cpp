@@ -22,10 +22,7 @@ namespace cli {
 namespace {
 
 struct TLogOptions {
-    std::optional<std::string> port;
-    bool demo = false;
-    std::optional<int> model;
-    std::optional<std::string> part;
+    TLinkArgs link;
     std::optional<std::string> out;
     TLogFormat format = TLogFormat::Csv;
     std::optional<long> count;
@@ -36,8 +33,6 @@ struct TLogOptions {
     TReferenceOption secondary;
     std::string lang = "ru";
     std::optional<std::string> decimal;
-    bool quiet = false;
-    bool reconnect = true;
 };
 
 bool ParseArgs(const std::vector<std::string>& args, TLogOptions& opt, std::string& error) {
@@ -56,22 +51,8 @@ bool ParseArgs(const std::vector<std::string>& args, TLogOptions& opt, std::stri
             const auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), n);
             return ec == std::errc{} && end == v.data() + v.size() && n >= min;
         };
-        if (a == "--port") {
-            if (!value()) return false;
-            opt.port = v;
-        } else if (a == "--demo") {
-            opt.demo = true;
-        } else if (a == "--model") {
-            if (!value()) return false;
-            long m = -1;
-            if (!whole(m, 0) || m > 3) {
-                error = "--model must be 0 (KS15), 1 (KS16), 2 (KS17) or 3 (KS19)";
-                return false;
-            }
-            opt.model = static_cast<int>(m);
-        } else if (a == "--part") {
-            if (!value()) return false;
-            opt.part = v;
+        if (const TArgTaken taken = TakeLinkArg(args, i, opt.link, error); taken != TArgTaken::No) {
+            if (taken == TArgTaken::Bad) return false;
         } else if (a == "--out") {
             if (!value()) return false;
             opt.out = v;
@@ -128,29 +109,14 @@ bool ParseArgs(const std::vector<std::string>& args, TLogOptions& opt, std::stri
         } else if (a == "--decimal") {
             if (!value() || !ParseDecimalOption(v, error)) return false;
             opt.decimal = v;
-        } else if (a == "--quiet" || a == "-q") {
-            opt.quiet = true;
-        } else if (a == "--no-reconnect") {
-            opt.reconnect = false;
         } else {
             error = "unknown argument '" + a + "'";
             return false;
         }
     }
-    if (opt.demo && opt.port) {
-        error = "--demo and --port exclude each other";
-        return false;
-    }
-    if (opt.part && !opt.demo) {
-        error = "--part needs --demo";
-        return false;
-    }
-    if (opt.part && !sim::ParsePart(*opt.part)) {
-        error = std::string("--part must be one of: ") + sim::kPartSpecHelp;
-        return false;
-    }
-    if (opt.mode == protocol::TDisplayMode::U && opt.model &&
-        !protocol::UCommandAllowed(static_cast<protocol::TMeterModel>(*opt.model))) {
+    if (!CheckLinkArgs(opt.link, error)) return false;
+    if (opt.mode == protocol::TDisplayMode::U && opt.link.model &&
+        !protocol::UCommandAllowed(static_cast<protocol::TMeterModel>(*opt.link.model))) {
         error = "--mode u: this model has no U mode (models 0 and 2 do)";
         return false;
     }
@@ -220,10 +186,8 @@ class TLogRun : public TLinkRun {
     static TLinkRunOptions RunOptions(const TLogOptions& opt) {
         TLinkRunOptions o;
         o.command = "log";
-        o.quiet = opt.quiet;
-        o.reconnect = opt.reconnect;
-        o.portNamed = opt.port.has_value();
-        o.progress = opt.out && !opt.quiet;
+        o.link = opt.link;
+        o.progress = opt.out && !opt.link.quiet;
         o.duration = opt.duration;
         return o;
     }
@@ -294,8 +258,7 @@ class TLogRun : public TLinkRun {
 }  // namespace
 
 int RunLog(const std::vector<std::string>& args) {
-    if (std::find(args.begin(), args.end(), "--help") != args.end() ||
-        std::find(args.begin(), args.end(), "-h") != args.end()) {
+    if (HelpAsked(args)) {
         std::fputs(kUsage, stdout);
         std::fputs(kHelp, stdout);
         return kDone;
@@ -317,8 +280,9 @@ int RunLog(const std::vector<std::string>& args) {
     error.clear();
     std::vector<TSetChoice> choices;
     if (opt.set) {
-        const auto model = opt.model ? std::optional(static_cast<protocol::TMeterModel>(*opt.model))
-                                     : std::nullopt;
+        const auto model = opt.link.model
+                               ? std::optional(static_cast<protocol::TMeterModel>(*opt.link.model))
+                               : std::nullopt;
         const auto parsed = ParseSetOption(*opt.set, model, english, error);
         if (!parsed) {
             std::fprintf(stderr, "rlc-meter log: %s\n", error.c_str());
@@ -332,7 +296,7 @@ int RunLog(const std::vector<std::string>& args) {
     TLogPipelineConfig config;
     config.format = opt.format;
     config.separators = sep;
-    if (opt.model) config.model = static_cast<protocol::TMeterModel>(*opt.model);
+    if (opt.link.model) config.model = static_cast<protocol::TMeterModel>(*opt.link.model);
     if (!BuildReference(opt.primary, opt.secondary, sep.decimal, config.reference, error)) {
         std::fprintf(stderr, "rlc-meter log: %s\n", error.c_str());
         return kBadUsage;
@@ -351,24 +315,10 @@ int RunLog(const std::vector<std::string>& args) {
         return kOutputFailed;
     }
 
-    CatchStopSignals();
-
-    int argc = 1;
-    char name[] = "rlc-meter";
-    char* argv[] = {name, nullptr};
-    QCoreApplication app(argc, argv);
-
-    TLinkTarget target;
-    if (!OpenLinkTarget(DemoConfig(opt.demo, opt.model, opt.part), opt.port, target, error)) {
-        std::fprintf(stderr, "rlc-meter log: %s\n", error.c_str());
-        return kOutputFailed;
-    }
-    int status = kDone;
-    {
-        TLogRun run(opt, std::move(choices), pipeline, english, sink, std::move(target.locator));
-        status = run.Run();
-    }
-    return status;
+    return RunOnLink("log", opt.link, [&](std::unique_ptr<AdapterLocator> locator) {
+        return std::make_unique<TLogRun>(opt, std::move(choices), pipeline, english, sink,
+                                         std::move(locator));
+    });
 }
 
 }  // namespace cli

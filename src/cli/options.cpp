@@ -195,6 +195,11 @@ bool ParseDecimalOption(const std::string& text, std::string& error) {
     return false;
 }
 
+bool HelpAsked(const std::vector<std::string>& args) {
+    return std::find(args.begin(), args.end(), "--help") != args.end() ||
+           std::find(args.begin(), args.end(), "-h") != args.end();
+}
+
 bool ParseModelOption(const std::string& text, int& model, std::string& error) {
     int m = -1;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), m);

@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "display/format.h"
 #include "i18n/lexicon.h"
@@ -30,6 +31,9 @@ display::TSeparators SystemSeparators();
 // A --decimal value: exactly one character, or the message saying why not
 // (an empty or longer mark would print numbers that read as other numbers).
 bool ParseDecimalOption(const std::string& text, std::string& error);
+
+// --help or -h among a subcommand's arguments.
+bool HelpAsked(const std::vector<std::string>& args);
 
 // A model number given on the command line (0 to 3), or the message saying why not.
 bool ParseModelOption(const std::string& text, int& model, std::string& error);

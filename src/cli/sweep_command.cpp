@@ -28,18 +28,13 @@ namespace cli {
 namespace {
 
 struct TSweepOptions {
-    std::optional<std::string> port;
-    bool demo = false;
-    std::optional<int> model;
-    std::optional<std::string> part;
+    TLinkArgs link;
     std::optional<std::string> freq;
     int readings = 3;
     std::optional<std::string> level;
     std::optional<bool> series;
     bool jsonl = false;
     std::optional<std::string> out;
-    bool quiet = false;
-    bool reconnect = true;
 };
 
 constexpr const char* kUsage =
@@ -150,18 +145,8 @@ bool ParseArgs(const std::vector<std::string>& args, TSweepOptions& opt, std::st
             v = args[++i];
             return true;
         };
-        if (a == "--port") {
-            if (!value()) return false;
-            opt.port = v;
-        } else if (a == "--demo") {
-            opt.demo = true;
-        } else if (a == "--model") {
-            int m = 0;
-            if (!value() || !ParseModelOption(v, m, error)) return false;
-            opt.model = m;
-        } else if (a == "--part") {
-            if (!value()) return false;
-            opt.part = v;
+        if (const TArgTaken taken = TakeLinkArg(args, i, opt.link, error); taken != TArgTaken::No) {
+            if (taken == TArgTaken::Bad) return false;
         } else if (a == "--freq") {
             if (!value()) return false;
             opt.freq = v;
@@ -197,34 +182,19 @@ bool ParseArgs(const std::vector<std::string>& args, TSweepOptions& opt, std::st
         } else if (a == "--out") {
             if (!value()) return false;
             opt.out = v;
-        } else if (a == "--quiet" || a == "-q") {
-            opt.quiet = true;
-        } else if (a == "--no-reconnect") {
-            opt.reconnect = false;
         } else {
             error = "unknown argument '" + a + "'";
             return false;
         }
     }
-    if (opt.demo && opt.port) {
-        error = "--demo and --port exclude each other";
-        return false;
-    }
-    if (opt.part && !opt.demo) {
-        error = "--part needs --demo";
-        return false;
-    }
-    if (opt.part && !sim::ParsePart(*opt.part)) {
-        error = std::string("--part must be one of: ") + sim::kPartSpecHelp;
-        return false;
-    }
+    if (!CheckLinkArgs(opt.link, error)) return false;
     return true;
 }
 
 // The model known before connecting: the one named, or the simulated meter's.
 std::optional<protocol::TMeterModel> KnownModel(const TSweepOptions& opt) {
-    if (opt.model) return static_cast<protocol::TMeterModel>(*opt.model);
-    if (opt.demo) return sim::TSimConfig{}.model;
+    if (opt.link.model) return static_cast<protocol::TMeterModel>(*opt.link.model);
+    if (opt.link.demo) return sim::TSimConfig{}.model;
     return std::nullopt;
 }
 
@@ -287,10 +257,8 @@ class TSweepRun : public TLinkRun {
     static TLinkRunOptions RunOptions(const TSweepOptions& opt) {
         TLinkRunOptions o;
         o.command = "sweep";
-        o.quiet = opt.quiet;
-        o.reconnect = opt.reconnect;
-        o.portNamed = opt.port.has_value();
-        o.progress = opt.out && !opt.quiet;
+        o.link = opt.link;
+        o.progress = opt.out && !opt.link.quiet;
         return o;
     }
 
@@ -310,7 +278,7 @@ class TSweepRun : public TLinkRun {
     void OnLinkLost() override {
         if (upSince_.isValid()) upTotalMs_ += upSince_.elapsed();
         upSince_.invalidate();
-        if (!opt_.reconnect && sweep_ && !sweep_->Done())
+        if (!opt_.link.reconnect && sweep_ && !sweep_->Done())
             Note("the meter keeps the sweep's settings: the link went before they were put back");
     }
 
@@ -420,14 +388,13 @@ class TSweepRun : public TLinkRun {
     // link is dropped), then the run ends.
     void End(int status, const std::string& message) {
         if (Finishing()) return;
+        char summary[128] = "";
         if (sweep_) {
             sweep_->Stop();
             while (const auto settings = sweep_->TakeCommand(Now())) Send(*settings);
-            char summary[128];
             std::snprintf(summary, sizeof summary, "%zu of %d points in %.1f s, %d not settled",
                           sweep_->Points().size(), sweep_->PointCount(), Now() - startedAt_,
                           unsettled_);
-            Note(summary);
         }
         if (checked_ && panelBefore_ != display::TPanel::Rlcd)
             Session().SendCommand(protocol::BuildFunctionCommand(
@@ -436,6 +403,7 @@ class TSweepRun : public TLinkRun {
                                           : protocol::TDisplayMode::U),
                 false));
         Finish(status, message);
+        if (*summary) Note(summary);
     }
 
     const TSweepOptions& opt_;
@@ -459,8 +427,7 @@ class TSweepRun : public TLinkRun {
 }  // namespace
 
 int RunSweep(const std::vector<std::string>& args) {
-    if (std::find(args.begin(), args.end(), "--help") != args.end() ||
-        std::find(args.begin(), args.end(), "-h") != args.end()) {
+    if (HelpAsked(args)) {
         std::fputs(kUsage, stdout);
         std::fputs(kHelp, stdout);
         return kDone;
@@ -489,20 +456,9 @@ int RunSweep(const std::vector<std::string>& args) {
         return kOutputFailed;
     }
 
-    CatchStopSignals();
-
-    int argc = 1;
-    char name[] = "rlc-meter";
-    char* argv[] = {name, nullptr};
-    QCoreApplication app(argc, argv);
-
-    TLinkTarget target;
-    if (!OpenLinkTarget(DemoConfig(opt.demo, opt.model, opt.part), opt.port, target, error)) {
-        std::fprintf(stderr, "rlc-meter sweep: %s\n", error.c_str());
-        return kOutputFailed;
-    }
-    TSweepRun run(opt, english, sink, std::move(target.locator));
-    return run.Run();
+    return RunOnLink("sweep", opt.link, [&](std::unique_ptr<AdapterLocator> locator) {
+        return std::make_unique<TSweepRun>(opt, english, sink, std::move(locator));
+    });
 }
 
 }  // namespace cli

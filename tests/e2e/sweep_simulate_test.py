@@ -108,7 +108,7 @@ try:
     rc_start = meter_settings(rc_port)
     rl_start = meter_settings(rl_port, "--set", START)
     rl_start = meter_settings(rl_port)
-    check(rc_start[1].startswith("120"), "the meter starts at 120 Hz: %r" % (rc_start,))
+    check(rc_start[1].strip().startswith("120"), "the meter starts at 120 Hz: %r" % (rc_start,))
 
     # Both sweeps at once, at another level and circuit than the meter's.
     csv_path = os.path.join(folder, "rl.csv")
@@ -122,7 +122,7 @@ try:
 
     rc_points = [json.loads(l) for l in rc_out.decode().splitlines()]
     check_points(rc_points, "RC", 100, lambda w: -1 / (w * 1e-6), "c_farad", 1e-6, "l_henry")
-    with open(csv_path, encoding="utf-8") as f:
+    with open(csv_path, encoding="utf-8", newline="") as f:
         rl_points = csv_points(f.read())
     check_points(rl_points, "RL", 10, lambda w: w * 10e-3, "l_henry", 10e-3, "c_farad")
 
