@@ -80,11 +80,11 @@ int main(int argc, char** argv) {
             round.points = m.captured(1).toInt();
             round.sweepSeconds = m.captured(2).toDouble();
         }
-        std::printf("round %d: %d points in %.1f s, ratio %.3f; with connecting %.1f s, ratio "
-                    "%.3f; %lld lines\n",
-                    r + 1, round.points, round.sweepSeconds, round.sweepSeconds / bound,
-                    round.wallSeconds, round.wallSeconds / bound,
-                    static_cast<long long>(out.count('\n')));
+        std::printf(
+            "round %d: %d points in %.1f s, ratio %.3f; with connecting %.1f s, ratio "
+            "%.3f; %lld lines\n",
+            r + 1, round.points, round.sweepSeconds, round.sweepSeconds / bound, round.wallSeconds,
+            round.wallSeconds / bound, static_cast<long long>(out.count('\n')));
         std::fflush(stdout);
     }
     return 0;
