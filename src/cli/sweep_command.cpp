@@ -278,8 +278,7 @@ class TSweepRun : public TLinkRun {
     void OnLinkLost() override {
         if (upSince_.isValid()) upTotalMs_ += upSince_.elapsed();
         upSince_.invalidate();
-        if (!opt_.link.reconnect && sweep_ && !sweep_->Done())
-            Note("the meter keeps the sweep's settings: the link went before they were put back");
+        if (!opt_.link.reconnect && sweep_ && !sweep_->Done()) NotPutBack();
     }
 
     std::string ProgressText() const override {
@@ -384,14 +383,22 @@ class TSweepRun : public TLinkRun {
         }
     }
 
+    void NotPutBack() {
+        Note("the meter keeps the sweep's settings: the link went before they were put back");
+    }
+
     // Stops the sweep: the meter is put back (the command leaves before the
     // link is dropped), then the run ends.
     void End(int status, const std::string& message) {
         if (Finishing()) return;
         char summary[128] = "";
         if (sweep_) {
+            const bool wasDone = sweep_->Done();
             sweep_->Stop();
             while (const auto settings = sweep_->TakeCommand(Now())) Send(*settings);
+            // Stopped while the link is away: nothing reaches the meter.
+            if (!wasDone && lastCommand_ && Session().State() != LinkSession::TState::Connected)
+                NotPutBack();
             std::snprintf(summary, sizeof summary, "%zu of %d points in %.1f s, %d not settled",
                           sweep_->Points().size(), sweep_->PointCount(), Now() - startedAt_,
                           unsettled_);

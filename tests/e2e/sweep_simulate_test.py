@@ -51,6 +51,23 @@ def meter_settings(port, *set_args):
     return line["frame"][16:24], line["screen"]["L_freq_RLC"]
 
 
+def first_line_then(p, action):
+    """Reads the sweep's output until its first line is in, runs `action`,
+    then reads the rest: the whole output and standard error."""
+    out = b""
+    end = time.time() + 30
+    while out.count(b"\n") < 1 and time.time() < end:
+        out += p.stdout.read1(4096)
+    action()
+    rest, err = p.communicate(timeout=60)
+    return out + rest, err
+
+
+def tell(sim, line):
+    sim.stdin.write(line + "\n")
+    sim.stdin.flush()
+
+
 def sweep(port, *args, **kw):
     return subprocess.Popen([TOOL, "sweep", "--port", port, *args], stdout=subprocess.PIPE,
                             stderr=subprocess.PIPE, **kw)
@@ -142,18 +159,40 @@ try:
     # SIGTERM mid-sweep: status 0, the points so far as whole lines, and the
     # meter still put back.
     p = sweep(rc_port, "--format", "jsonl", "--freq", "100,1k,10k,100k")
-    out = b""
-    end = time.time() + 30
-    while out.count(b"\n") < 1 and time.time() < end:
-        out += p.stdout.read1(4096)
-    p.send_signal(signal.SIGTERM)
-    rest, err = p.communicate(timeout=20)
-    out += rest
+    out, err = first_line_then(p, lambda: p.send_signal(signal.SIGTERM))
     check(p.returncode == 0, "SIGTERM ends the sweep with status 0 (%s)" % err.decode())
     lines = out.decode().splitlines()
     check(out.endswith(b"\n") and 1 <= len(lines) < 4, "whole lines, the sweep cut short: %r" % out)
     check(all(json.loads(l)["settled"] for l in lines), "the points so far are settled")
     check(meter_settings(rc_port) == rc_start, "a stopped sweep puts the meter back as well")
+
+    # The meter goes off and on again mid-sweep: the sweep reconnects, goes on
+    # where it was and still puts the meter back.
+    def outage():
+        tell(rl_sim, "off")
+        time.sleep(1)
+        tell(rl_sim, "on")
+
+    p = sweep(rl_port, "--format", "jsonl", "--freq", "100,1k,10k,100k")
+    out, err = first_line_then(p, outage)
+    check(p.returncode == 0, "the sweep goes on after a lost link (%s)" % err.decode())
+    check(b"reconnecting" in err, "the loss is told on standard error")
+    points = [json.loads(l) for l in out.decode().splitlines()]
+    check([q["frequency_hz"] for q in points] == [100, 1000, 10000, 100000],
+          "every frequency once after the outage: %r" % out)
+    check(all(q["settled"] for q in points), "the points after the outage settle too")
+    for q in points:
+        near(q["l_henry"], 10e-3, "RL at %d Hz after the outage: L" % q["frequency_hz"])
+    check(meter_settings(rl_port) == rl_start, "the meter is put back after the outage")
+
+    # Without reconnecting, a lost link ends the sweep with status 7 and says
+    # the meter could not be put back.
+    p = sweep(rl_port, "--format", "jsonl", "--freq", "100,1k,10k,100k", "--no-reconnect")
+    out, err = first_line_then(p, lambda: tell(rl_sim, "off"))
+    tell(rl_sim, "on")
+    check(p.returncode == 7, "a lost link with --no-reconnect gives status 7, got %d" % p.returncode)
+    check(b"keeps the sweep's settings" in err, "the message says the meter was not put back")
+    check(out.endswith(b"\n"), "the points before the loss are whole lines")
 finally:
     stop(rc_sim)
     stop(rl_sim)
