@@ -35,6 +35,16 @@ check "simulate unknown option" $'--bogus' "$meter" simulate --bogus
 check "log decimal of two characters" $'--decimal\none character' "$meter" log --decimal ",,"
 check "log empty decimal" $'--decimal\none character' "$meter" log --decimal ""
 check "decode decimal of two characters" $'--decimal\none character' "$meter" decode --decimal ",,"
+# A sweep's lists are checked against the model named (the simulated one's
+# with --demo), and with none named against every model, before connecting.
+check "sweep frequency of no model" $'--freq\n3k\n100, 120, 1k, 10k' "$meter" sweep --freq 1k,3k
+check "sweep frequency of another model" $'--freq\n150k\nКС17\n100, 120, 1k, 10k, 100k' \
+    "$meter" sweep --model 2 --freq 150k
+check "sweep frequency no number" $'--freq\nfast' "$meter" sweep --demo --freq 1k,fast
+check "sweep level" $'--level\n0.7\n1.0, 0.5, 0.1' "$meter" sweep --demo --level 0.7
+check "sweep readings" $'--readings\n1 to 100' "$meter" sweep --readings 0
+check "sweep circuit" $'--circuit\nseries or parallel' "$meter" sweep --circuit both
+check "sweep part without demo" $'--part needs --demo' "$meter" sweep --part R=1k
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
