@@ -297,11 +297,15 @@ double TToleranceBand::Upper() const {
     return reference + std::fabs(reference) * percent / 100;
 }
 
-std::optional<TToleranceBand> PrimaryBand(const TReferenceInput& in) {
-    if (!in.PrimaryOn()) return std::nullopt;
-    const TLimit limit = ParseLimit(in.CBox5, in.decimalSeparator);
+std::optional<double> PrimaryDeviation(const TReferenceInput& in, const TMeasured& m) {
+    const std::optional<TSide> side = PrimarySide(in, m);
+    if (!side || !std::isfinite(side->deviation)) return std::nullopt;
+    return side->deviation;
+}
+
+std::optional<double> PrimaryReference(const TReferenceInput& in) {
     const std::optional<double> typed = ParseLocaleNumber(in.E2, in.decimalSeparator);
-    if (limit.kind != TLimit::Percent || !typed) return std::nullopt;
+    if (!typed) return std::nullopt;
     std::optional<double> factor;
     switch (in.CBox2) {
         case primary::R:
@@ -317,7 +321,15 @@ std::optional<TToleranceBand> PrimaryBand(const TReferenceInput& in) {
             break;
     }
     if (!factor || *typed * *factor == 0) return std::nullopt;
-    return TToleranceBand{in.CBox2, *typed * *factor, limit.percent};
+    return *typed * *factor;
+}
+
+std::optional<TToleranceBand> PrimaryBand(const TReferenceInput& in) {
+    if (!in.PrimaryOn()) return std::nullopt;
+    const TLimit limit = ParseLimit(in.CBox5, in.decimalSeparator);
+    const std::optional<double> reference = PrimaryReference(in);
+    if (limit.kind != TLimit::Percent || !reference) return std::nullopt;
+    return TToleranceBand{in.CBox2, *reference, limit.percent};
 }
 
 std::optional<TToleranceBand> SecondaryBand(const TReferenceInput& in) {
@@ -332,6 +344,23 @@ std::optional<TToleranceBand> SecondaryBand(const TReferenceInput& in) {
         factor.reset();
     if (!factor || *typed * *factor == 0) return std::nullopt;
     return TToleranceBand{in.CBox11, *typed * *factor, limit.percent};
+}
+
+std::optional<bool> SecondaryRejectsValue(const TReferenceInput& in, double value) {
+    if (!in.SecondaryOn()) return std::nullopt;
+    const TLimit limit = ParseLimit(in.CBox51, in.decimalSeparator);
+    const std::optional<double> typed = ParseLocaleNumber(in.E11, in.decimalSeparator);
+    if (limit.kind == TLimit::Invalid || !typed) return std::nullopt;
+    double reference = *typed;
+    if (in.CBox11 == secondary::R) {
+        const auto f = Factor(kOhmFactors, in.CBox31);
+        if (!f) return std::nullopt;
+        reference *= *f;
+    } else if (in.CBox11 != secondary::Q && in.CBox11 != secondary::D) {
+        return std::nullopt;
+    }
+    if (reference == 0) return std::nullopt;
+    return Rejects(limit, value, reference, (value - reference) / reference * 100);
 }
 
 }  // namespace logcore

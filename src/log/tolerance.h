@@ -156,4 +156,16 @@ struct TToleranceBand {
 std::optional<TToleranceBand> PrimaryBand(const TReferenceInput& input);
 std::optional<TToleranceBand> SecondaryBand(const TReferenceInput& input);
 
+// The primary deviation in percent whatever the tolerance box holds; empty
+// when the reference or the reading cannot give one.
+std::optional<double> PrimaryDeviation(const TReferenceInput& input, const TMeasured& measured);
+
+// The primary reference in SI units (ohms, henries, farads) whatever the
+// tolerance box holds; empty when it cannot be used.
+std::optional<double> PrimaryReference(const TReferenceInput& input);
+
+// Whether a secondary value in SI units (as a journal keeps it) breaks the
+// secondary tolerance; empty when that tolerance is off or cannot judge it.
+std::optional<bool> SecondaryRejectsValue(const TReferenceInput& input, double value);
+
 }  // namespace logcore
