@@ -39,10 +39,12 @@ using namespace std::string_view_literals;
 constexpr const char* kUsage =
     "usage: rlc-meter decode [--lang CODE] [--lang-dir DIR] [--decimal C] [--group C] [--model N]\n"
     "                        [--ref R|L|C=VALUE --tol TOL] [--ref2 R|Q|D=VALUE --tol2 TOL]\n"
-    "                        [FILE|-]\n"
+    "                        [--bins LIST] [FILE|-]\n"
     "  VALUE: a number with an optional prefix: R=100k, R=2M, L=100m, L=47u, C=10n, C=220p,\n"
     "         Q=50, D=0.01 ('.' is always accepted as the decimal point)\n"
     "  TOL:   a percentage (5%, 0.5%, 5), '<', '>' or off\n"
+    "  LIST:  up to 9 bands around the --ref reference, 1%,2%,5% or -1%:+2%; \"bin\" is\n"
+    "         the first that holds the part, 0 out, 10 rejected by --tol2\n"
     "  CODE:  ru, or the code of a language file in DIR (by default the lang folder\n"
     "         beside the program, under the current folder, or installed)\n";
 
@@ -55,6 +57,7 @@ struct TDecodeOptions {
     std::string file = "-";
     TReferenceOption primary;
     TReferenceOption secondary;
+    std::optional<std::string> bins;
 };
 
 bool ParseArgs(const std::vector<std::string>& args, TDecodeOptions& opt, std::string& error) {
@@ -90,6 +93,9 @@ bool ParseArgs(const std::vector<std::string>& args, TDecodeOptions& opt, std::s
             if (!value(v)) return false;
             TReferenceOption& o = a.ends_with('2') ? opt.secondary : opt.primary;
             (a.starts_with("--ref") ? o.ref : o.tol) = v;
+        } else if (a == "--bins") {
+            if (!value(v)) return false;
+            opt.bins = v;
         } else if (a == "--model") {
             if (!value(v) || !ParseModelOption(v, opt.model, error)) return false;
         } else if (a.size() > 1 && a[0] == '-') {
@@ -188,6 +194,8 @@ class TSettingsJson {
 struct TSorting {
     logcore::TReferenceInput input;
     logcore::TDeviations deviations;
+    logcore::TBins bins;
+    std::optional<int> bin;  // of the last check
 };
 
 // The log row's cells as JSON strings, each written again only when it changed.
@@ -227,6 +235,11 @@ void AppendSorting(TOutBuffer& j, const display::TScreenState& screen, const TSo
         else
             j += "null"sv;
     };
+    j += ",\"bin\":"sv;
+    if (sorting.bin)
+        AppendJsonInt(j, *sorting.bin);
+    else
+        j += "null"sv;
     j += ",\"deviation1\":"sv;
     number(primaryOn, sorting.deviations.primary);
     j += ",\"deviation2\":"sv;
@@ -361,7 +374,8 @@ int RunDecode(const std::vector<std::string>& args) {
     if (opt.group) sep.group = *opt.group;
 
     TSorting sorting;
-    if (!BuildReference(opt.primary, opt.secondary, sep.decimal, sorting.input, error)) {
+    if (!BuildReference(opt.primary, opt.secondary, sep.decimal, sorting.input, error) ||
+        !BuildBins(opt.bins, opt.primary, sorting.bins, error)) {
         std::cerr << "rlc-meter decode: " << error << "\n" << kUsage;
         return 2;
     }
@@ -377,6 +391,8 @@ int RunDecode(const std::vector<std::string>& args) {
             const logcore::TToleranceResult r =
                 logcore::CheckTolerance(sorting.input, logcore::MeasuredFrom(state, settings));
             sorting.deviations.Take(r, sorting.input);
+            sorting.bin = logcore::BinOfReading(sorting.bins, sorting.input,
+                                                logcore::MeasuredFrom(state, settings));
             return r.verdict;
         });
     screen.Start(static_cast<protocol::TMeterModel>(opt.model));

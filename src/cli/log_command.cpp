@@ -31,6 +31,7 @@ struct TLogOptions {
     std::optional<protocol::TDisplayMode> mode;
     TReferenceOption primary;
     TReferenceOption secondary;
+    std::optional<std::string> bins;
     std::string lang = "ru";
     std::optional<std::string> decimal;
 };
@@ -99,6 +100,9 @@ bool ParseArgs(const std::vector<std::string>& args, TLogOptions& opt, std::stri
             if (!value()) return false;
             TReferenceOption& o = a.ends_with('2') ? opt.secondary : opt.primary;
             (a.starts_with("--ref") ? o.ref : o.tol) = v;
+        } else if (a == "--bins") {
+            if (!value()) return false;
+            opt.bins = v;
         } else if (a == "--lang") {
             if (!value()) return false;
             if (v != "ru" && v != "en") {
@@ -128,7 +132,7 @@ constexpr const char* kUsage =
     "                     [--out FILE] [--format csv|jsonl] [--count N] [--duration SECONDS]\n"
     "                     [--set NAME=VALUE,...] [--mode rlcd|rd|u]\n"
     "                     [--ref R|L|C=VALUE --tol TOL] [--ref2 R|Q|D=VALUE --tol2 TOL]\n"
-    "                     [--lang ru|en] [--decimal C] [--quiet] [--no-reconnect]\n";
+    "                     [--bins LIST] [--lang ru|en] [--decimal C] [--quiet] [--no-reconnect]\n";
 
 constexpr const char* kHelp =
     "Records the meter without a window: one line per accepted frame, until --count\n"
@@ -155,6 +159,10 @@ constexpr const char* kHelp =
     "  --mode M         switch the meter to rlcd, rd or u first\n"
     "  --ref, --tol     sort against a primary reference, e.g. --ref C=100n --tol 5%\n"
     "  --ref2, --tol2   and a secondary one, e.g. --ref2 D=0.01 --tol2 '<'\n"
+    "  --bins LIST      sort into up to 9 bands around the --ref reference, the first\n"
+    "                   that holds the part: 1%,2%,5% (symmetric) or -1%:+2% (one\n"
+    "                   side wider); the column bin holds 1..9, 0 for out, 10 for a\n"
+    "                   part in a band whose secondary --tol2 rejects it\n"
     "  --lang L         read-out texts in ru (default) or en\n"
     "  --decimal C      decimal mark of the texts (default: the locale's)\n"
     "  --quiet          no progress on standard error\n"
@@ -297,7 +305,8 @@ int RunLog(const std::vector<std::string>& args) {
     config.format = opt.format;
     config.separators = sep;
     if (opt.link.model) config.model = static_cast<protocol::TMeterModel>(*opt.link.model);
-    if (!BuildReference(opt.primary, opt.secondary, sep.decimal, config.reference, error)) {
+    if (!BuildReference(opt.primary, opt.secondary, sep.decimal, config.reference, error) ||
+        !BuildBins(opt.bins, opt.primary, config.bins, error)) {
         std::fprintf(stderr, "rlc-meter log: %s\n", error.c_str());
         return kBadUsage;
     }

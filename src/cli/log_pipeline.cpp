@@ -61,6 +61,8 @@ TLogPipeline::TLogPipeline(TLogPipelineConfig config, const i18n::TLexicons& lex
             const logcore::TToleranceResult r =
                 logcore::CheckTolerance(config_.reference, logcore::MeasuredFrom(state, settings));
             deviations_.Take(r, config_.reference);
+            bin_ = logcore::BinOfReading(config_.bins, config_.reference,
+                                         logcore::MeasuredFrom(state, settings));
             return r.verdict;
         });
     screen_.Start(config_.model);
@@ -77,6 +79,7 @@ std::string TLogPipeline::Header() const {
 TLogPipeline::TFed TLogPipeline::Feed(std::span<const std::uint8_t> frame,
                                       const logcore::TLocalTime& now, bool record) {
     TFed fed;
+    bin_.reset();  // a frame that is not sorted has no bin
     const display::TFrameOutcome outcome = screen_.Feed(frame);
     fed.accepted = outcome.decode.accepted;
     fed.asleep = outcome.decode.effects.startT34;
@@ -109,8 +112,9 @@ std::string TLogPipeline::Line(std::span<const std::uint8_t> frame,
     std::array<std::string, logcore::kLogColumns> cells;
     for (std::size_t i = 0; i < cells.size(); ++i) cells[i] = built.cells[i].value_or("");
 
-    const logcore::TJournalRow jr = logcore::MakeJournalRow(
-        now, logcore::TLogMode::Single, position_, "", cells, state, screen_.Settings());
+    logcore::TJournalRow jr = logcore::MakeJournalRow(now, logcore::TLogMode::Single, position_, "",
+                                                      cells, state, screen_.Settings());
+    jr.bin = bin_;
     ++position_;
 
     const display::TPanel panel = screen_.VisiblePanel();
@@ -140,6 +144,7 @@ std::string TLogPipeline::Line(std::span<const std::uint8_t> frame,
     j += ",\"primary\":" + OptionalNumber(jr.primary, true);
     j += ",\"secondary\":" + OptionalNumber(jr.secondary, true);
     j += ",\"verdict\":" + std::to_string(jr.verdict);
+    j += ",\"bin\":" + (jr.bin ? std::to_string(*jr.bin) : std::string("null"));
     j += ",\"display\":\"";
     j += DisplayName(panel);
     j += "\",\"screen\":{";

@@ -8,6 +8,7 @@
 
 #include "display/screen_state.h"
 #include "i18n/lexicon.h"
+#include "log/bins.h"
 #include "log/local_time.h"
 #include "log/tolerance.h"
 #include "protocol/model.h"
@@ -22,6 +23,7 @@
 //                     others empty off their panel)
 //   deviation1/2      percent from the references, empty while that tolerance is off
 //   frame             the 18 received bytes in hex, for `rlc-meter decode`
+// The journal's bin column is filled when bins are set (log/bins.h).
 // JSON lines: one object a frame with the same keys, the ten cells as an array
 // "cells", numbers as numbers (null where the CSV is empty), the read-outs in
 // an object "screen".
@@ -33,6 +35,7 @@ struct TLogPipelineConfig {
     TLogFormat format = TLogFormat::Csv;
     display::TSeparators separators{".", ""};
     logcore::TReferenceInput reference;  // both tolerances off: no sorting
+    logcore::TBins bins;                 // none: the bin column stays empty
     protocol::TMeterModel model = protocol::TMeterModel::Ks15;
 };
 
@@ -66,6 +69,7 @@ class TLogPipeline {
     const i18n::TLexicons& lexicons_;
     display::TScreenState screen_;
     logcore::TDeviations deviations_;
+    std::optional<int> bin_;  // of the frame being fed, when it was sorted
     long position_ = 1;
 };
 

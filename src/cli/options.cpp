@@ -155,6 +155,23 @@ bool BuildReference(const TReferenceOption& primary, const TReferenceOption& sec
     return true;
 }
 
+bool BuildBins(const std::optional<std::string>& text, const TReferenceOption& primary,
+               logcore::TBins& bins, std::string& error) {
+    bins = {};
+    if (!text) return true;
+    if (!primary.ref) {
+        error = "--bins needs --ref: the bands lie around the reference";
+        return false;
+    }
+    const std::optional<logcore::TBins> parsed = logcore::ParseBins(*text, error);
+    if (!parsed) {
+        error = "--bins: " + error;
+        return false;
+    }
+    bins = *parsed;
+    return true;
+}
+
 bool LoadToolLanguage(const std::string& code, const std::optional<std::string>& dir,
                       i18n::TLexicons& lexicons, std::string& error) {
     if (code == "ru") return true;

@@ -7,6 +7,7 @@
 
 #include "display/format.h"
 #include "i18n/lexicon.h"
+#include "log/bins.h"
 #include "log/tolerance.h"
 
 // Options and output pieces that several subcommands share.
@@ -23,6 +24,11 @@ struct TReferenceOption {
 // False with a message naming the accepted forms.
 bool BuildReference(const TReferenceOption& primary, const TReferenceOption& secondary,
                     const std::string& decimal, logcore::TReferenceInput& in, std::string& error);
+
+// The bands of --bins LIST; they sort around the --ref reference, so they
+// need it. No text: no bins. False with a message saying why.
+bool BuildBins(const std::optional<std::string>& text, const TReferenceOption& primary,
+               logcore::TBins& bins, std::string& error);
 
 // The user's numeric separators, from the environment's locale; the C
 // library's numeric locale is left at "C" so printed numbers stay plain.

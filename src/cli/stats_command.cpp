@@ -10,6 +10,7 @@
 #include "cli/input_file.h"
 #include "cli/options.h"
 #include "i18n/lexicon.h"
+#include "log/bin_report.h"
 #include "log/journal.h"
 #include "log/journal_reader.h"
 #include "log/stat_report.h"
@@ -21,9 +22,11 @@ namespace {
 constexpr const char* kUsage =
     "usage: rlc-meter stats [--format text|json] [--lang ru|en] [--decimal C]\n"
     "                       [--ref R|L|C=VALUE --tol TOL] [--ref2 R|Q|D=VALUE --tol2 TOL]\n"
-    "                       JOURNAL.csv\n"
+    "                       [--bins LIST] JOURNAL.csv\n"
     "  The journal does not record the reference editor: give the band with --ref/--tol\n"
-    "  (and --ref2/--tol2) to get Cp and Cpk; it applies to every row.\n";
+    "  (and --ref2/--tol2) to get Cp and Cpk; it applies to every row.\n"
+    "  --bins LIST (1%,2%,5% or -1%:+2%, around --ref) sorts every row's primary value\n"
+    "  into bands, --tol2 rejecting into secondary out, and prints counts and shares.\n";
 
 struct TStatsOptions {
     bool json = false;
@@ -32,6 +35,7 @@ struct TStatsOptions {
     std::string file;
     TReferenceOption primary;
     TReferenceOption secondary;
+    std::optional<std::string> bins;
 };
 
 bool ParseArgs(const std::vector<std::string>& args, TStatsOptions& opt, std::string& error) {
@@ -71,6 +75,9 @@ bool ParseArgs(const std::vector<std::string>& args, TStatsOptions& opt, std::st
             if (!value(v)) return false;
             TReferenceOption& o = a.ends_with('2') ? opt.secondary : opt.primary;
             (a.starts_with("--ref") ? o.ref : o.tol) = v;
+        } else if (a == "--bins") {
+            if (!value(v)) return false;
+            opt.bins = v;
         } else if (a.size() > 1 && a[0] == '-') {
             error = "unknown option " + a;
             return false;
@@ -91,8 +98,10 @@ int RunStats(const std::vector<std::string>& args) {
     TStatsOptions opt;
     std::string error;
     logcore::TReferenceInput reference;
+    logcore::TBins bins;
     if (!ParseArgs(args, opt, error) ||
-        !BuildReference(opt.primary, opt.secondary, ".", reference, error)) {
+        !BuildReference(opt.primary, opt.secondary, ".", reference, error) ||
+        !BuildBins(opt.bins, opt.primary, bins, error)) {
         std::fprintf(stderr, "rlc-meter stats: %s\n%s", error.c_str(), kUsage);
         return 2;
     }
@@ -111,6 +120,7 @@ int RunStats(const std::vector<std::string>& args) {
     const auto primaryBand = logcore::PrimaryBand(reference);
     const auto secondaryBand = logcore::SecondaryBand(reference);
     logcore::TStatistics statistics;
+    logcore::TBinCounts binCounts;
     logcore::TStatRow stat;
     stat.primaryBand = primaryBand;
     stat.secondaryBand = secondaryBand;
@@ -132,6 +142,8 @@ int RunStats(const std::vector<std::string>& args) {
             stat.primary = row.primary;
             stat.secondary = row.secondary;
             statistics.Add(stat);
+            if (!bins.Empty())
+                binCounts.Add(logcore::BinOfValues(bins, reference, row.primary, row.secondary));
             continue;
         }
         const logcore::TJournalProblem& problem = reader.Problem();
@@ -145,8 +157,14 @@ int RunStats(const std::vector<std::string>& args) {
     // Figures of a file that is no journal would read as an empty log.
     if (!journal) return 1;
 
-    const std::string out = opt.json ? logcore::StatisticsJson(statistics)
-                                     : logcore::StatisticsText(statistics, lexicons, opt.decimal);
+    std::string out = opt.json ? logcore::StatisticsJson(statistics)
+                               : logcore::StatisticsText(statistics, lexicons, opt.decimal);
+    if (!bins.Empty()) {
+        if (opt.json)  // one more member before the object's closing brace
+            out.insert(out.rfind('}'), ", \"bins\": " + logcore::BinCountsJson(bins, binCounts));
+        else
+            out += logcore::BinCountsText(bins, binCounts, lexicons, opt.decimal);
+    }
     std::fputs(out.c_str(), stdout);
     return bad ? 1 : 0;
 }

@@ -305,13 +305,16 @@ TLexicons::TLexicons()
               "Показать D или Q",
               "Развёртка по частоте (F8)",
               "Точки"},
-             language) {}
+             language),
+      Dbins("Form1.Dbins",
+            {"Группы", "Рассортировано", "Вне групп", "Брак по второму параметру", "Без группы"},
+            language) {}
 
 std::vector<const TDesignedLexicon*> TLexicons::All() const {
     // The engine's own lexicon comes last.
-    return {&Dlang_connect, &Dlang3, &Dlang1,      &Dlang2,   &D1,     &D2,      &D3,
-            &Dlog,          &Dstat,  &Dble,        &Dprof,    &Dlink,  &Dexport, &Dhelp,
-            &Dplot,         &Dkeys,  &Dprof_names, &Djournal, &Dnotes, &Dsweep,  &Dlng};
+    return {&Dlang_connect, &Dlang3,   &Dlang1, &Dlang2, &D1,      &D2,    &D3,    &Dlog,
+            &Dstat,         &Dble,     &Dprof,  &Dlink,  &Dexport, &Dhelp, &Dplot, &Dkeys,
+            &Dprof_names,   &Djournal, &Dnotes, &Dsweep, &Dbins,   &Dlng};
 }
 
 }  // namespace i18n

@@ -99,6 +99,7 @@ struct TLexicons {
     TDesignedLexicon Djournal;       // journal files that cannot be read as such
     TDesignedLexicon Dnotes;         // the note line under the grid, the journal view
     TDesignedLexicon Dsweep;         // the frequency sweep window
+    TDesignedLexicon Dbins;          // sorting into bins, capture, matched sets
 
     std::vector<const TDesignedLexicon*> All() const;
 };
@@ -253,6 +254,11 @@ enum : int {
     CannotRead,
     FileRemoved
 };
+}
+
+// Dbins: sorting into bins, hands-free capture, matched sets.
+namespace bintext {
+enum : int { Title, Sorted, Out, SecondaryOut, Unsorted };
 }
 
 // Djournal: what makes a file no journal, or a line no journal line.

@@ -151,7 +151,7 @@ std::string JournalNumber(double value) {
 
 std::string JournalLine(const TJournalRow& row) {
     std::vector<std::string> f;
-    f.reserve(22);
+    f.reserve(23);
     f.push_back(IsoTimeText(row.time));
     f.push_back(ModeName(row.mode));
     f.push_back(std::to_string(row.position));
@@ -162,6 +162,7 @@ std::string JournalLine(const TJournalRow& row) {
     f.push_back(OptionalNumber(row.primary));
     f.push_back(OptionalNumber(row.secondary));
     f.push_back(std::to_string(row.verdict));
+    f.push_back(row.bin ? std::to_string(*row.bin) : "");
     return CsvLine(f);
 }
 

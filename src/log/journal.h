@@ -33,6 +33,9 @@
 //   primary       shown primary value in SI units, empty when there is none
 //   secondary     shown secondary value in SI units, empty when there is none
 //   verdict       0, 1, 2, 3 or 20
+//   bin           the bin the part was sorted into (log/bins.h): 1..9 a band,
+//                 0 out, 10 secondary out; empty when no bins were set. Older
+//                 files end before it and read as rows without a bin.
 //
 // A row rewritten in multi mode is a new line; lines are never edited.
 namespace logcore {
@@ -40,7 +43,7 @@ namespace logcore {
 inline constexpr std::string_view kJournalHeader =
     "time;mode;position;name;grid_position;grid_time;grid_primary;grid_secondary;grid_circuit;"
     "grid_frequency;grid_level;grid_reject;grid_primary_deviation;grid_secondary_deviation;"
-    "Rs;Xs;Rp;Xp;frequency_hz;primary;secondary;verdict";
+    "Rs;Xs;Rp;Xp;frequency_hz;primary;secondary;verdict;bin";
 inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 // What a journal row measured, beside the texts the grid showed for it.
@@ -55,6 +58,7 @@ struct TJournalNumbers {
     std::optional<double> primary;
     std::optional<double> secondary;
     std::int32_t verdict = 0;
+    std::optional<int> bin;
 
     friend bool operator==(const TJournalNumbers&, const TJournalNumbers&) = default;
 };

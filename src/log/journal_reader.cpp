@@ -6,6 +6,7 @@
 #include <cstring>
 #include <system_error>
 
+#include "log/bins.h"
 #include "log/utf8.h"
 
 #ifdef _WIN32
@@ -45,6 +46,9 @@ constexpr std::array<TColumn, 22> kColumns{{{"time", {}},
                                             {"primary", {}},
                                             {"secondary", {}},
                                             {"verdict", {}}}};
+
+// Added later, so a journal may lack it.
+constexpr std::string_view kBinColumn = "bin";
 
 constexpr std::size_t kChunk = 1 << 18;
 
@@ -313,6 +317,9 @@ bool TJournalReader::ReadHeader() {
         }
         if (!found) missing.push_back(kColumns[c].name);
     }
+    binAt_.reset();
+    for (std::size_t i = 0; i < record_.fields.size(); ++i)
+        if (record_.fields[i] == kBinColumn) binAt_ = i;
     headerFields_ = record_.fields.size();
     if (missing.size() == kColumns.size()) {
         Report(record_.line, K::NotAHeader);
@@ -382,6 +389,14 @@ bool TJournalReader::ParseRow(const TRecord& rec) {
         row.verdict = *v;
     else
         fail(21);
+    row.bin.reset();
+    if (binAt_ && !rec.fields[*binAt_].empty()) {
+        const auto b = ParseInteger<int>(rec.fields[*binAt_]);
+        if (b && *b >= kBinOut && *b <= kBinSecondaryOut)
+            row.bin = *b;
+        else if (!bad)
+            bad = kBinColumn;
+    }
     if (bad) {
         Report(rec.line, K::BadValue, std::string(*bad));
         return false;

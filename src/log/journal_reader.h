@@ -87,6 +87,7 @@ class TJournalReader {
     bool finished_ = false;
     std::size_t headerFields_ = 0;
     std::array<std::size_t, 22> at_{};
+    std::optional<std::size_t> binAt_;      // older journals have no bin column
     std::vector<TJournalProblem> pending_;  // the header's missing columns
     std::size_t pendingAt_ = 0;
     std::string unquoted_;  // a quoted record's fields, unescaped

@@ -14,7 +14,7 @@ import time
 HEADER = ("time;mode;position;name;grid_position;grid_time;grid_primary;grid_secondary;"
           "grid_circuit;grid_frequency;grid_level;grid_reject;grid_primary_deviation;"
           "grid_secondary_deviation;"
-          "Rs;Xs;Rp;Xp;frequency_hz;primary;secondary;verdict")
+          "Rs;Xs;Rp;Xp;frequency_hz;primary;secondary;verdict;bin")
 
 
 def journal_files(folder):
@@ -66,7 +66,7 @@ def main():
         assert lines[:len(seen)] == seen, "lines seen before the kill changed or went missing"
         for number, line in enumerate(lines[1:], start=1):
             fields = next(csv.reader([line], delimiter=";"))
-            assert len(fields) == 22, "line %d has %d fields" % (number, len(fields))
+            assert len(fields) == 23, "line %d has %d fields" % (number, len(fields))
             assert fields[1] == "single", line
             assert fields[2] == str(number), "position %s on line %d" % (fields[2], number)
             assert fields[4] == str(number), line

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "cli/options.h"
-#include "support/english.h"
 #include "log/journal.h"
 #include "sim/meter.h"
+#include "support/english.h"
 
 namespace {
 
@@ -112,6 +112,65 @@ TEST(LogPipeline, JsonLineHasTheNumbersAndTheScreen) {
     EXPECT_NE(j.find("\"deviation2\":null"), std::string::npos) << j;
     EXPECT_NE(j.find("\"L_prim_n\":"), std::string::npos) << j;
     EXPECT_EQ(j.find('\r'), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// Bins around the reference fill the journal's bin column and the JSON's
+// "bin"; a reading on another panel than RLCD is not sorted.
+TEST(LogPipeline, BinOfEachReading) {
+    Fixture f;
+    for (const cli::TLogFormat format : {cli::TLogFormat::Csv, cli::TLogFormat::Jsonl}) {
+        cli::TLogPipelineConfig config = Sorting("C=100n", "off", format);
+        std::string error;
+        ASSERT_TRUE(cli::BuildBins("1%,5%", {"C=100n", {}}, config.bins, error)) << error;
+        cli::TLogPipeline pipeline(config, f.lexicons);
+        std::string csv = pipeline.Header();
+        std::vector<std::string> jsons;
+        for (const char* part : {"C=100n", "C=103n", "C=120n"}) {
+            const auto fed = pipeline.Feed(FrameOf(part), logcore::TLocalTime{}, true);
+            ASSERT_TRUE(fed.line);
+            csv += *fed.line;
+            jsons.push_back(*fed.line);
+        }
+        if (format == cli::TLogFormat::Jsonl) {
+            EXPECT_NE(jsons[0].find("\"bin\":1,"), std::string::npos) << jsons[0];
+            EXPECT_NE(jsons[1].find("\"bin\":2,"), std::string::npos) << jsons[1];
+            EXPECT_NE(jsons[2].find("\"bin\":0,"), std::string::npos) << jsons[2];
+            continue;
+        }
+        const logcore::TJournalContents read = logcore::ReadJournal(csv);
+        EXPECT_TRUE(read.problems.empty());
+        ASSERT_EQ(read.rows.size(), 3u);
+        EXPECT_EQ(read.rows[0].bin, 1);
+        EXPECT_EQ(read.rows[1].bin, 2);
+        EXPECT_EQ(read.rows[2].bin, logcore::kBinOut);
+    }
+}
+
+TEST(LogPipeline, NoBinsNoBin) {
+    Fixture f;
+    cli::TLogPipeline csv(Sorting("C=100n", "5%", cli::TLogFormat::Csv), f.lexicons);
+    const auto fed = csv.Feed(FrameOf("C=100n"), {}, true);
+    ASSERT_TRUE(fed.line);
+    const logcore::TJournalContents read = logcore::ReadJournal(csv.Header() + *fed.line);
+    ASSERT_EQ(read.rows.size(), 1u);
+    EXPECT_EQ(read.rows[0].bin, std::nullopt);
+    cli::TLogPipeline json(Sorting("C=100n", "5%", cli::TLogFormat::Jsonl), f.lexicons);
+    EXPECT_NE(json.Feed(FrameOf("C=100n"), {}, true).line->find("\"bin\":null"), std::string::npos);
+}
+
+TEST(BinsOption, NeedsAReferenceAndAGoodList) {
+    logcore::TBins bins;
+    std::string error;
+    EXPECT_TRUE(cli::BuildBins(std::nullopt, {}, bins, error));
+    EXPECT_TRUE(bins.Empty());
+    EXPECT_FALSE(cli::BuildBins("1%", {}, bins, error));
+    EXPECT_NE(error.find("--bins needs --ref"), std::string::npos) << error;
+    EXPECT_FALSE(cli::BuildBins("5%,1%", {"R=1k", {}}, bins, error));
+    EXPECT_NE(error.find("--bins: band 2"), std::string::npos) << error;
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "log/journal.h"
+#include "log/bins.h"
 #include "log/journal_reader.h"
 
 #include <gtest/gtest.h>
@@ -129,7 +130,9 @@ TEST(JournalLine, ColumnsInOrder) {
     r.verdict = 3;
     EXPECT_EQ(JournalLine(r),
               "2026-12-10T14:03:07.123+01:00;single;7;;7;t;c2;c3;S;A;lvl;+;1,00;;1.5;2;nan;-inf;"
-              "120;0.1;;3\r\n");
+              "120;0.1;;3;\r\n");
+    r.bin = 10;
+    EXPECT_TRUE(JournalLine(r).ends_with(";3;10\r\n")) << JournalLine(r);
 }
 
 TEST(JournalLine, RowFromAFrame) {
@@ -368,8 +371,14 @@ INSTANTIATE_TEST_SUITE_P(
                     Replaced(Line(SingleRow(1)), ";1000;", ";1000,5;"),
                     {{3, K::BadValue, "frequency_hz"}}},
         GarbageCase{"BadVerdict",
-                    Replaced(Line(SingleRow(1)), ";1\r\n", ";x\r\n"),
+                    Replaced(Line(SingleRow(1)), ";1;\r\n", ";x;\r\n"),
                     {{3, K::BadValue, "verdict"}}},
+        GarbageCase{"BinPastSecondaryOut",
+                    Replaced(Line(SingleRow(1)), ";1;\r\n", ";1;11\r\n"),
+                    {{3, K::BadValue, "bin"}}},
+        GarbageCase{"BinNotANumber",
+                    Replaced(Line(SingleRow(1)), ";1;\r\n", ";1;-\r\n"),
+                    {{3, K::BadValue, "bin"}}},
         GarbageCase{
             "NotUtf8", Replaced(Line(SingleRow(1)), "S", "\xC0\xC1"), {{3, K::NotUtf8, ""}}},
         GarbageCase{"QuotedLineBreaksCountAsLines",
@@ -420,6 +429,33 @@ TEST(JournalReader, OverlongLineIsSkipped) {
     ASSERT_EQ(got.rows.size(), 2u);
     EXPECT_EQ(got.rows[1], SingleRow(2));
     EXPECT_EQ(got.problems, (std::vector<TJournalProblem>{{3, K::TooLong, ""}}));
+}
+
+// Journals written before rows had a bin end at the verdict; they read as rows
+// without one, and a bin written today reads back.
+TEST(JournalReader, BinColumnIsReadWhereThereIsOne) {
+    TJournalRow sorted = SingleRow(2);
+    sorted.bin = 3;
+    TJournalRow out = SingleRow(4);
+    out.bin = kBinOut;
+    const TJournalContents now =
+        ReadJournal(Header() + Line(SingleRow(1)) + Line(sorted) + Line(out));
+    EXPECT_TRUE(now.problems.empty());
+    ASSERT_EQ(now.rows.size(), 3u);
+    EXPECT_EQ(now.rows[0].bin, std::nullopt);
+    EXPECT_EQ(now.rows[1], sorted);
+    EXPECT_EQ(now.rows[2].bin, kBinOut);
+
+    const auto withoutBin = [](std::string line) {
+        return Replaced(line, ";\r\n", "\r\n");  // the last field, empty in SingleRow
+    };
+    const std::string older = Replaced(Header(), ";bin", "");
+    const TJournalContents before =
+        ReadJournal(older + withoutBin(Line(SingleRow(1))) + withoutBin(Line(SingleRow(2))));
+    EXPECT_TRUE(before.problems.empty());
+    ASSERT_EQ(before.rows.size(), 2u);
+    EXPECT_EQ(before.rows[1], SingleRow(2));
+    EXPECT_EQ(before.rows[1].bin, std::nullopt);
 }
 
 // Journals written before the grid's cells had names call them col0..col9.
