@@ -14,4 +14,5 @@ int RunExport(const std::vector<std::string>& args);
 int RunLog(const std::vector<std::string>& args);
 int RunStats(const std::vector<std::string>& args);
 int RunSweep(const std::vector<std::string>& args);
+int RunMatch(const std::vector<std::string>& args);
 }  // namespace cli

@@ -29,6 +29,8 @@ constexpr const char* kUsage =
     "       rlc-meter stats [--format text|json] [--lang ru|en] [--decimal C]\n"
     "                       [--ref R|L|C=VALUE --tol TOL] [--ref2 R|Q|D=VALUE --tol2 TOL]\n"
     "                       [--bins LIST] JOURNAL.csv\n"
+    "       rlc-meter match JOURNAL.csv --size K --within P% [--within2 P%]\n"
+    "                       [--format text|csv|json] [--lang ru|en]\n"
     "       rlc-meter lang-template [--utf8] > NEW.lng\n"
     "       rlc-meter lang-check FILE.lng\n"
     "       rlc-meter lang-merge [--utf8] FILE... > OUT.lng\n"
@@ -56,6 +58,8 @@ constexpr const char* kHelp =
     "  stats      the figures of a journal file: rows, passed, rejected and why,\n"
     "             yield, mean, spread, range, and Cp/Cpk against the band given\n"
     "             with --ref/--tol\n"
+    "  match      group a journal's parts into as many sets of K as possible whose\n"
+    "             values lie within P % of the set's mean, and name those left over\n"
     "  lang-template  write a language file holding every text of the window\n"
     "             and every lexicon item in Russian, a translator's starting point\n"
     "  lang-check     list what a language file lacks, what it holds that the\n"
@@ -97,6 +101,7 @@ int Dispatch(int argc, char** argv) {
     if (command == "profile") return cli::RunProfile(args);
     if (command == "export") return cli::RunExport(args);
     if (command == "stats") return cli::RunStats(args);
+    if (command == "match") return cli::RunMatch(args);
     if (command == "lang-template") return cli::RunLangTemplate(args);
     if (command == "lang-check") return cli::RunLangCheck(args);
     if (command == "lang-merge") return cli::RunLangMerge(args);

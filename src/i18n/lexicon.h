@@ -258,7 +258,7 @@ enum : int {
 
 // Dbins: sorting into bins, hands-free capture, matched sets.
 namespace bintext {
-enum : int { Title, Sorted, Out, SecondaryOut, Unsorted };
+enum : int { Title, Sorted, Out, SecondaryOut, Unsorted, Set, LeftOver, Row, Position, Mean };
 }
 
 // Djournal: what makes a file no journal, or a line no journal line.

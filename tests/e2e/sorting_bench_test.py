@@ -65,11 +65,70 @@ def log_bins(tool, work):
     return journal
 
 
+HEADER = ("time;mode;position;name;grid_position;grid_time;grid_primary;grid_secondary;"
+          "grid_circuit;grid_frequency;grid_level;grid_reject;grid_primary_deviation;"
+          "grid_secondary_deviation;Rs;Xs;Rp;Xp;frequency_hz;primary;secondary;verdict;bin")
+
+
+def journal_of(path, rows):
+    """rows: (mode, position, name, primary, secondary); None leaves a value empty."""
+    lines = [HEADER]
+    for mode, position, name, primary, secondary in rows:
+        num = lambda v: "" if v is None else repr(v)
+        lines.append(f"2026-12-10T14:03:05.123+01:00;{mode};{position};{name};{position};t;;;;;;;;;"
+                     f"1;1;1;1;1000;{num(primary)};{num(secondary)};0;")
+    with open(path, "wb") as f:
+        f.write(b"\xef\xbb\xbf" + "\r\n".join(lines).encode() + b"\r\n")
+
+
+def match(tool, work):
+    """Known best sets in every form, an empty journal, and wrong usage."""
+    journal = os.path.join(work, "parts.csv")
+    journal_of(journal, [("multi", 1, "R1", 1000.0, 0.01), ("multi", 2, "R2", 1012.0, 0.01),
+                         ("multi", 1, "R1", 1001.0, 0.01), ("multi", 2, "R2", 1011.0, 0.05),
+                         ("multi", 3, "R3", None, None), ("multi", 3, "R3", 1100.0, 0.01)])
+    code, out, err = run([tool, "match", journal, "--size", "2", "--within", "0.1%",
+                          "--format", "json"])
+    check(code == 0, f"match: {code} {err}")
+    check(json.loads(out) == {"sets": [[1, 3], [2, 4]], "left": [5, 6]}, out)
+    code, out, err = run([tool, "match", journal, "--size", "2", "--within", "0.1%",
+                          "--within2", "10%", "--format", "json"])
+    check(json.loads(out) == {"sets": [[1, 3]], "left": [2, 4, 5, 6]}, out)
+    code, out, err = run([tool, "match", journal, "--size", "3", "--within", "1%",
+                          "--format", "csv"])
+    check(code == 0, f"match csv: {code} {err}")
+    got = list(csv.reader(out.splitlines(), delimiter=";"))
+    check(got[0] == ["set", "row", "position", "name", "primary", "secondary"], got[0])
+    check([r[:4] for r in got[1:]] == [["1", "1", "1", "R1"], ["1", "3", "1", "R1"],
+                                       ["1", "4", "2", "R2"], ["", "2", "2", "R2"],
+                                       ["", "5", "3", "R3"], ["", "6", "3", "R3"]], got)
+    code, out, err = run([tool, "match", journal, "--size", "2", "--within", "0.1%",
+                          "--lang", "en"])
+    check(code == 0 and out.startswith("Set 1 (mean 1000.5):\n  row 1, position 1, R1: 1000; 0.01\n"),
+          f"match text: {out!r} {err}")
+    check("Left over: 2\n" in out, out)
+
+    empty = os.path.join(work, "empty.csv")
+    journal_of(empty, [])
+    code, out, err = run([tool, "match", empty, "--size", "2", "--within", "1%", "--format", "json"])
+    check(code == 0 and json.loads(out) == {"sets": [], "left": []}, f"empty: {code} {out} {err}")
+
+    for argv, says in (([journal, "--within", "1%"], "--size"),
+                       ([journal, "--size", "2"], "--within"),
+                       ([journal, "--size", "1", "--within", "1%"], "--size must"),
+                       ([journal, "--size", "2", "--within", "100%"], "below 100"),
+                       ([os.path.join(work, "none.csv"), "--size", "2", "--within", "1%"],
+                        "cannot open")):
+        code, _, err = run([tool, "match"] + argv)
+        check(code == 2 and says in err, f"match {argv}: {code} {err}")
+
+
 def main():
     tool, work = sys.argv[1], sys.argv[2]
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
     log_bins(tool, work)
+    match(tool, work)
     print("sorting bench: ok")
 
 
