@@ -15,6 +15,7 @@
 #include "cli/log_pipeline.h"
 #include "cli/options.h"
 #include "cli/set_option.h"
+#include "log/matching.h"
 #include "protocol/command.h"
 #include "sim/part.h"
 
@@ -32,6 +33,9 @@ struct TLogOptions {
     TReferenceOption primary;
     TReferenceOption secondary;
     std::optional<std::string> bins;
+    bool capture = false;
+    logcore::TCaptureSettings settle;
+    bool settleGiven = false;
     std::string lang = "ru";
     std::optional<std::string> decimal;
 };
@@ -103,6 +107,26 @@ bool ParseArgs(const std::vector<std::string>& args, TLogOptions& opt, std::stri
         } else if (a == "--bins") {
             if (!value()) return false;
             opt.bins = v;
+        } else if (a == "--capture") {
+            opt.capture = true;
+        } else if (a == "--settle") {
+            if (!value()) return false;
+            long n = 0;
+            if (!whole(n, 2) || n > 100) {
+                error = "--settle must be a number of reports from 2 to 100";
+                return false;
+            }
+            opt.settle.settleReports = static_cast<int>(n);
+            opt.settleGiven = true;
+        } else if (a == "--spread") {
+            if (!value()) return false;
+            const std::optional<double> p = logcore::ParseWithin(v, error);
+            if (!p || *p <= 0) {
+                error = "--spread must be a percentage above 0 and below 100, such as 0.5%";
+                return false;
+            }
+            opt.settle.spreadPercent = *p;
+            opt.settleGiven = true;
         } else if (a == "--lang") {
             if (!value()) return false;
             if (v != "ru" && v != "en") {
@@ -118,6 +142,10 @@ bool ParseArgs(const std::vector<std::string>& args, TLogOptions& opt, std::stri
             return false;
         }
     }
+    if (opt.settleGiven && !opt.capture) {
+        error = "--settle and --spread need --capture";
+        return false;
+    }
     if (!CheckLinkArgs(opt.link, error)) return false;
     if (opt.mode == protocol::TDisplayMode::U && opt.link.model &&
         !protocol::UCommandAllowed(static_cast<protocol::TMeterModel>(*opt.link.model))) {
@@ -132,7 +160,8 @@ constexpr const char* kUsage =
     "                     [--out FILE] [--format csv|jsonl] [--count N] [--duration SECONDS]\n"
     "                     [--set NAME=VALUE,...] [--mode rlcd|rd|u]\n"
     "                     [--ref R|L|C=VALUE --tol TOL] [--ref2 R|Q|D=VALUE --tol2 TOL]\n"
-    "                     [--bins LIST] [--lang ru|en] [--decimal C] [--quiet] [--no-reconnect]\n";
+    "                     [--bins LIST] [--capture [--settle N] [--spread P%]]\n"
+    "                     [--lang ru|en] [--decimal C] [--quiet] [--no-reconnect]\n";
 
 constexpr const char* kHelp =
     "Records the meter without a window: one line per accepted frame, until --count\n"
@@ -163,6 +192,11 @@ constexpr const char* kHelp =
     "                   that holds the part: 1%,2%,5% (symmetric) or -1%:+2% (one\n"
     "                   side wider); the column bin holds 1..9, 0 for out, 10 for a\n"
     "                   part in a band whose secondary --tol2 rejects it\n"
+    "  --capture        hands-free: one line per part, when its readings settle (the\n"
+    "                   last --settle N reports, default 3, within --spread P% of\n"
+    "                   their mean, default 0.5%); the next part is taken after the\n"
+    "                   clips read open (above 20 MOhm) or the readings settle at\n"
+    "                   another value\n"
     "  --lang L         read-out texts in ru (default) or en\n"
     "  --decimal C      decimal mark of the texts (default: the locale's)\n"
     "  --quiet          no progress on standard error\n"
@@ -304,6 +338,7 @@ int RunLog(const std::vector<std::string>& args) {
     TLogPipelineConfig config;
     config.format = opt.format;
     config.separators = sep;
+    if (opt.capture) config.capture = opt.settle;
     if (opt.link.model) config.model = static_cast<protocol::TMeterModel>(*opt.link.model);
     if (!BuildReference(opt.primary, opt.secondary, sep.decimal, config.reference, error) ||
         !BuildBins(opt.bins, opt.primary, config.bins, error)) {

@@ -66,6 +66,7 @@ TLogPipeline::TLogPipeline(TLogPipelineConfig config, const i18n::TLexicons& lex
             return r.verdict;
         });
     screen_.Start(config_.model);
+    if (config_.capture) capture_.emplace(*config_.capture);
 }
 
 std::string TLogPipeline::Header() const {
@@ -83,6 +84,13 @@ TLogPipeline::TFed TLogPipeline::Feed(std::span<const std::uint8_t> frame,
     const display::TFrameOutcome outcome = screen_.Feed(frame);
     fed.accepted = outcome.decode.accepted;
     fed.asleep = outcome.decode.effects.startT34;
+    if (fed.accepted && record && capture_) {
+        // Only readings of the RLC screen are parts on the probes.
+        const protocol::TMeterState& st = screen_.State();
+        record =
+            outcome.rlcd && outcome.rlcd->toleranceChecked &&
+            capture_->Feed({st.Rs, st.Xs, logcore::ShownSiValues(st, screen_.Settings()).primary});
+    }
     if (fed.accepted && record) fed.line = Line(frame, now);
     return fed;
 }

@@ -9,6 +9,7 @@
 #include "display/screen_state.h"
 #include "i18n/lexicon.h"
 #include "log/bins.h"
+#include "log/capture.h"
 #include "log/local_time.h"
 #include "log/tolerance.h"
 #include "protocol/model.h"
@@ -36,6 +37,8 @@ struct TLogPipelineConfig {
     display::TSeparators separators{".", ""};
     logcore::TReferenceInput reference;  // both tolerances off: no sorting
     logcore::TBins bins;                 // none: the bin column stays empty
+    // Hands-free capture: a line once per part, when its readings settle.
+    std::optional<logcore::TCaptureSettings> capture;
     protocol::TMeterModel model = protocol::TMeterModel::Ks15;
 };
 
@@ -70,6 +73,7 @@ class TLogPipeline {
     display::TScreenState screen_;
     logcore::TDeviations deviations_;
     std::optional<int> bin_;  // of the frame being fed, when it was sorted
+    std::optional<logcore::TCapture> capture_;
     long position_ = 1;
 };
 

@@ -44,6 +44,7 @@ std::optional<double> ParseValue(std::string_view text) {
 }  // namespace
 
 std::optional<TPart> ParsePart(std::string_view text) {
+    if (text == "none") return TPart{TPartKind::Open, kOpenOhms, 0, 0};
     const auto eq = text.find('=');
     if (eq == std::string_view::npos) return std::nullopt;
     const std::string_view kind = text.substr(0, eq);
@@ -112,6 +113,8 @@ TImpedance SeriesImpedance(const TPart& part, double hz) {
         case TPartKind::Inductor:
         case TPartKind::SeriesRl:
             return {part.ohms, w * part.henries};
+        case TPartKind::Open:
+            return {kOpenOhms, 0};
     }
     return {part.ohms, 0};
 }
@@ -120,6 +123,7 @@ double DcResistance(const TPart& part) {
     switch (part.kind) {
         case TPartKind::Capacitor:
         case TPartKind::SeriesRc:
+        case TPartKind::Open:
             return kOpenOhms;
         default:
             return part.ohms;

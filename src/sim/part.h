@@ -10,7 +10,8 @@
 // The component in the simulated meter's clips.
 namespace sim {
 
-enum class TPartKind { Resistor, Capacitor, Inductor, SeriesRc, SeriesRl };
+// Open: nothing in the clips, an impedance far beyond the meter's range.
+enum class TPartKind { Resistor, Capacitor, Inductor, SeriesRc, SeriesRl, Open };
 
 struct TPart {
     TPartKind kind = TPartKind::Resistor;
@@ -19,14 +20,15 @@ struct TPart {
     double henries = 0;
 };
 
-// Part text: "R=1k", "C=100n", "L=10m", "RC=1k,100n", "RL=10,10m". Values take
-// an SI prefix: p n u (or µ) m k M G. Empty on anything else or a value that is
-// not positive.
+// Part text: "R=1k", "C=100n", "L=10m", "RC=1k,100n", "RL=10,10m", or "none"
+// for empty clips. Values take an SI prefix: p n u (or µ) m k M G. Empty on
+// anything else or a value that is not positive.
 std::optional<TPart> ParsePart(std::string_view text);
 
 // One line per form, for usage texts.
 inline constexpr const char* kPartSpecHelp =
     "R=<ohms> | C=<farads> | L=<henries> | RC=<ohms>,<farads> | RL=<ohms>,<henries>\n"
+    "                    | none (empty clips)\n"
     "                    "
     "(SI prefixes p n u m k M G, e.g. R=4.7k C=100n L=10m RC=1k,1u)";
 
@@ -41,7 +43,7 @@ std::string BadOptionMessage(std::string_view option, std::string_view value,
 
 // The same on one line, for messages.
 inline constexpr const char* kPartForms =
-    "R=<ohms> | C=<farads> | L=<henries> | RC=<ohms>,<farads> | RL=<ohms>,<henries> "
+    "R=<ohms> | C=<farads> | L=<henries> | RC=<ohms>,<farads> | RL=<ohms>,<henries> | none "
     "(SI prefixes p n u m k M G)";
 
 // Series equivalent of the part at `hz` (0: direct current): resistance and

@@ -158,6 +158,8 @@ std::string ApplyControlLine(TSimMeter& meter, TAdapterPort& port, TNoise& noise
         meter.PowerOn();
     } else if (word == "off") {
         meter.PowerOff();
+    } else if (word == "nopart") {
+        meter.SetPart(*ParsePart("none"));
     } else if (word == "part") {
         const auto part = ParsePart(arg);
         if (!part) return "bad part '" + arg + "'; accepted: " + kPartForms;

@@ -93,13 +93,15 @@ struct TPtyRunOptions {
 int RunOnPty(TSimMeter& meter, TAdapterPort& port, const TPtyRunOptions& options);
 
 // The control lines every driver understands: the meter's buttons (sleep, eco,
-// wake, on, off, part PART) and the faults (unplug, plug, lost-midframe,
+// wake, on, off), the clips (part PART puts another part in at once, a swap;
+// nopart or part none empties them) and the faults (unplug, plug, lost-midframe,
 // noise SECONDS, bad-checksum N, late-connf MS, late-connf off). Returns an
 // error text, empty when the line was applied.
 std::string ApplyControlLine(TSimMeter& meter, TAdapterPort& port, TNoise& noise,
                              std::int64_t nowMs, const std::string& line);
 inline constexpr const char* kControlLineHelp =
-    "sleep, eco, wake, on, off, part PART; faults: unplug, plug, lost-midframe,\n"
+    "sleep, eco, wake, on, off, part PART (swap the part), nopart (empty clips);\n"
+    "  faults: unplug, plug, lost-midframe,\n"
     "  noise SECONDS (random bytes at 100 kB/s), bad-checksum N, glued N (the next N\n"
     "  frames in one burst), late-connf MS, late-connf off";
 

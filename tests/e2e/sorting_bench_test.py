@@ -60,6 +60,14 @@ def log_bins(tool, work):
     code, out, err = run([tool, "decode", "--ref", "C=100n", "--tol", "5%"], frames)
     check(code == 0 and json.loads(out.splitlines()[0])["bin"] is None, out)
 
+    # Hands-free: the part in the demo meter's clips gives one line once it settles.
+    captured = os.path.join(work, "captured.csv")
+    code, _, err = run([tool, "log", "--demo", "--part", "R=1k", "--ref", "R=1k", "--bins", "1%",
+                        "--capture", "--count", "1", "--quiet", "--out", captured])
+    check(code == 0 and [r["bin"] for r in rows_of(captured)] == ["1"], f"capture: {code} {err}")
+    code, _, err = run([tool, "log", "--demo", "--settle", "4"])
+    check(code == 2 and "need --capture" in err, f"--settle alone: {code} {err}")
+
     code, _, err = run([tool, "log", "--demo", "--bins", "1%", "--count", "1"])
     check(code == 2 and "--bins needs --ref" in err, f"log without --ref: {code} {err}")
     return journal

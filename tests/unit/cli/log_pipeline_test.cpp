@@ -174,3 +174,35 @@ TEST(BinsOption, NeedsAReferenceAndAGoodList) {
 }
 
 }  // namespace
+
+namespace {
+
+// Hands-free: parts put on and taken off give one line each, with their bin.
+TEST(LogPipeline, CaptureMakesOneLinePerPart) {
+    Fixture f;
+    cli::TLogPipelineConfig config = Sorting("R=1k", "off", cli::TLogFormat::Csv);
+    std::string error;
+    ASSERT_TRUE(cli::BuildBins("1%,5%", {"R=1k", {}}, config.bins, error)) << error;
+    config.capture = logcore::TCaptureSettings{};
+    cli::TLogPipeline pipeline(config, f.lexicons);
+    std::string csv = pipeline.Header();
+    int lines = 0;
+    for (const char* part : {"none", "R=1k", "none", "R=1.03k", "R=2k", "none"}) {
+        for (int report = 0; report < 5; ++report) {
+            const auto fed = pipeline.Feed(FrameOf(part), {}, true);
+            ASSERT_TRUE(fed.accepted);
+            if (!fed.line) continue;
+            csv += *fed.line;
+            ++lines;
+        }
+    }
+    EXPECT_EQ(lines, 3);
+    const logcore::TJournalContents read = logcore::ReadJournal(csv);
+    ASSERT_EQ(read.rows.size(), 3u);
+    EXPECT_EQ(read.rows[0].bin, 1);
+    EXPECT_EQ(read.rows[1].bin, 2);
+    EXPECT_EQ(read.rows[2].bin, logcore::kBinOut);
+    EXPECT_EQ(read.rows[2].position, 3);
+}
+
+}  // namespace

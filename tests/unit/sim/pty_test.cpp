@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sim/pty.h"
 
+#include "protocol/frame.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
@@ -84,6 +86,8 @@ INSTANTIATE_TEST_SUITE_P(
     Lines, SimControlLine,
     ::testing::Values(ControlCase{"sleep", "sleep", ""}, ControlCase{"part", "part C=100n", ""},
                       ControlCase{"bad_part", "part X=1", "bad part 'X=1'"},
+                      ControlCase{"nopart", "nopart", ""},
+                      ControlCase{"part_none", "part none", ""},
                       ControlCase{"noise", "noise 3", ""},
                       ControlCase{"noise_without_seconds", "noise", "noise needs whole seconds"},
                       ControlCase{"bad_checksum", "bad-checksum 4", ""},
@@ -95,6 +99,22 @@ INSTANTIATE_TEST_SUITE_P(
                       ControlCase{"late_connf_bad", "late-connf soon", "milliseconds or off"},
                       ControlCase{"unknown", "explode", "unknown control line 'explode'"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Taking the part out leaves open clips, far beyond the meter's range; putting
+// one in again reads it.
+TEST(SimControlLine, NoPartReadsOpenUntilAPartGoesIn) {
+    TSimConfig config;
+    config.noise = 0;
+    TSimMeter meter(config);
+    TAdapterPort port;
+    TNoise noise;
+    const auto rs = [&meter] { return protocol::DecodeSingle(meter.BuildFrame(), 0); };
+    EXPECT_NEAR(rs(), 1000, 1);
+    ASSERT_EQ(ApplyControlLine(meter, port, noise, 0, "nopart"), "");
+    EXPECT_GT(rs(), 2e7);
+    ASSERT_EQ(ApplyControlLine(meter, port, noise, 0, "part R=2k"), "");
+    EXPECT_NEAR(rs(), 2000, 1);
+}
 
 // The link name follows the port: gone while unplugged, back on a new terminal.
 TEST(SimAdapterPort, LinkNameFollowsThePort) {
