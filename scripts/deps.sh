@@ -7,7 +7,7 @@
 #   (none)     everything, for the tests, the fuzzers and the screenshots too
 set -euo pipefail
 runtime=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev qt6-serialport-dev
-         qt6-connectivity-dev qt6-charts-dev libqt6opengl6-dev libxlsxwriter-dev zlib1g-dev
+         qt6-connectivity-dev qt6-charts-dev qt6-svg-dev libqt6opengl6-dev libxlsxwriter-dev zlib1g-dev
          fonts-crosextra-carlito qt6-translations-l10n libqt6svg6)
 package=(dpkg-dev file)
 developer=(libgtest-dev libgmock-dev python3-openpyxl clang libfuzzer-14-dev xvfb x11-utils xdotool

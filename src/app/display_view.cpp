@@ -15,6 +15,7 @@
 #include "app/settings_controller.h"
 #include "app/text_fit.h"
 #include "control/recording_control.h"
+#include "control/sweep_control.h"
 
 namespace {
 
@@ -226,6 +227,7 @@ void DisplayView::DecodeMeasurementFrame(std::span<const std::uint8_t> frame) {
         SyncPickers();
         form_.recording->RlcFrameShown(out.rlcd->appendLogRow);
     }
+    form_.sweep->FrameAccepted(out.rlcd.has_value());
     if (out.rd) {
         if (const auto image = screen.Image(); image && *image >= 0 && *image < 3)
             form_.Im_Diod->setPixmap(form_.ImList1[static_cast<std::size_t>(*image)]);

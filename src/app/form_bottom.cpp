@@ -201,7 +201,7 @@ void TForm1::BuildRecordingArea(QFrame* area) {
     SP1 = Button(Panel13, "SP1", "Пуск", 251, 59, true);
     // Its design width where there is room; narrower rather than under the
     // buttons beside it where there is not.
-    SP1->setMinimumWidth(140);
+    SP1->setMinimumWidth(110);
     widgets::SetPixelFont(SP1, 27);
     SP1->setEnabled(false);
     grid->addWidget(SP1, 0, 2, 2, 1);
@@ -209,10 +209,12 @@ void TForm1::BuildRecordingArea(QFrame* area) {
     B5 = Button(Panel13, "B5", "Очистка", 104, 29);
     grid->addWidget(Button4, 0, 3);
     grid->addWidget(B5, 1, 3);
-    BStat = Button(Panel13, "BStat", "", 104, 29);
+    BStat = Button(Panel13, "BStat", "", 76, 29);
     grid->addWidget(BStat, 0, 4);
-    BJournal = Button(Panel13, "BJournal", "", 104, 29);
+    BJournal = Button(Panel13, "BJournal", "", 76, 29);
     grid->addWidget(BJournal, 1, 4);
+    BSweep = Button(Panel13, "BSweep", "", 76, 29);
+    grid->addWidget(BSweep, 0, 5);
     grid->setColumnStretch(2, 1);
-    grid->setColumnStretch(5, 1);
+    grid->setColumnStretch(6, 1);
 }

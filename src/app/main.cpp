@@ -41,6 +41,7 @@
 #include "control/recording_control.h"
 #include "control/reference_editor.h"
 #include "control/statistics_control.h"
+#include "control/sweep_control.h"
 #include "link/adapter_locator.h"
 #include "link/ble_central.h"
 
@@ -118,6 +119,8 @@ TForm1::TForm1(TForm1Ports ports, QWidget* parent)
     statistics = new StatisticsControl(*this, this);
     connect(log, &LogTable::RowAppended, statistics, &StatisticsControl::RowAppended);
     connect(log, &LogTable::LogEmptied, statistics, &StatisticsControl::LogEmptied);
+    sweep = new SweepControl(*this, this);
+    connect(log, &LogTable::LogEmptied, sweep, &SweepControl::ApplyTexts);
     help = new HelpControl(*this, this);
     screen.SetToleranceCheck(
         [this](const protocol::TMeterState& st, const protocol::TMeterSettings& set) {
@@ -255,6 +258,7 @@ void TForm1::LangManChangeLanguage() {
 }
 
 void TForm1::FormCloseQuery() {
+    sweep->Stop();  // the settings kept and the meter's are those from before it
     connection->FormCloseQuery();
 }
 

@@ -40,6 +40,7 @@ class ExportControl;
 class ActionNotes;
 class JournalView;
 class StatisticsControl;
+class SweepControl;
 class HelpControl;
 class ReferenceEditor;
 class KeyboardControl;
@@ -127,6 +128,7 @@ class TForm1 : public QMainWindow {
     ActionNotes* notes = nullptr;
     JournalView* journalView = nullptr;
     StatisticsControl* statistics;
+    SweepControl* sweep;
     HelpControl* help;
     KeyboardControl* keyboard = nullptr;
 
@@ -195,6 +197,8 @@ class TForm1 : public QMainWindow {
     QPushButton *SP1, *Button4, *B5;
     // Opens the statistics window.
     QPushButton* BStat;
+    // Opens the frequency sweep window.
+    QPushButton* BSweep;
     // Shows a journal file in the grid (JournalView).
     QPushButton* BJournal;
 

@@ -15,6 +15,7 @@
 #include "connection/ble_link.h"
 #include "connection/command_sender.h"
 #include "control/recording_control.h"
+#include "control/sweep_control.h"
 #include "link/ble_central.h"
 
 using namespace i18n::connect;
@@ -204,6 +205,7 @@ void ConnectionManager::EnterConnectedState() {
 }
 
 void ConnectionManager::EnterDisconnectedState() {
+    form_.sweep->LinkLost();
     form_.Memo1->show();
     form_.L_righ5->hide();
     form_.L_righ6->hide();

@@ -13,9 +13,9 @@
 LanguageControl::LanguageControl(TForm1& form, const QString& languageFolder, QObject* parent)
     : QObject(parent), form_(form), client_(&form), qt_(this) {
     // These show lexicon items, language names or the user's data.
-    for (QObject* o : std::initializer_list<QObject*>{form_.LangCombo1, form_.JvP8, form_.JvP1,
-                                                      form_.JvP11, form_.CBox6, form_.Memo1,
-                                                      form_.BStat, form_.LNote, form_.BJournal})
+    for (QObject* o : std::initializer_list<QObject*>{
+             form_.LangCombo1, form_.JvP8, form_.JvP1, form_.JvP11, form_.CBox6, form_.Memo1,
+             form_.BStat, form_.LNote, form_.BJournal, form_.BSweep})
         TLangManClient::MarkNotTranslatable(o);
     client_.Capture();
     client_.SetHiddenPartsBuilder([this] { form_.BuildHiddenParts(); });

@@ -70,8 +70,14 @@ void RecordingControl::SP1Click() {
 }
 
 void RecordingControl::AllowStart(bool allowed) {
+    startAllowed_ = allowed;
     disableWhenStopped_ = !allowed && Running();
-    form_.SP1->setEnabled(allowed || Running());
+    form_.SP1->setEnabled((allowed && !sweepRunning_) || Running());
+}
+
+void RecordingControl::SetSweepRunning(bool running) {
+    sweepRunning_ = running;
+    form_.SP1->setEnabled((startAllowed_ && !running) || Running());
 }
 
 void RecordingControl::ReleaseSP1() {

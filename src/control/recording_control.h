@@ -40,6 +40,9 @@ class RecordingControl : public QObject {
     // editing). A running SP1 stays enabled so the run can always be stopped; a
     // disable waits until the run ends.
     void AllowStart(bool allowed);
+    // A frequency sweep and a run never overlap: SP1 stays disabled while a
+    // sweep drives the meter.
+    void SetSweepRunning(bool running);
     bool MultiLogPrepared() const { return multiLogPrepared_; }
     // The window closes.
     void FormClose() { multiLogPrepared_ = false; }
@@ -52,6 +55,8 @@ class RecordingControl : public QObject {
     TForm1& form_;
     bool multiLogPrepared_ = false;
     bool disableWhenStopped_ = false;
+    bool startAllowed_ = false;
+    bool sweepRunning_ = false;
     // The mode the log was last laid out for: choosing it again changes nothing.
     TLogMode appliedMode_ = SinglePart;
 };
