@@ -228,11 +228,6 @@ bool CheckLists(const TSweepOptions& opt, std::optional<protocol::TMeterModel> m
     });
 }
 
-// Report interval of a rate code, seconds.
-double ReportSeconds(std::uint8_t rate) {
-    return rate == 1 ? 2.0 : rate == 3 ? 0.5 : 1.0;
-}
-
 // One sweep on the event loop.
 class TSweepRun : public TLinkRun {
   public:
@@ -352,9 +347,8 @@ class TSweepRun : public TLinkRun {
         if (!opt_.level) plan_.levelIndex = std::max<int>(before.LevelIndex(), 1);
         plan_.series = opt_.series.value_or(before.Series() != 0);
         plan_.readings = opt_.readings;
-        // At the slowest report interval a point needs longer than 10 s.
         plan_.timeoutSeconds =
-            std::max(plan_.timeoutSeconds, (opt_.readings + 4) * ReportSeconds(before.Rate()));
+            sweep::PointTimeoutSeconds(plan_.timeoutSeconds, opt_.readings, before.Rate());
         sweep_.emplace(plan_, before);
         startedAt_ = Now();
     }

@@ -132,6 +132,8 @@ void SweepControl::Start() {
     plan.levelIndex = choices.levelIndex;
     plan.series = choices.series;
     plan.readings = choices.readings;
+    plan.timeoutSeconds = sweep::PointTimeoutSeconds(plan.timeoutSeconds, plan.readings,
+                                                     form_.screen.Settings().Rate());
     sweep_.emplace(plan, form_.screen.Settings());
     clock_.start();
     pointsShown_ = 0;

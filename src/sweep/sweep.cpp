@@ -16,6 +16,14 @@ std::vector<int> DefaultFrequencyIndices(protocol::TMeterModel model) {
     return indices;
 }
 
+double ReportSeconds(std::uint8_t rate) {
+    return rate == 1 ? 2.0 : rate == 3 ? 0.5 : 1.0;
+}
+
+double PointTimeoutSeconds(double least, int readings, std::uint8_t rate) {
+    return std::max(least, (readings + 4) * ReportSeconds(rate));
+}
+
 TSweepPoint PointFrom(double rs, double xs, int frequencyHz) {
     TSweepPoint p;
     p.frequencyHz = frequencyHz;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -24,6 +25,13 @@ struct TSweepPlan {
     double floorOhms = 1e-3;     // ... or this much in ohms, for values near zero
     double timeoutSeconds = 10;  // a point not settled by then is kept as unsettled
 };
+
+// Report interval of a rate code, seconds (1: 2 s, 2: 1 s, 3: 0.5 s).
+double ReportSeconds(std::uint8_t rate);
+// A point's time-out: at least `least`, and long enough for the dropped
+// reading, the agreeing ones and a little waiting at the meter's report
+// interval (at 2 s a point needs longer than 10 s).
+double PointTimeoutSeconds(double least, int readings, std::uint8_t rate);
 
 // The frequency indices the model offers, in rising order of their hertz.
 std::vector<int> DefaultFrequencyIndices(protocol::TMeterModel model);

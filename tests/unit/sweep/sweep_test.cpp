@@ -192,5 +192,13 @@ TEST(Sweep, StopKeepsThePointsAndRestoresTheMeter) {
     EXPECT_EQ(s.Points().size(), 1u);
 }
 
+// At the slowest report interval the dropped reading and three agreeing ones
+// take 8 s; the time-out leaves room for them beyond the 10 s floor.
+TEST(SweepTimeout, LeavesRoomForTheReadingsAtTheReportInterval) {
+    EXPECT_EQ(PointTimeoutSeconds(10, 3, 3), 10);   // 0.5 s
+    EXPECT_EQ(PointTimeoutSeconds(10, 3, 1), 14);   // 2 s
+    EXPECT_EQ(PointTimeoutSeconds(10, 20, 2), 24);  // 1 s, many readings
+}
+
 }  // namespace
 }  // namespace sweep
