@@ -180,26 +180,25 @@ void SweepControl::Tick() {
     Pump();
 }
 
+bool SweepControl::Send(const protocol::TMeterSettings& settings) {
+    // As a picker's choice: the meter's next report must not undo it.
+    form_.state.DecodePaused = 1;
+    form_.screen.Settings() = settings;
+    const bool sent = form_.connection->Commands().BuildSettingsCommand();
+    if (!sent) form_.state.DecodePaused = 0;
+    return sent;
+}
+
 void SweepControl::Pump() {
-    while (Running()) {
-        const std::optional<protocol::TMeterSettings> command = sweep_->TakeCommand(Now());
-        if (command) {
-            // As a picker's choice: the meter's next report must not undo it.
-            form_.state.DecodePaused = 1;
-            form_.screen.Settings() = *command;
-            if (!form_.connection->Commands().BuildSettingsCommand()) {
-                form_.state.DecodePaused = 0;
-                if (!sweep_->Done()) {
-                    // Profile editing holds the commands back: no point could settle.
-                    endText_ = CommandSuppressed;
-                    sweep_->Stop();
-                    continue;
-                }
-            }
-        }
-        if (sweep_->Done()) Finish();
-        return;
+    if (!Running()) return;
+    const auto command = sweep_->TakeCommand(Now());
+    if (command && !Send(*command) && !sweep_->Done()) {
+        // Profile editing holds the commands back: no point could settle.
+        endText_ = CommandSuppressed;
+        sweep_->Stop();
+        if (const auto restore = sweep_->TakeCommand(Now())) Send(*restore);
     }
+    if (sweep_->Done()) Finish();
 }
 
 void SweepControl::ShowProgress() {
@@ -211,14 +210,12 @@ void SweepControl::ShowProgress() {
     const int total = sweep_->PointCount();
     const int current = std::min(sweep_->CurrentPoint(), total - 1);
     if (current < 0) return;
-    const protocol::TMeterModel model = form_.screen.State().Model;
-    const std::vector<int> indices = window_->Choices().frequencyIndices;
-    const int index =
-        current < static_cast<int>(indices.size()) ? indices[static_cast<std::size_t>(current)] : 0;
+    const sweep::TSweepPlan& plan = sweep_->Plan();
+    const int index = plan.frequencyIndices[static_cast<std::size_t>(current)];
     const QString text = QString::fromStdString(form_.lexicons.Dsweep.GetItem(Progress))
                              .arg(current + 1)
                              .arg(total)
-                             .arg(FrequencyLabel(protocol::TableFrequencyHz(index, model)));
+                             .arg(FrequencyLabel(protocol::TableFrequencyHz(index, plan.model)));
     window_->ShowProgress(static_cast<int>(points.size()), total, text);
 }
 

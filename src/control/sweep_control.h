@@ -49,6 +49,7 @@ class SweepControl : public QObject {
     void Tick();
     // Sends what the sweep wants sent, and ends it when it is done.
     void Pump();
+    bool Send(const protocol::TMeterSettings& settings);
     void Finish();
     void ShowProgress();
     void UpdateStartAllowed();

@@ -261,11 +261,14 @@ void SweepWindow::SetRunning(bool running) {
     running_ = running;
     start_->setText(QString::fromStdString(lexicons_.Dsweep.GetItem(running ? Stop : Start)));
     start_->setEnabled(running || startAllowed_);
-    for (QWidget* w : std::initializer_list<QWidget*>{frequencies_, readings_, level_, circuit_,
-                                                      savePoints_, savePlot_, clear_})
+    for (QWidget* w : std::initializer_list<QWidget*>{frequencies_, readings_, level_, circuit_})
         w->setEnabled(!running);
-    if (!running && sweeps_.empty())
-        for (QPushButton* b : {savePoints_, savePlot_, clear_}) b->setEnabled(false);
+    EnableSaving();
+}
+
+void SweepWindow::EnableSaving() {
+    for (QPushButton* b : {savePoints_, savePlot_, clear_})
+        b->setEnabled(!sweeps_.empty() && !running_);
 }
 
 void SweepWindow::SetStartAllowed(bool allowed, const QString& why) {
@@ -402,8 +405,7 @@ void SweepWindow::RefillTable() {
             item->setText(cells[c]);
         }
     }
-    const bool any = !sweeps_.empty();
-    for (QPushButton* b : {savePoints_, savePlot_, clear_}) b->setEnabled(any && !running_);
+    EnableSaving();
 }
 
 void SweepWindow::ClearSweeps() {

@@ -96,6 +96,8 @@ class SweepWindow : public QWidget {
     QChartView* MakeChart(QChart*& chart, QAbstractAxis*& x, QAbstractAxis*& y, bool logY);
     void Redraw(TCurves& curves);
     void RefillTable();
+    // Saving and clearing need a sweep, and wait while one runs.
+    void EnableSaving();
     void FitAxes();
     void ClearSweeps();
     bool ShowsQ() const;

@@ -80,6 +80,7 @@ class TSweep {
     bool Done() const { return done_; }
     int PointCount() const { return static_cast<int>(plan_.frequencyIndices.size()); }
     int CurrentPoint() const { return current_; }  // 0-based
+    const TSweepPlan& Plan() const { return plan_; }
     const std::vector<TSweepPoint>& Points() const { return points_; }
 
   private:

@@ -166,6 +166,20 @@ class SweepWindowTest : public QObject {
         QVERIFY(f.SP1->isEnabled());
     }
 
+    // With profile editing on no command reaches the meter: the sweep ends at
+    // once and says why, instead of timing out point after point.
+    void heldBackCommandsEndTheSweepWithTheReason() {
+        TForm1& f = *session_->form;
+        f.sweep->BSweepClick();
+        SweepWindow* w = f.sweep->Window();
+        f.SB4->setChecked(true);
+        QTest::mouseClick(w->StartButton(), Qt::LeftButton);
+        QVERIFY(!f.sweep->Running());
+        QCOMPARE(w->Status()->text(),
+                 QString("Команда не ушла к измерителю: выключите правку профиля"));
+        QCOMPARE(w->StartButton()->text(), QString("Пуск"));
+    }
+
   private:
     std::unique_ptr<DemoSession> session_;
 };
